@@ -1,0 +1,62 @@
+# Helpers for tests, benchmarks and fuzz targets. Every test runs with the
+# offscreen Qt platform, so no display is needed.
+
+# crvl_gtest(<name> SOURCES <files...> LIBS <libs...> [LABELS <labels...>] [TIMEOUT <s>])
+function(crvl_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT CRVL_TESTS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    CRVL_BIN_DIR="${CRVL_BIN_DIR}"
+    CRVL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      TIMEOUT ${T_TIMEOUT}
+      LABELS "${T_LABELS}")
+endfunction()
+
+# crvl_benchmark(<name> SOURCES <files...> LIBS <libs...>)
+# Benchmarks are built with the tests and run once, briefly, as a smoke test;
+# run the binary from build/bench/ by hand for real numbers.
+function(crvl_benchmark name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT CRVL_BENCH OR NOT TARGET benchmark::benchmark)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} benchmark::benchmark_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  add_test(NAME ${name}.smoke COMMAND ${name} --benchmark_min_time=0.01)
+  set_tests_properties(${name}.smoke PROPERTIES LABELS bench TIMEOUT 120
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# crvl_fuzz(<name> SOURCES <files...> LIBS <libs...> [SECONDS <n>])
+# Built only in the fuzz preset (clang). Each target is also a test that
+# fuzzes for a short fixed time, so CI exercises it on every change.
+function(crvl_fuzz name)
+  cmake_parse_arguments(T "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT CRVL_FUZZ)
+    return()
+  endif()
+  if(NOT T_SECONDS)
+    set(T_SECONDS 20)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  add_test(NAME ${name}.run COMMAND ${name} -max_total_time=${T_SECONDS} -timeout=5 -rss_limit_mb=2048)
+  set_tests_properties(${name}.run PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()

@@ -1,0 +1,12 @@
+# Warnings apply to the project's own code only.
+if(MSVC)
+  add_compile_options(/W4)
+  if(CRVL_WERROR)
+    add_compile_options(/WX)
+  endif()
+else()
+  add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor)
+  if(CRVL_WERROR)
+    add_compile_options(-Werror)
+  endif()
+endif()
