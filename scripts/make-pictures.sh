@@ -111,7 +111,7 @@ convert "$work/undo.png" -modulate 100,0 -channel RGB +level 50%,80% +channel \
 button "$work/undo-disabled.png" no_UndoDisabled UndoDisabled
 
 # --- Connection loop, banner, logo -----------------------------------------
-render "$art/loop.svg" 26 20 "$work/loop.png"
+render "$art/loop.svg" 28 22 "$work/loop.png"
 opaque_gif "$work/loop.png" "$picts/loop.gif"
 
 render "$art/banner.svg" 106 33 "$work/banner.png"
