@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace crvl {
@@ -45,7 +47,7 @@ std::string BuilderState::getBaseDirectory() {
 }
 
 std::string pathFromFileLocation(std::string_view location) {
-    if (!startsWith(location, "file:")) {
+    if (!startsWith(location, "file")) {
         return std::string(location);
     }
     location.remove_prefix(std::min<std::size_t>(6, location.size()));
@@ -133,6 +135,19 @@ std::vector<std::string> sortStrings(std::string_view list) {
     std::stable_sort(names.begin(), names.end(),
                      [](const std::string& x, const std::string& y) { return compare(x, y) < 0; });
     return names;
+}
+
+bool readFileBytes(const std::string& path, std::string& bytes) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+        return false;
+    }
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 std::uint32_t getFileAttributes(const std::string& path) {

@@ -43,9 +43,9 @@ private:
     static inline std::atomic<bool> fileChanged{false};
 };
 
-// Turns a "file:" location into a path: a leading "file:" and the one "/"
-// after it are removed ("file:/" is six characters); on Windows a "/" before
-// a drive letter is dropped too. Any other text is returned as it is.
+// Turns a "file:" location into a path: when the text begins with "file",
+// its first six characters ("file:/") are removed; on Windows a "/" left
+// before a drive letter is dropped too. Any other text is returned as it is.
 std::string pathFromFileLocation(std::string_view location);
 
 // The decimal number in text as upper-case hexadecimal, at least two digits
@@ -57,6 +57,10 @@ std::string intStringToHexString(std::string_view text);
 int compare(std::string_view a, std::string_view b);
 // The names of a ";"-separated list, sorted ascending by compare.
 std::vector<std::string> sortStrings(std::string_view list);
+
+// Reads a whole file into bytes; false when it cannot be opened or read
+// (a directory included).
+bool readFileBytes(const std::string& path, std::string& bytes);
 
 // File attributes: READONLY when the owner cannot write the file, DIRECTORY
 // for a directory, NORMAL otherwise; INVALID_FILE_ATTRIBUTES when they cannot

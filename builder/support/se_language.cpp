@@ -1,5 +1,8 @@
 #include "se_language.h"
 
+#include "builder_console.h"
+#include "builder_services.h"
+#include "language_file.h"
 #include "parameters.h"
 
 #include <algorithm>
@@ -65,12 +68,70 @@ void seLanguage::setTheParameter(std::string_view key, const std::string& value)
     }
 }
 
+namespace {
+
+constexpr std::string_view kOpenFailed = "seLanguage.seTranslator: IOException on open input file ";
+
+// The scheme of a location such as "http://host/", or empty for "file:"
+// locations, plain paths and Windows drive letters.
+std::string_view foreignScheme(std::string_view location) {
+    const std::size_t colon = location.find(':');
+    if (colon == std::string_view::npos || colon < 2) {
+        return {};
+    }
+    const std::string_view scheme = location.substr(0, colon);
+    for (char c : scheme) {
+        const bool schemeChar = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+        if (!schemeChar) {
+            return {};
+        }
+    }
+    return scheme == "file" ? std::string_view() : scheme;
+}
+
+std::string trimmed(std::string text) {
+    const std::size_t end = text.find_last_not_of(" \t");
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+}
+
+} // namespace
+
 void seLanguage::translateText(const std::string& base) {
-    (void)base;
+    const std::string location = base + TRANSLATOR_NAME;
+    consoleLine(location);
+    if (const std::string_view scheme = foreignScheme(location); !scheme.empty()) {
+        consoleLine("seLanguage.seTranslator: Cannot open url; unknown protocol: " +
+                    std::string(scheme));
+        return;
+    }
+    const std::string path = pathFromFileLocation(location);
+    std::string bytes;
+    if (!readFileBytes(path, bytes)) {
+        consoleLine(std::string(kOpenFailed) + path);
+        return;
+    }
+    translateBytes(bytes);
 }
 
 void seLanguage::translateBytes(std::string_view bytes) {
-    (void)bytes;
+    // A word runs to the line end, so trailing blanks would be part of the name.
+    std::string name = trimmed(readEncodingName(bytes, Parameters::ENCODING));
+    consoleLine("Encoding = " + name);
+    std::optional<TextEncoding> encoding = encodingFromName(name);
+    if (!encoding) {
+        // A name we cannot decode with: read the file as Windows-1252 and keep
+        // that for every other file too.
+        consoleLine(std::string(kOpenFailed) + "(unsupported encoding \"" + name +
+                    "\", keeping Cp1252)");
+        name = "Cp1252";
+        encoding = TextEncoding::Cp1252;
+    }
+    Parameters::ENCODING = name;
+    for (const auto& [key, value] : readTextLines(bytes, *encoding)) {
+        setTheParameter(key, value);
+    }
 }
 
 } // namespace crvl
