@@ -1,0 +1,64 @@
+#include "led_ctrl.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+
+// Resources of a static library must be registered by hand.
+static void RegisterResources() {
+    Q_INIT_RESOURCE(crvlconfig);
+}
+
+namespace crvl {
+
+void InitConfigResources() {
+    static const bool done = (RegisterResources(), true);
+    (void)done;
+}
+
+namespace {
+
+// The strip with its magenta background made transparent, built once.
+const QPixmap& LampStrip() {
+    static const QPixmap strip = [] {
+        InitConfigResources();
+        QImage image(QStringLiteral(":/crvlconfig/lamps.png"));
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = qRgb(255, 0, 255);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if ((line[x] & RGB_MASK) == (key & RGB_MASK)) {
+                    line[x] = qRgba(0, 0, 0, 0);
+                }
+            }
+        }
+        return QPixmap::fromImage(image);
+    }();
+    return strip;
+}
+
+} // namespace
+
+CLedCtrl::CLedCtrl(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(kCell, kCell);
+}
+
+void CLedCtrl::Set(int rowOffset, int column, int extra) {
+    rowOffset_ = rowOffset;
+    column_ = column;
+    extra_ = extra;
+    repaint();
+}
+
+void CLedCtrl::paintEvent(QPaintEvent* /*event*/) {
+    if (width() < kCell || height() < kCell) {
+        return;
+    }
+    QPainter painter(this);
+    const QPoint origin((width() - kCell) / 2, (height() - kCell) / 2);
+    painter.drawPixmap(origin, LampStrip(),
+                       QRect(kCell * column_, rowOffset_ + extra_, kCell, kCell));
+}
+
+} // namespace crvl
