@@ -1,0 +1,27 @@
+#pragma once
+
+// The error raised while reading saved scenario text (element attributes,
+// connection lines): the loader turns it into its "Code loader error: " line.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace crvl {
+
+class ScenarioFormatError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A decimal whole number with an optional sign, nothing else around it.
+// Throws ScenarioFormatError naming the text when it is not one or does not
+// fit an int.
+int parseDecimal(std::string_view text);
+
+// The pieces of text between any of the delimiter characters; empty pieces
+// are dropped ("S;;VF" at ";" gives "S", "VF").
+std::vector<std::string> splitTokens(std::string_view text, std::string_view delimiters);
+
+} // namespace crvl
