@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+namespace crvl::sim {
+
+// The simulator's end of a pseudo-terminal. The program under test opens the
+// slave path as its serial port. The simulator keeps a slave descriptor of
+// its own open, so the master sees no gap (EIO) while the program closes and
+// reopens its port; hanging up closes both, and the program's next read
+// fails.
+class PseudoTerminal {
+public:
+    PseudoTerminal() = default;
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    // Creates the terminal in raw mode. On failure returns false and says why.
+    bool Open(std::string& error);
+    // Makes linkPath a symbolic link to the slave (replacing an older link).
+    bool MakeLink(const std::string& linkPath, std::string& error);
+
+    bool IsOpen() const { return master_ >= 0; }
+    int MasterFd() const { return master_; }
+    const std::string& SlavePath() const { return slavePath_; }
+
+    // The speed and stop bits the program set on its end (0 when unknown).
+    int SlaveBaudRate() const;
+    bool SlaveTwoStopBits() const;
+
+    // Closes the master and the simulator's slave descriptor.
+    void HangUp();
+
+private:
+    void RemoveLink();
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slavePath_;
+    std::string linkPath_;
+};
+
+} // namespace crvl::sim

@@ -1,0 +1,119 @@
+#include "sim_options.h"
+
+#include <charconv>
+
+namespace crvl::sim {
+
+namespace {
+
+bool ParseCount(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && value >= 0;
+}
+
+} // namespace
+
+const std::vector<SwitchSpec>& Switches() {
+    static const std::vector<SwitchSpec> table = {
+        {"--link", "PATH", "make PATH a symbolic link to the terminal (for CRVL_COM<n>=PATH)",
+         [](SimOptions& o, const std::string& v) {
+             o.config.linkPath = v;
+             return !v.empty();
+         }},
+        {"--silent", "", "answer nothing (frames are still logged)",
+         [](SimOptions& o, const std::string&) {
+             o.config.faults.silent = true;
+             return true;
+         }},
+        {"--bad-checksum", "", "answer with a wrong checksum",
+         [](SimOptions& o, const std::string&) {
+             o.config.faults.badChecksum = true;
+             return true;
+         }},
+        {"--garbage", "", "send noise bytes between frames",
+         [](SimOptions& o, const std::string&) {
+             o.config.faults.garbage = true;
+             return true;
+         }},
+        {"--hang-up-after", "N",
+         "close the terminal once N frames have arrived (and been answered)",
+         [](SimOptions& o, const std::string& v) {
+             return ParseCount(v, o.config.faults.hangUpAfter) && o.config.faults.hangUpAfter > 0;
+         }},
+        {"--delay", "MS", "answer only after MS milliseconds",
+         [](SimOptions& o, const std::string& v) {
+             int ms = 0;
+             if (!ParseCount(v, ms))
+                 return false;
+             o.config.faults.replyDelay = std::chrono::milliseconds(ms);
+             return true;
+         }},
+        {"--help", "", "show this text",
+         [](SimOptions& o, const std::string&) {
+             o.help = true;
+             return true;
+         }},
+    };
+    return table;
+}
+
+bool ParseArguments(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (const auto eq = name.find('='); eq != std::string::npos && name.starts_with("--")) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        const SwitchSpec* spec = nullptr;
+        for (const SwitchSpec& s : Switches())
+            if (s.name == name)
+                spec = &s;
+        if (spec == nullptr) {
+            error = "unknown option " + args[i];
+            return false;
+        }
+        if (!spec->argument.empty() && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = name + " needs " + spec->argument;
+                return false;
+            }
+            value = args[++i];
+        } else if (spec->argument.empty() && inlineValue) {
+            error = name + " takes no value";
+            return false;
+        }
+        if (!spec->apply(options, value)) {
+            error = "bad value for " + name + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HelpText() {
+    std::string text =
+        "Usage: trainersim [options]\n"
+        "\n"
+        "Plays the trainer on a pseudo-terminal. The first line on standard output is\n"
+        "the terminal's path; point a serial program at it with CRVL_COM<n>=PATH.\n"
+        "Every frame received is logged to standard error, one line each. Runs until\n"
+        "it is stopped (Ctrl-C) or standard input closes; lines on standard input are\n"
+        "commands (type 'help').\n"
+        "\n"
+        "Options:\n";
+    for (const SwitchSpec& s : Switches()) {
+        std::string left = "  " + s.name + (s.argument.empty() ? "" : " " + s.argument);
+        if (left.size() < 24)
+            left.resize(24, ' ');
+        else
+            left += "  ";
+        text += left + s.help + "\n";
+    }
+    return text;
+}
+
+} // namespace crvl::sim

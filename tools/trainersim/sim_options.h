@@ -1,0 +1,35 @@
+#pragma once
+
+// The simulator's command line. Every switch is listed in one table, so that
+// --help always shows all of them.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "trainer_sim.h"
+
+namespace crvl::sim {
+
+struct SimOptions {
+    SimConfig config;
+    bool help = false;
+};
+
+struct SwitchSpec {
+    std::string name;     // "--link"
+    std::string argument; // "PATH", empty for a plain switch
+    std::string help;
+    std::function<bool(SimOptions&, const std::string& value)> apply;
+};
+
+// The table of switches.
+const std::vector<SwitchSpec>& Switches();
+
+// Parses argv (without the program name). False with a reason on bad input.
+bool ParseArguments(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+
+// The text of --help.
+std::string HelpText();
+
+} // namespace crvl::sim

@@ -1,0 +1,69 @@
+#pragma once
+
+// The simulated trainer on a pseudo-terminal: the protocol, the terminal and
+// the loop that joins them. Run it on its own thread (Start/Stop) or drive it
+// with Step from a test.
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pty.h"
+#include "trainer_model.h"
+#include "trainer_protocol.h"
+
+namespace crvl::sim {
+
+struct SimConfig {
+    std::string linkPath; // symbolic link to the terminal; empty for none
+    FaultSwitches faults;
+};
+
+class TrainerSim : private ISimTransport {
+public:
+    explicit TrainerSim(SimConfig config, LogSink log = {});
+    ~TrainerSim() override;
+
+    // Creates the terminal (and the link). False with a reason on failure.
+    bool Open(std::string& error);
+    const std::string& SlavePath() const { return pty_.SlavePath(); }
+
+    // One round: waits up to pollMs for bytes, handles them, sends what is
+    // due. Only on the simulator's thread.
+    void Step(int pollMs);
+
+    // Runs Step on a thread of its own until Stop.
+    void Start();
+    void Stop();
+
+    // Runs fn on the simulator's thread at its next step (thread-safe).
+    void Post(std::function<void()> fn);
+    // Closes the terminal from any thread (at the next step).
+    void RequestHangUp() { hangUpRequest_.store(true, std::memory_order_release); }
+
+    TrainerModel& Model() { return model_; }
+    TrainerProtocol& Protocol() { return protocol_; }
+    const PseudoTerminal& Terminal() const { return pty_; }
+    bool HungUp() const { return hungUp_.load(std::memory_order_acquire); }
+
+private:
+    void Write(std::span<const std::uint8_t> bytes) override;
+    void HangUp() override;
+    void RunPosted();
+
+    SimConfig config_;
+    TrainerModel model_;
+    PseudoTerminal pty_;
+    TrainerProtocol protocol_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> hangUpRequest_{false};
+    std::atomic<bool> hungUp_{false};
+    std::mutex postedMutex_;
+    std::vector<std::function<void()>> posted_;
+};
+
+} // namespace crvl::sim
