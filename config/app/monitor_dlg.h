@@ -1,0 +1,68 @@
+// CMonitorDlg: the scenario monitor. Shows the scenario and frame the
+// trainer reports, the patient and device conditions as lamp pairs, and an
+// ECG curve drawn from built-in waveforms. A 25 ms timer steps the monitor
+// logic; the lamps and texts follow every tenth step.
+#pragma once
+
+#include "monitor_logic.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace crvl {
+
+class CEcgPlot;
+class CLedCtrl;
+
+namespace ids {
+inline constexpr int kMonitorScenarioEdit = 1000;
+inline constexpr int kMonitorFrameEdit = 1001;
+inline constexpr int kMonitorPlotFrame = 1054;
+inline constexpr int kMonitorExit = 2;
+} // namespace ids
+
+class CMonitorDlg : public QDialog {
+    Q_OBJECT
+public:
+    // record: the last monitor report, which the link's dispatcher keeps up
+    // to date; takeShock: true once for every ShockEvent.
+    CMonitorDlg(MonitorRecord& record, std::function<bool()> takeShock, QWidget* parent = nullptr);
+    ~CMonitorDlg() override;
+
+    // Cleared when the connection to the trainer is lost; the monitor then
+    // closes on its next step.
+    void SetConnected(bool connected) { connected_ = connected; }
+
+    // One 25 ms step (the timer calls it; tests call it directly).
+    void Step();
+
+    QTimer* StepTimer() const { return timer_; }
+    CEcgPlot* Plot() const { return plot_; }
+    CLedCtrl* Lamp(MonitorLamp lamp) const { return lamps_[lamp]; }
+    QString ScenarioText() const;
+    QString FrameText() const;
+    Waveform CurrentWaveform() const { return stepper_.CurrentWaveform(); }
+
+private:
+    void BuildControls();
+    void Apply(const MonitorRefresh& refresh);
+
+    MonitorRecord& record_;
+    std::function<bool()> takeShock_;
+    bool connected_ = true;
+    MonitorStepper stepper_;
+
+    QLineEdit* scenario_ = nullptr;
+    QLineEdit* frame_ = nullptr;
+    std::array<CLedCtrl*, kMonitorLampCount> lamps_{};
+    CEcgPlot* plot_ = nullptr;
+    QTimer* timer_ = nullptr;
+};
+
+} // namespace crvl

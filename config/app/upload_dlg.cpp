@@ -1,0 +1,133 @@
+#include "upload_dlg.h"
+
+#include "config_view.h"
+#include "link_state.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace crvl {
+
+CUploadDlg::CUploadDlg(const std::array<std::string, 3>& slotNames, FileChooser chooseFile,
+                       QWidget* parent)
+    : QDialog(parent), chooseFile_(std::move(chooseFile)) {
+    setWindowTitle(QString::fromLatin1(text::kUploadCaption));
+    setFixedSize(330, 170);
+
+    auto* select = new QGroupBox(QStringLiteral("Select"), this);
+    select->setGeometry(10, 8, 80, 110);
+    auto* loaded = new QGroupBox(QStringLiteral("Current Loaded"), this);
+    loaded->setGeometry(100, 8, 220, 110);
+
+    slots_ = new QButtonGroup(this);
+    const int radioIds[] = {ids::kUploadSlot1, ids::kUploadSlot2, ids::kUploadSlot3};
+    const int nameIds[] = {ids::kUploadName1, ids::kUploadName2, ids::kUploadName3};
+    for (int i = 0; i < 3; ++i) {
+        const QString slot = QStringLiteral("C%1").arg(i + 1);
+        auto* radio = new QRadioButton(slot, select);
+        radio->setObjectName(QString::number(radioIds[i]));
+        radio->setAccessibleName(slot);
+        radio->setGeometry(12, 24 + i * 28, 60, 22);
+        slots_->addButton(radio, i);
+
+        auto* name = new QLineEdit(QString::fromLatin1(slotNames[i].c_str()), loaded);
+        name->setObjectName(QString::number(nameIds[i]));
+        name->setReadOnly(true);
+        name->setAccessibleName(QStringLiteral("Current scenario in %1").arg(slot));
+        name->setGeometry(10, 23 + i * 28, 200, 24);
+    }
+    slots_->button(0)->setChecked(true);
+
+    auto* selectNew = new QPushButton(QStringLiteral("Select New"), this);
+    selectNew->setObjectName(QString::number(ids::kUploadSelectNew));
+    selectNew->setToolTip(QString::fromLatin1(text::kSelectNewTip));
+    selectNew->setAccessibleName(selectNew->text());
+    selectNew->setGeometry(100, 130, 100, 28);
+    selectNew->setDefault(true);
+    connect(selectNew, &QPushButton::clicked, this, &CUploadDlg::SelectNew);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QString::number(ids::kUploadCancel));
+    cancel->setAccessibleName(cancel->text());
+    cancel->setGeometry(220, 130, 100, 28);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CUploadDlg::SetSlotIndex(int index) {
+    if (auto* radio = slots_->button(index))
+        radio->setChecked(true);
+}
+
+QString CUploadDlg::ChooseScenarioFile(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent, QString(), QDir::current().filePath("scenarios"),
+                                        QString::fromLatin1(text::kScenarioFilter));
+}
+
+void CUploadDlg::SelectNew() {
+    const QString path = chooseFile_ ? chooseFile_(this) : ChooseScenarioFile(this);
+    if (path.isEmpty()) {
+        reject(); // cancelling the file dialog cancels the upload too
+        return;
+    }
+    filePath_ = path;
+    slotIndex_ = std::max(slots_->checkedId(), 0);
+    accept();
+}
+
+namespace {
+
+UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
+                     const UploadHooks& hooks) {
+    std::array<std::string, 3> names;
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        names[slot - 1] = std::string(machine.Slot(slot).Name());
+
+    QString path;
+    int slotIndex = 0;
+    {
+        CUploadDlg dialog(names, hooks.chooseFile, parent);
+        const int result = hooks.runDialog ? hooks.runDialog(dialog) : dialog.exec();
+        if (result != QDialog::Accepted)
+            return UploadOutcome::Cancelled;
+        path = dialog.FilePath();
+        slotIndex = dialog.SlotIndex();
+    }
+
+    ScenarioFile file = LoadScenarioFile(QFile::encodeName(path).toStdString());
+    // The trainer stores single-byte text: name the slot in Latin-1.
+    file.name = ScenarioSlotName(QFileInfo(path).fileName().toLatin1().toStdString());
+    switch (file.status) {
+    case ScenarioFileStatus::Ok:
+        break;
+    case ScenarioFileStatus::FormatError:
+        view.ShowMessage(text::kFormatError, text::kMessageCaption, MessageIcon::Error);
+        return UploadOutcome::FormatError;
+    case ScenarioFileStatus::CannotOpen:
+    case ScenarioFileStatus::ReadFailed:
+        view.ShowMessage(QString::fromLatin1(text::kCannotReadScenario)
+                             .arg(QDir::toNativeSeparators(path))
+                             .toStdString(),
+                         text::kMessageCaption, MessageIcon::Error);
+        return UploadOutcome::FileError;
+    }
+    machine.Upload(slotIndex + 1, file.name, file.table);
+    return UploadOutcome::Sent;
+}
+
+} // namespace
+
+UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,
+                                const UploadHooks& hooks) {
+    const UploadOutcome outcome = Upload(parent, machine, view, hooks);
+    view.EnableButton(ConfigButton::CustomScenarios, true);
+    return outcome;
+}
+
+} // namespace crvl

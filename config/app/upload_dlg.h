@@ -1,0 +1,85 @@
+// CUploadDlg and the custom scenario upload: the user picks one of the three
+// slots and a scenario file; the file's state table is checked and sent with
+// the file's name in one UploadScenario message.
+#pragma once
+
+#include "scenario_file.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <string>
+
+class QButtonGroup;
+class QLineEdit;
+
+namespace crvl {
+
+class ConfigView;
+class LinkMachine;
+
+namespace ids {
+inline constexpr int kUploadName1 = 1000;
+inline constexpr int kUploadName2 = 1001;
+inline constexpr int kUploadName3 = 1002;
+inline constexpr int kUploadSelectNew = 1036;
+inline constexpr int kUploadSlot1 = 1037;
+inline constexpr int kUploadSlot2 = 1038;
+inline constexpr int kUploadSlot3 = 1039;
+inline constexpr int kUploadCancel = 2;
+} // namespace ids
+
+namespace text {
+inline constexpr const char* kUploadCaption = "Upload Custom Scenarios";
+inline constexpr const char* kSelectNewTip = "Select New Scenario";
+inline constexpr const char* kScenarioFilter = "Crvl Scenario Files (*.scn);;All Files (*.*)";
+inline constexpr const char* kFormatError = "Format error in scenario file";
+inline constexpr const char* kCannotReadScenario = "The scenario file could not be read:\n%1";
+inline constexpr const char* kMessageCaption = "crvlconfig";
+} // namespace text
+
+class CUploadDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Chooses the scenario file; an empty result means the user cancelled.
+    using FileChooser = std::function<QString(QWidget* parent)>;
+
+    CUploadDlg(const std::array<std::string, 3>& slotNames, FileChooser chooseFile = {},
+               QWidget* parent = nullptr);
+
+    // "Select New": asks for the file and ends the dialog with OK when one
+    // was chosen, with Cancel otherwise.
+    void SelectNew();
+    void SetSlotIndex(int index);
+
+    int SlotIndex() const { return slotIndex_; } // 0..2, C1..C3
+    const QString& FilePath() const { return filePath_; }
+
+    // The file-open dialog, starting in "scenarios" under the working
+    // directory.
+    static QString ChooseScenarioFile(QWidget* parent);
+
+private:
+    FileChooser chooseFile_;
+    QButtonGroup* slots_ = nullptr;
+    int slotIndex_ = 0;
+    QString filePath_;
+};
+
+enum class UploadOutcome { Cancelled, Sent, FormatError, FileError };
+
+struct UploadHooks {
+    CUploadDlg::FileChooser chooseFile;        // empty: the file-open dialog
+    std::function<int(CUploadDlg&)> runDialog; // empty: exec()
+};
+
+// The upload procedure, run when the three slots have been read: shows the
+// dialog with the slots' names, reads and checks the chosen file, reports
+// problems through the view and hands a good table to the connection logic.
+// The Custom Scenarios button is enabled again on every path.
+UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,
+                                const UploadHooks& hooks = {});
+
+} // namespace crvl
