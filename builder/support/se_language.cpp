@@ -5,7 +5,7 @@
 #include "language_file.h"
 #include "parameters.h"
 
-#include <algorithm>
+#include <unordered_map>
 
 namespace crvl {
 
@@ -25,10 +25,15 @@ const std::vector<TextEntry>& entries() {
 }
 
 const TextEntry* findEntry(std::string_view key) {
-    const auto& table = entries();
-    const auto it = std::find_if(table.begin(), table.end(),
-                                 [key](const TextEntry& e) { return key == e.key; });
-    return it == table.end() ? nullptr : &*it;
+    static const std::unordered_map<std::string_view, const TextEntry*> index = [] {
+        std::unordered_map<std::string_view, const TextEntry*> byKey;
+        for (const TextEntry& e : entries()) {
+            byKey.emplace(e.key, &e);
+        }
+        return byKey;
+    }();
+    const auto it = index.find(key);
+    return it == index.end() ? nullptr : it->second;
 }
 
 } // namespace
