@@ -163,6 +163,12 @@ std::u32string toCodePoints(std::string_view utf8) {
 } // namespace
 
 std::string readEncodingName(std::string_view bytes, const std::string& current) {
+    // Editors that save UTF-8 often put a byte order mark first; it would
+    // otherwise glue itself to the word ENCODING.
+    constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
     // One character per byte: only the ASCII word ENCODING and the name matter.
     std::u32string text;
     text.reserve(bytes.size());

@@ -98,6 +98,13 @@ TEST_F(Language, EncodingOnTheNextLineOrQuoted) {
     EXPECT_EQ(seLanguage::menuFile, "\u0080");
 }
 
+TEST_F(Language, ByteOrderMarkBeforeTheEncodingLine) {
+    translate("\xEF\xBB\xBF"
+              "ENCODING\tUTF-8\n\"menuFile\" \"\xE2\x82\xAC\"\n");
+    EXPECT_EQ(Parameters::ENCODING, "UTF-8");
+    EXPECT_EQ(seLanguage::menuFile, "\u20AC");
+}
+
 TEST_F(Language, EncodingAloneMeansCp1252) {
     Parameters::ENCODING = "UTF-8";
     translate("ENCODING");
