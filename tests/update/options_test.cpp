@@ -1,0 +1,172 @@
+#include "command_line.h"
+#include "language_ini.h"
+#include "loader_images.h"
+#include "progress.h"
+#include "temp_files.h"
+
+#include <gtest/gtest.h>
+
+namespace crvl::update::test {
+namespace {
+
+TEST(CommandLineTest, NoArgumentsStartsNothing) {
+    const CommandLine c = ParseCommandLine({});
+    EXPECT_FALSE(c.debug);
+    EXPECT_FALSE(c.help);
+    EXPECT_EQ(c.portIndex, 0);
+    EXPECT_EQ(c.automaticFile, "");
+}
+
+TEST(CommandLineTest, DebugInEitherSpellingIsNoFileName) {
+    for (const char* arg : {"-debug", "/debug", "-DEBUG", "/Debug"}) {
+        const CommandLine c = ParseCommandLine({arg});
+        EXPECT_TRUE(c.debug) << arg;
+        EXPECT_EQ(c.automaticFile, "") << arg;
+        EXPECT_FALSE(c.help) << arg;
+    }
+}
+
+TEST(CommandLineTest, PortOptionsAndTheLastWord) {
+    CommandLine c = ParseCommandLine({"-p3", "fw.hex"});
+    EXPECT_EQ(c.portIndex, 3);
+    EXPECT_EQ(c.automaticFile, "fw.hex");
+    EXPECT_EQ(ParseCommandLine({"/P2"}).portIndex, 2);
+    // -p3 wins over -p2 wherever it stands.
+    EXPECT_EQ(ParseCommandLine({"-p3", "-p2"}).portIndex, 3);
+    EXPECT_EQ(ParseCommandLine({"-p1", "x.hex"}).portIndex, 0);
+}
+
+TEST(CommandLineTest, FileNameKeepsItsLetterCase) {
+    const CommandLine c = ParseCommandLine({"-P3", "-Debug", "FW.hex"});
+    EXPECT_EQ(c.automaticFile, "FW.hex");
+    EXPECT_TRUE(c.debug);
+    EXPECT_EQ(c.portIndex, 3);
+}
+
+TEST(CommandLineTest, AbsolutePathsAreFileNamesAndNotSearchedForOptions) {
+    const CommandLine c = ParseCommandLine({"-p2", "/home/h/fw-debug.hex"});
+    EXPECT_EQ(c.automaticFile, "/home/h/fw-debug.hex");
+    EXPECT_FALSE(c.debug);
+    EXPECT_FALSE(c.help);
+    EXPECT_EQ(ParseCommandLine({"/h"}).automaticFile, "");
+    EXPECT_TRUE(ParseCommandLine({"/h"}).help);
+}
+
+TEST(CommandLineTest, HelpSpellings) {
+    for (const char* arg : {"-help", "/help", "-h", "/H"})
+        EXPECT_TRUE(ParseCommandLine({arg}).help) << arg;
+    EXPECT_STREQ(kHelpLines[0], "Available commandline options:\r\n");
+    EXPECT_STREQ(kHelpLines[1], "-p1, -p2, -p3 default: -p1\r\n");
+    EXPECT_STREQ(kHelpLines[2], "Append filename at end to invoke automatic download\r\n");
+}
+
+TEST(LanguageIniTest, EntriesInFileOrder) {
+    const auto entries = ParseLanguageIni("English = eng.hex\nDeutsch = deu.hex\n");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "English");
+    EXPECT_EQ(entries[0].fileName, "eng.hex");
+    EXPECT_EQ(entries[1].name, "Deutsch");
+    EXPECT_EQ(entries[1].fileName, "deu.hex");
+}
+
+TEST(LanguageIniTest, SpacingBlankLinesAndMalformedLines) {
+    const auto entries = ParseLanguageIni("\n  Francais\t=fra.hex\r\n\nEnglish= eng.hex\n"
+                                          "Dansk = \nNorsk = nor.hex trailing\n");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "Francais");
+    EXPECT_EQ(entries[0].fileName, "fra.hex");
+    // "English=" has no white space before '=': not an entry. Neither is a
+    // line without a file name.
+    EXPECT_EQ(entries[1].name, "Norsk");
+    EXPECT_EQ(entries[1].fileName, "nor.hex");
+}
+
+TEST(LanguageIniTest, AtMostEightyEntriesAndLongNamesCut) {
+    std::string text;
+    for (int i = 0; i < 90; ++i)
+        text += "L" + std::to_string(i) + " = f" + std::to_string(i) + ".hex\n";
+    EXPECT_EQ(ParseLanguageIni(text).size(), 80u);
+    const auto entries = ParseLanguageIni(std::string(100, 'N') + " = x.hex\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name.size(), kMaxLanguageNameLength);
+}
+
+TEST(LanguageIniTest, MissingFile) {
+    std::vector<LanguageEntry> entries;
+    EXPECT_FALSE(ReadLanguageIni("/nonexistent/crvlupd.ini", entries));
+}
+
+TEST(ProgressTest, StepsAndDone) {
+    ProgressModel p;
+    p.Reset(60 * 1600);
+    EXPECT_EQ(p.Total(), 1600);
+    p.StepLarge();
+    EXPECT_EQ(p.Position(), 100);
+    p.StepRecord();
+    EXPECT_EQ(p.BarValue(), 101);
+    EXPECT_EQ(p.BarMaximum(), 1600);
+    p.MarkDone();
+    EXPECT_EQ(p.BarValue(), 1600);
+    EXPECT_EQ(p.Position(), 101); // the stored position stays
+}
+
+TEST(ProgressTest, LargeTotalsAreScaledNotWrapped) {
+    ProgressModel p;
+    p.Reset(-1); // size unknown
+    EXPECT_EQ(p.Total(), 150000);
+    EXPECT_EQ(p.BarMaximum(), 65535);
+    for (int i = 0; i < 75000; ++i)
+        p.StepRecord();
+    EXPECT_EQ(p.BarValue(), 32767);
+    for (int i = 0; i < 100000; ++i)
+        p.StepRecord();
+    EXPECT_EQ(p.BarValue(), 65535); // past the end the bar stays full
+}
+
+TEST(ProgressTest, TinyFileStillHasARange) {
+    ProgressModel p;
+    p.Reset(30);
+    EXPECT_EQ(p.Total(), 0);
+    EXPECT_EQ(p.BarMaximum(), 1);
+    p.MarkDone();
+    EXPECT_EQ(p.BarValue(), 1);
+}
+
+TEST(LoaderImagesTest, ShippedPlaceholdersAreComplete) {
+    LoaderImages images;
+    std::string error;
+    ASSERT_TRUE(LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders", images, error)) << error;
+    EXPECT_TRUE(images.Complete());
+}
+
+TEST(LoaderImagesTest, WrongSizeMissingOrUnsignedImageIsAnError) {
+    TempDir dir;
+    const std::string loaders = (dir.Path() / "loaders").string();
+    std::filesystem::create_directories(loaders);
+    const std::string signature = "\xA5\x5A\xA5\xA5";
+    dir.Write("loaders/preloader1.bin", std::string(32, 'a'));
+    dir.Write("loaders/preloader2.bin", std::string(78, 'b'));
+    dir.Write("loaders/flashloader_intel.bin", signature + std::string(2044, 'c'));
+
+    LoaderImages images;
+    std::string error;
+    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
+    EXPECT_EQ(error, "Loader image " + loaders + "/flashloader_amd.bin cannot be opened.\r\n");
+
+    dir.Write("loaders/flashloader_amd.bin", signature + std::string(2045, 'd'));
+    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
+    EXPECT_EQ(error, "Loader image " + loaders +
+                         "/flashloader_amd.bin has the wrong size (2048 bytes expected).\r\n");
+
+    dir.Write("loaders/flashloader_amd.bin", std::string(2048, 'd'));
+    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
+    EXPECT_EQ(error, "Loader image " + loaders +
+                         "/flashloader_amd.bin does not begin with A5 5A A5 A5.\r\n");
+
+    dir.Write("loaders/flashloader_amd.bin", signature + std::string(2044, 'd'));
+    EXPECT_TRUE(LoadLoaderImages(loaders, images, error));
+    EXPECT_TRUE(images.Complete());
+}
+
+} // namespace
+} // namespace crvl::update::test

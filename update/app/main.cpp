@@ -1,0 +1,6 @@
+#include "upd_app.h"
+
+int main(int argc, char** argv) {
+    CUpdApp app(argc, argv);
+    return app.Run();
+}

@@ -1,0 +1,96 @@
+#include "upd_app.h"
+
+#include "command_line.h"
+#include "serial_boot_port.h"
+#include "upd_dialog.h"
+#include "upd_strings.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kInstanceConnectMs = 500;
+
+} // namespace
+
+CUpdApp::CUpdApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QString::fromLatin1(upd::kCaption));
+    setApplicationVersion(QStringLiteral("1.2.0.0"));
+}
+
+CUpdApp::~CUpdApp() = default;
+
+QString CUpdApp::InstanceName() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) {
+        user = qEnvironmentVariable("USERNAME");
+    }
+    QString name = QStringLiteral("crvlupd-") + user;
+    const QString key = qEnvironmentVariable("CRVL_INSTANCE_KEY");
+    if (!key.isEmpty()) {
+        name += QLatin1Char('-') + key;
+    }
+    return name;
+}
+
+bool CUpdApp::ForwardToRunningInstance() {
+    QLocalSocket socket;
+    socket.connectToServer(InstanceName());
+    if (!socket.waitForConnected(kInstanceConnectMs)) {
+        return false;
+    }
+    socket.write("raise\n");
+    socket.waitForBytesWritten(kInstanceConnectMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+int CUpdApp::Run() {
+    if (ForwardToRunningInstance()) {
+        return 0;
+    }
+
+    // crvlupd.ini, the loader images and relative image names are found
+    // beside the program.
+    QDir::setCurrent(applicationDirPath());
+
+    std::vector<std::string> args;
+    const QStringList words = arguments();
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        args.push_back(words[i].toStdString());
+    }
+
+    CUpdDlg dialog(
+        crvl::update::ParseCommandLine(args),
+        std::make_shared<crvl::update::SerialBootPortFactory>([&dialog](std::string_view line) {
+            // The port reports from the worker's thread.
+            const std::string text(line);
+            QMetaObject::invokeMethod(
+                &dialog, [&dialog, text] { dialog.DebugMessage(text); }, Qt::QueuedConnection);
+        }));
+
+    server_ = new QLocalServer(this);
+    QLocalServer::removeServer(InstanceName());
+    server_->listen(InstanceName());
+    connect(server_, &QLocalServer::newConnection, this, [this, &dialog] {
+        while (QLocalSocket* client = server_->nextPendingConnection()) {
+            client->deleteLater();
+        }
+        // A second start brings this window forward.
+        if (dialog.isMinimized()) {
+            dialog.showNormal();
+        }
+        dialog.raise();
+        dialog.activateWindow();
+    });
+
+    dialog.show();
+    dialog.exec();
+    server_->close();
+    return dialog.ExitCode();
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "boot_port.h"
+#include "command_line.h"
+#include "language_ini.h"
+#include "loader_images.h"
+#include "progress.h"
+#include "upload_worker.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QComboBox;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+// The updater's main window: language and port lists, Search, Start, Quit,
+// Help, the progress bar and the message box. The upload itself runs in an
+// UploadWorker on its own thread; its reports come back as queued calls.
+class CUpdDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Control ids of the dialog template, kept as names for the widgets.
+    static constexpr int IDC_MESSAGES = 1002;
+    static constexpr int IDC_PROGRESS = 1004;
+    static constexpr int IDC_HELP = 1007;
+    static constexpr int IDC_LANGUAGE = 1011;
+    static constexpr int IDC_PORT = 1014;
+    static constexpr int IDC_SEARCH = 1015;
+    static constexpr int IDOK_START = 1;
+    static constexpr int IDCANCEL_QUIT = 2;
+
+    // ports: how ports are opened (the real serial port, or a test's).
+    CUpdDlg(const crvl::update::CommandLine& commandLine,
+            std::shared_ptr<crvl::update::BootPortFactory> ports, QWidget* parent = nullptr);
+    ~CUpdDlg() override;
+
+    // The process exit code: the automatic run's result, 1 after Quit.
+    int ExitCode() const { return exitCode_; }
+
+    void AppendMessage(const std::string& text);
+    void DebugMessage(const std::string& text);
+
+    // Button handlers, public so tests can press them without a mouse.
+    void OnStart();
+    void OnSearch();
+    void OnHelp();
+    void OnQuit();
+
+    // For tests and the single-instance hand-over.
+    QComboBox* LanguageList() const { return languageList_; }
+    QComboBox* PortList() const { return portList_; }
+    QPushButton* StartButton() const { return startButton_; }
+    QPushButton* SearchButton() const { return searchButton_; }
+    QPushButton* QuitButton() const { return quitButton_; }
+    QPushButton* HelpButton() const { return helpButton_; }
+    QProgressBar* ProgressBar() const { return progressBar_; }
+    QPlainTextEdit* MessageBox() const { return messageBox_; }
+    bool UploadRunning() const { return worker_ != nullptr; }
+
+    // Time-outs and hold times of the runs this dialog starts; tests shorten
+    // them. Image name and port number are filled in at Start.
+    crvl::update::UploadSettings uploadSettings;
+
+signals:
+    // Emitted on the dialog's thread when a run has finished.
+    void uploadFinished(int result);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void reject() override;
+
+private:
+    class Reporter;
+
+    void BuildControls();
+    void LoadLanguageList();
+    void StepProgressLarge();
+    void StepProgressRecord(bool done);
+    void ShowProgress();
+    void OnWorkerFinished(int result);
+    void StopWorker();
+
+    crvl::update::CommandLine commandLine_;
+    std::shared_ptr<crvl::update::BootPortFactory> ports_;
+    bool debug_ = false;
+    bool automatic_ = false;
+    bool automaticStartDone_ = false;
+    int exitCode_ = 1;
+    int portNumber_ = 1;
+    std::string imageName_;
+    std::vector<crvl::update::LanguageEntry> languages_;
+    crvl::update::LoaderImages loaders_;
+    bool loadersReady_ = false;
+    crvl::update::ProgressModel progress_;
+
+    std::unique_ptr<Reporter> reporter_;
+    std::unique_ptr<crvl::update::UploadWorker> worker_;
+    std::thread workerThread_;
+
+    QComboBox* languageList_ = nullptr;
+    QComboBox* portList_ = nullptr;
+    QPushButton* searchButton_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QPushButton* quitButton_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPlainTextEdit* messageBox_ = nullptr;
+};

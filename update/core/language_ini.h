@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace crvl::update {
+
+constexpr const char* kIniFileName = "crvlupd.ini";
+constexpr std::size_t kMaxLanguages = 80;
+// Longer display names are cut to fit the list.
+constexpr std::size_t kMaxLanguageNameLength = 63;
+
+// One entry of crvlupd.ini: the language's display name and its image file.
+struct LanguageEntry {
+    std::string name;
+    std::string fileName;
+};
+
+// Reads "name = file" entries in file order: the name must be followed by
+// white space before the '='; white space after it is optional; blank lines
+// are skipped. A line that does not fit the pattern is skipped instead of
+// producing an entry with a stale file name. At most 80 entries are kept.
+std::vector<LanguageEntry> ParseLanguageIni(const std::string& text);
+
+// Reads the file; false when it cannot be opened.
+bool ReadLanguageIni(const std::string& path, std::vector<LanguageEntry>& entries);
+
+} // namespace crvl::update

@@ -1,0 +1,57 @@
+#include "search_trainer.h"
+
+#include "frame_codec.h"
+#include "port_names.h"
+#include "text_format.h"
+
+#include <array>
+#include <thread>
+
+namespace crvl::update {
+namespace {
+
+constexpr std::uint8_t kPingCommand = 0x2A;
+constexpr std::uint8_t kAliveCommand = 0x2A;
+
+bool PortAnswers(BootPort& port) {
+    bool ok = false;
+    bool got = false;
+    do {
+        port.ReadByte(ok, got);
+    } while (ok && got);
+
+    const std::array<std::uint8_t, 3> ping = {kPingCommand, 0x00, 0x00};
+    std::array<std::uint8_t, MaxEncodedSize(ping.size())> frame{};
+    const std::size_t length = EncodeFrame(ping, frame.data());
+    port.WriteBytes(frame.data(), length);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::uint8_t first = port.ReadByte(ok, got);
+    if (!ok || !got || first != frame::kStx) {
+        return false;
+    }
+    const std::uint8_t second = port.ReadByte(ok, got);
+    return ok && got && second == kAliveCommand;
+}
+
+} // namespace
+
+int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::string&)>& show) {
+    for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
+        std::unique_ptr<BootPort> port = ports.Open(n, 19200);
+        if (!port->Usable()) {
+            port->Close();
+            continue;
+        }
+        const bool found = PortAnswers(*port);
+        port->Close();
+        if (found) {
+            show(Format("Corvel found on COM%d\r\n", n));
+            return n;
+        }
+    }
+    show("No Corvel found !\r\nComport has to be manually selected.\r\n");
+    return 0;
+}
+
+} // namespace crvl::update

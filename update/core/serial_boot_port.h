@@ -1,0 +1,24 @@
+#pragma once
+
+#include "boot_port.h"
+
+#include "serial_port.h"
+
+namespace crvl::update {
+
+// The boot loader's view of the shared serial port: parity checking off and
+// two stop bits at 56000 baud, as the updater configures it.
+class SerialBootPortFactory : public BootPortFactory {
+public:
+    // debugLine receives "Waiting for overlapped input" and system error
+    // texts; readTimeoutMs shortens the 1000 ms read time-out for tests.
+    explicit SerialBootPortFactory(SerialDebugSink debugLine = {}, int readTimeoutMs = 1000);
+
+    std::unique_ptr<BootPort> Open(int portNumber, int baud) override;
+
+private:
+    SerialDebugSink debugLine_;
+    int readTimeoutMs_;
+};
+
+} // namespace crvl::update

@@ -1,0 +1,405 @@
+#include "upload_worker.h"
+
+#include "text_format.h"
+
+#include <thread>
+
+namespace crvl::update {
+namespace {
+
+constexpr std::uint8_t kIdentityA5 = 0xA5;
+constexpr std::uint8_t kIdentityC5 = 0xC5;
+constexpr std::uint8_t kIdentityD5 = 0xD5;
+
+constexpr int kManufacturerIntel = 0x0089;
+constexpr int kManufacturerAmd = 0x0001;
+constexpr int kManufacturerSt = 0x0020;
+constexpr int kManufacturerMacronix = 0x00C2;
+constexpr int kDeviceFirstPass = 0x889C;
+constexpr int kDeviceSecondPassA = 0x22D6;
+constexpr int kDeviceSecondPassB = 0x22EC;
+
+// Reply codes of the flash loader.
+constexpr std::uint8_t T_UPAND_RUNNING = 'R';
+constexpr std::uint8_t T_PAGE_ERASED = 'P';
+constexpr std::uint8_t T_ERASE_FAILED = 'e';
+constexpr std::uint8_t kEraseComplete = 'Z';
+constexpr std::uint8_t T_SERREC_OK = 's';
+constexpr std::uint8_t T_BURNED = 'b';
+constexpr std::uint8_t kChecksumError = 'F';
+constexpr std::uint8_t kUploadComplete = 'S';
+constexpr std::uint8_t T_BURN_FAILED = '1';
+constexpr std::uint8_t T_ODD_RECORD = 'o';
+constexpr std::uint8_t kRamOk = 'A';
+constexpr std::uint8_t kRamFailed = 'a';
+
+constexpr const char* kE1 = "Unable to get microcontroller into boot strap mode [E1]\r\n";
+constexpr const char* kE2 = "Some com port error has occurred [E2]\r\n";
+constexpr const char* kE4 = "[E4]: Cannot find";
+constexpr const char* kE5 =
+    "Unable to connect [E5]\r\nThe comport might be in use by another process\r\n";
+constexpr const char* kE6 =
+    "Cannot connect to the serial port - Maybe some other\r\napplication is using it? [E6]\r\n";
+constexpr const char* kE7 = "An error while reading from the Serial port has occurred. [E7]\r\n";
+constexpr const char* kE8 = "An error while reading from the Serial port has occurred. [E8]\r\n";
+constexpr const char* kE9 = "[E9] Unknown response received:";
+constexpr const char* kE10 = "Flash Erase error [E10]\r\n";
+constexpr const char* kE11 = "Fatal programming error, terminating! [E11]\r\n";
+constexpr const char* kE12 = "Strange reposponse from microcontroller [E12]\r\n";
+constexpr const char* kAccessError = "Error accessing the serial port\r\n";
+
+constexpr auto kSettleTime = std::chrono::milliseconds(5);
+
+} // namespace
+
+UploadWorker::UploadWorker(BootPortFactory& ports, UploadReporter& reporter,
+                           const LoaderImages& loaders, UploadSettings settings, Clock clock)
+    : ports_(ports), reporter_(reporter), loaders_(loaders), settings_(std::move(settings)),
+      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {}
+
+int UploadWorker::Run() {
+    pass_ = Pass::First;
+    failure_ = 0;
+    bootstrapUnconfirmed_ = false;
+    identityReadFailed_ = false;
+    if (!loaders_.Complete()) {
+        // Nothing goes on the line without the right loaders.
+        reporter_.AppendMessage("The loader images are missing or damaged; nothing was sent.\r\n");
+        failure_ = 1;
+        return Finish();
+    }
+    while (RunPass() == PassEnd::SecondPass) {
+        pass_ = Pass::Second;
+    }
+    return Finish();
+}
+
+const std::vector<std::uint8_t>& UploadWorker::FlashLoader() const {
+    return pass_ == Pass::First ? loaders_.flashLoaderIntel : loaders_.flashLoaderAmd;
+}
+
+void UploadWorker::SendByteWise(const std::vector<std::uint8_t>& image) {
+    for (const std::uint8_t byte : image) {
+        port_->WriteBytes(&byte, 1);
+    }
+}
+
+UploadWorker::PassEnd UploadWorker::RunPass() {
+    if (!image_.Open(settings_.imageName)) {
+        reporter_.AppendMessage(Format("%s %s.\r\n", kE4, settings_.imageName.c_str()));
+        failure_ = 1;
+        return PassEnd::Finish;
+    }
+    const int n = settings_.portNumber;
+    reporter_.DebugMessage(Format("Open port:%d\r\n", n));
+    port_ = ports_.Open(n, kBootstrapBaud);
+
+    reporter_.DebugMessage("Send break\r\n");
+    if (!port_->SendBreak(settings_.breakHoldMs)) {
+        reporter_.AppendMessage(kE5);
+        failure_ = 1;
+        return PassEnd::Finish;
+    }
+    std::this_thread::sleep_for(kSettleTime);
+    reporter_.DebugMessage("Flush buffer\r\n");
+    if (!Drain(*port_)) {
+        reporter_.AppendMessage(kE6);
+        failure_ = 1;
+        return PassEnd::Finish;
+    }
+
+    reporter_.DebugMessage("Write 0\r\n");
+    const std::uint8_t zero = 0x00;
+    port_->WriteBytes(&zero, 1);
+    std::this_thread::sleep_for(kSettleTime);
+    bootstrapUnconfirmed_ = true;
+
+    bool ok = false;
+    bool got = false;
+    const std::uint8_t identity = port_->ReadByte(ok, got);
+    if (!ok) {
+        reporter_.AppendMessage(kAccessError);
+        identityReadFailed_ = true;
+        failure_ = 1;
+        return PassEnd::Finish;
+    }
+    if (!got || StopRequested()) {
+        failure_ = 1;
+        return PassEnd::Finish;
+    }
+    if (identity == kIdentityA5 || identity == kIdentityC5 || identity == kIdentityD5) {
+        reporter_.DebugMessage(Format("Target detected : %X\r\n", identity));
+        bootstrapUnconfirmed_ = false;
+        reporter_.StepProgressLarge();
+    } else {
+        reporter_.DebugMessage(Format("Unknown target detected : %X\r\n", identity));
+    }
+
+    SendByteWise(loaders_.preloaderOne);
+    reporter_.DebugMessage("Preloader 1 transferred\r\n");
+    SendByteWise(loaders_.preloaderTwo);
+    reporter_.DebugMessage("Preloader 2 transferred\r\n");
+
+    const std::vector<std::uint8_t>& loader = FlashLoader();
+    reporter_.DebugMessage(
+        Format("%s %d\r\n", "Length of ihexloader", static_cast<int>(loader.size())));
+    reporter_.DebugMessage("Flush buffer\r\n");
+    Drain(*port_);
+
+    for (const std::uint8_t sent : loader) {
+        port_->WriteBytes(&sent, 1);
+        std::uint8_t echo = 0;
+        if (!ReadReply(echo, settings_.stall, kE7)) {
+            return PassEnd::Finish;
+        }
+        if (echo != sent) {
+            reporter_.AppendMessage(
+                Format("Echoed character (%x) != Send character (%x)\r\n", echo, sent));
+        }
+    }
+    reporter_.DebugMessage("Native Programloader transferred\r\n");
+    ClosePort();
+    port_ = ports_.Open(n, settings_.programmingSpeed);
+    return ReplyPhase();
+}
+
+UploadWorker::PassEnd UploadWorker::ReplyPhase() {
+    int manufacturer = 0;
+    int device = 0;
+    for (int k = 0;; ++k) {
+        std::uint8_t c = 0;
+        if (!ReadReply(c, settings_.replyStall, kE8)) {
+            return PassEnd::Finish;
+        }
+        switch (k) {
+        case 1:
+            manufacturer = c * 256;
+            continue;
+        case 2:
+            manufacturer += c;
+            if (pass_ == Pass::First) {
+                if (manufacturer == kManufacturerIntel) {
+                    reporter_.DebugMessage("Intel FLASH detected\r\n");
+                    continue;
+                }
+                reporter_.DebugMessage(
+                    Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
+                failure_ = 1;
+                ClosePort();
+                image_.Close();
+                return PassEnd::SecondPass;
+            }
+            if (manufacturer == kManufacturerAmd) {
+                reporter_.DebugMessage("AMD FLASH detected\r\n");
+            } else if (manufacturer == kManufacturerSt) {
+                reporter_.DebugMessage("ST FLASH detected\r\n");
+            } else if (manufacturer == kManufacturerMacronix) {
+                reporter_.DebugMessage("Macronix flash detected\r\n");
+            } else {
+                reporter_.DebugMessage(
+                    Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
+                failure_ = 1;
+                return PassEnd::Finish;
+            }
+            failure_ = 0;
+            continue;
+        case 3:
+            device = c * 256;
+            continue;
+        case 4: {
+            device += c;
+            const bool accepted =
+                pass_ == Pass::First ? device == kDeviceFirstPass
+                                     : device == kDeviceSecondPassA || device == kDeviceSecondPassB;
+            if (!accepted) {
+                reporter_.DebugMessage(Format("%s %x\r\n", "Unknown device ID :", device));
+                failure_ = 1;
+                return PassEnd::Finish;
+            }
+            reporter_.DebugMessage(Format("%s %x\r\n", "Device Code:", device));
+            reporter_.StepProgressLarge();
+            continue;
+        }
+        default:
+            break;
+        }
+        switch (c) {
+        case T_UPAND_RUNNING:
+            reporter_.DebugMessage("T_UPAND_RUNNING\r\n");
+            break;
+        case T_PAGE_ERASED:
+            reporter_.DebugMessage("T_PAGE_ERASED\r\n");
+            break;
+        case T_ERASE_FAILED:
+            reporter_.DebugMessage("T_ERASE_FAILED\r\n");
+            reporter_.AppendMessage(kE10);
+            failure_ = 1;
+            return PassEnd::Finish;
+        case kEraseComplete:
+            reporter_.AppendMessage("Old program erased !\r\nProgramming new ....\r\n");
+            return RecordPhase();
+        default:
+            reporter_.AppendMessage(Format("%s %x\r\n", kE9, c));
+            reporter_.AppendMessage(kE10);
+            failure_ = 1;
+            return PassEnd::Finish;
+        }
+    }
+}
+
+UploadWorker::PassEnd UploadWorker::RecordPhase() {
+    std::uint8_t record[kMaxRecordSize];
+    for (;;) {
+        if (StopRequested()) {
+            failure_ = 1;
+            return PassEnd::Finish;
+        }
+        const std::size_t length = image_.NextRecord(record);
+        if (length == 0) {
+            break;
+        }
+        int sends = 0;
+        bool nextLine = false;
+        while (!nextLine) {
+            if (sends == settings_.maxRecordSends) {
+                reporter_.AppendMessage(
+                    Format("The same record was sent %d times without being accepted.\r\n", sends));
+                reporter_.AppendMessage(kE11);
+                failure_ = 1;
+                return PassEnd::Finish;
+            }
+            port_->WriteBytes(record, length);
+            ++sends;
+            std::uint8_t reply = 0;
+            const Wait wait = ReadByteWait(reply, settings_.stall);
+            if (wait == Wait::Error) {
+                // The remaining records still go out; the RAM test is skipped.
+                reporter_.AppendMessage(kE2);
+                failure_ = 1;
+                nextLine = true;
+                continue;
+            }
+            if (wait != Wait::Byte) {
+                EndWait(wait, settings_.stall, nullptr);
+                return PassEnd::Finish;
+            }
+            switch (reply) {
+            case T_SERREC_OK:
+                reporter_.DebugMessage("T_SERREC_OK\r\n");
+                nextLine = true;
+                break;
+            case T_BURNED:
+                reporter_.DebugMessage("T_BURNED\r\n");
+                reporter_.StepProgressRecord(false);
+                nextLine = true;
+                break;
+            case kChecksumError:
+                reporter_.DebugMessage("Checksum error .. Retransmitting block\r\n");
+                break;
+            case kUploadComplete:
+                reporter_.StepProgressRecord(true);
+                reporter_.AppendMessage("Program upload completed\r\n");
+                bootstrapUnconfirmed_ = false;
+                nextLine = true;
+                break;
+            case T_BURN_FAILED:
+            case T_ODD_RECORD:
+                reporter_.DebugMessage(reply == T_BURN_FAILED ? "T_BURN_FAILED\r\n"
+                                                              : "T_ODD_RECORD\r\n");
+                reporter_.AppendMessage(kE11);
+                failure_ = 1;
+                return PassEnd::Finish;
+            default:
+                reporter_.AppendMessage(Format("%s %02x\r\n", kE12, reply));
+                break;
+            }
+        }
+    }
+    RamTest();
+    return PassEnd::Finish;
+}
+
+void UploadWorker::RamTest() {
+    if (failure_ != 0) {
+        return;
+    }
+    reporter_.DebugMessage("Testing RAM ...");
+    std::uint8_t reply = 0;
+    if (!ReadReply(reply, settings_.stall, kE2)) {
+        return;
+    }
+    if (reply == kRamOk) {
+        reporter_.DebugMessage("\r\nRAM OK!\r\n");
+    } else if (reply == kRamFailed) {
+        reporter_.AppendMessage("\r\nRAM test FAILED !\r\n");
+        failure_ = 1;
+    } else {
+        reporter_.AppendMessage(Format("%s %02x\r\n", kE12, reply));
+        failure_ = 1;
+    }
+}
+
+int UploadWorker::Finish() {
+    if (bootstrapUnconfirmed_ && !identityReadFailed_ && !StopRequested()) {
+        reporter_.AppendMessage(kE1);
+    }
+    reporter_.EnableStartAndSearch();
+    ClosePort();
+    image_.Close();
+    reporter_.Finished(failure_);
+    return failure_;
+}
+
+UploadWorker::Wait UploadWorker::ReadByteWait(std::uint8_t& byte, std::chrono::milliseconds limit) {
+    const auto start = clock_();
+    for (;;) {
+        if (StopRequested()) {
+            return Wait::Stopped;
+        }
+        bool ok = false;
+        bool got = false;
+        const std::uint8_t value = port_->ReadByte(ok, got);
+        if (!ok) {
+            return Wait::Error;
+        }
+        if (got) {
+            byte = value;
+            return Wait::Byte;
+        }
+        if (clock_() - start >= limit) {
+            return Wait::Stalled;
+        }
+    }
+}
+
+bool UploadWorker::ReadReply(std::uint8_t& byte, std::chrono::milliseconds limit,
+                             const char* readErrorMessage) {
+    const Wait wait = ReadByteWait(byte, limit);
+    if (wait == Wait::Byte) {
+        return true;
+    }
+    EndWait(wait, limit, readErrorMessage);
+    return false;
+}
+
+void UploadWorker::EndWait(Wait wait, std::chrono::milliseconds limit,
+                           const char* readErrorMessage) {
+    failure_ = 1;
+    if (wait == Wait::Error && readErrorMessage != nullptr) {
+        reporter_.AppendMessage(readErrorMessage);
+    } else if (wait == Wait::Stalled) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
+        reporter_.AppendMessage(
+            Format("The Corvel has not answered for %d seconds; the upload was stopped.\r\n",
+                   static_cast<int>(seconds)));
+    }
+}
+
+void UploadWorker::ClosePort() {
+    if (port_) {
+        port_->Close();
+        port_.reset();
+    }
+}
+
+} // namespace crvl::update

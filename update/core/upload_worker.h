@@ -1,0 +1,92 @@
+#pragma once
+
+#include "boot_port.h"
+#include "hex_image.h"
+#include "loader_images.h"
+#include "upload_reporter.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace crvl::update {
+
+constexpr int kBootstrapBaud = 19200;
+constexpr int kProgrammingSpeed = 56000;
+
+struct UploadSettings {
+    std::string imageName;
+    int portNumber = 1;
+    int programmingSpeed = kProgrammingSpeed;
+    int breakHoldMs = 1500;
+    // A flash erase keeps the line quiet for a long time; elsewhere the loader
+    // answers at once. Past these limits the line is taken for dead.
+    std::chrono::milliseconds replyStall{std::chrono::seconds(120)};
+    std::chrono::milliseconds stall{std::chrono::seconds(30)};
+    // How often one record is sent before the run gives up on it.
+    int maxRecordSends = 50;
+};
+
+// One upload run through the trainer's boot loader: boot-strap with a break,
+// the two preloaders, the echoed flash loader at 19200 baud, then flash
+// identification, erase, the image records and the RAM test at the
+// programming speed. A first pass that finds no Intel flash is repeated once
+// with the second flash loader.
+class UploadWorker {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    UploadWorker(BootPortFactory& ports, UploadReporter& reporter, const LoaderImages& loaders,
+                 UploadSettings settings, Clock clock = {});
+
+    // Runs to the end and returns the failure mark: 0 success, 1 failure.
+    // Reports Finished(result) as its last act.
+    int Run();
+
+    // Asks a running Run() to stop at its next read (within one read
+    // time-out); the run then ends as a failure without further messages.
+    void RequestStop() { stop_.store(true, std::memory_order_release); }
+
+private:
+    enum class Pass { First, Second };
+    enum class PassEnd { Finish, SecondPass };
+    enum class Wait { Byte, Error, Stalled, Stopped };
+
+    PassEnd RunPass();
+    PassEnd ReplyPhase();
+    PassEnd RecordPhase();
+    void RamTest();
+    int Finish();
+
+    // Reads until a byte arrives, a read fails, `limit` passes without a byte
+    // or a stop is requested.
+    Wait ReadByteWait(std::uint8_t& byte, std::chrono::milliseconds limit);
+    // ReadByteWait that ends the run unless a byte came: a read error shows
+    // readErrorMessage, a stall says how long the line was quiet.
+    bool ReadReply(std::uint8_t& byte, std::chrono::milliseconds limit,
+                   const char* readErrorMessage);
+    void EndWait(Wait wait, std::chrono::milliseconds limit, const char* readErrorMessage);
+    void SendByteWise(const std::vector<std::uint8_t>& image);
+    void ClosePort();
+    bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
+    const std::vector<std::uint8_t>& FlashLoader() const;
+
+    BootPortFactory& ports_;
+    UploadReporter& reporter_;
+    const LoaderImages& loaders_;
+    UploadSettings settings_;
+    Clock clock_;
+    std::atomic<bool> stop_{false};
+
+    std::unique_ptr<BootPort> port_;
+    HexImage image_;
+    Pass pass_ = Pass::First;
+    int failure_ = 0;
+    bool bootstrapUnconfirmed_ = false;
+    bool identityReadFailed_ = false;
+};
+
+} // namespace crvl::update
