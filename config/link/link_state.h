@@ -124,6 +124,9 @@ public:
     const std::array<std::uint8_t, kVersionSize>& Version() const { return version_; }
     const ParameterRecord& Parameters() const { return parameters_; }
     const MonitorRecord& Monitor() const { return monitor_; }
+    // The scenario monitor rewrites the rhythm code while it shows a shock;
+    // the next MonitorReport restores it.
+    MonitorRecord& Monitor() { return monitor_; }
     bool SlotReceived(int slot) const { return slotReceived_[Index(slot)]; }
     const SlotInfo& Slot(int slot) const { return slotInfo_[Index(slot)]; }
     // Set by ShockEvent; the scenario monitor clears it when it has shown it.
