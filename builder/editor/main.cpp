@@ -1,0 +1,38 @@
+// crvlbuilder: the scenario builder.
+
+#include "builder_arguments.h"
+#include "builder_console.h"
+#include "builder_services.h"
+#include "main_frame.h"
+#include "scenario_editor_applet.h"
+
+#include <QApplication>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("crvlbuilder"));
+
+    const std::vector<std::string> argList(argv + 1, argv + argc);
+    crvl::BuilderArguments args(argList);
+    if (args.width(1) == -1 || args.height(1) == -1) {
+        std::cerr << "Width and height must be specified." << std::endl;
+        return 1;
+    }
+
+    std::error_code ec;
+    const std::filesystem::path workingDirectory = std::filesystem::current_path(ec);
+    const std::filesystem::path programDirectory = QApplication::applicationDirPath().toStdString();
+    crvl::BuilderState::setDocumentBase(crvl::BuilderState::makeDocumentBase(
+        crvl::chooseBaseDirectory(workingDirectory, programDirectory)));
+    crvl::setConsoleSink(crvl::stdoutConsoleSink());
+
+    crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args),
+                           crvl::BuilderState::getBaseDirectory());
+    window.show();
+    return QApplication::exec();
+}

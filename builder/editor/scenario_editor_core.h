@@ -1,0 +1,233 @@
+#pragma once
+
+// The scenario editor without its window: the open document (the frames in
+// canvas order and the connection list), the palette selection and the
+// DrawState machine, frame creation and numbering, deletion with its
+// one-level undo, the canvas size rule, the two refresh timers, the element
+// dialog hand-off and the save/load hand-off. It talks to its window through
+// EditorView, so it runs and is tested without a display.
+
+#include "frame_editor.h"
+#include "palette.h"
+#include "scenario_frame.h"
+#include "tcl_code_loader.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace crvl {
+
+class ScenarioElement;
+class TclControl;
+
+// What the editor asks of its window.
+class EditorView {
+public:
+    virtual ~EditorView() = default;
+
+    virtual void beep() = 0;
+    virtual void messageBox(const std::string& title, const std::string& text,
+                            MessageKind kind) = 0;
+    // The palette's pictures (selected entry, undo availability) changed.
+    virtual void paletteChanged() = 0;
+    // A frame joined the canvas, at the end of the canvas order.
+    virtual void frameAdded(ScenarioFrame& frame) = 0;
+    // A frame left the canvas. The view disposes of it, and of its widget,
+    // once the event in progress is over: the gesture that deleted it may
+    // still be running in the frame's own widget.
+    virtual void frameRemoved(std::unique_ptr<ScenarioFrame> frame) = 0;
+    virtual void repaintFrames() = 0;
+    virtual void repaintCanvas(Rect canvasRegion) = 0;
+    virtual void canvasResized(Size size) = 0;
+    virtual void scenarioNameChanged(const std::string& name) = 0;
+    virtual void showStatus(const std::string& text) = 0;
+    // Line height of the frames' list font.
+    virtual int frameLineHeight() const { return ScenarioFrame::DEFAULT_LINE_HEIGHT; }
+    // Opens the dialog of the element type ("SetECG", ...), modal, set up
+    // from the empty attribute text; its report reaches the editor through
+    // ScenarioEditorCore::onElementDialogReport before this returns.
+    virtual void runElementDialog(std::string_view type) = 0;
+    // The "Connect to frame" dialog for an output of source, modal.
+    virtual void runStateTransition(ScenarioFrame& source) = 0;
+};
+
+// The commands the editor hands on: the save/load dialogs, the exit-save
+// question, printing and help. An unset command beeps.
+struct EditorCommands {
+    std::function<bool()> saveLoadDialogOpen;
+    // Opens the save (load) dialog proposing the name.
+    std::function<void(const std::string& name)> openSaveDialog;
+    std::function<void(const std::string& name)> openLoadDialog;
+    // The exit-save question in mode "loading" or "newScenario".
+    std::function<void(const std::string& mode)> askSaveChanges;
+    std::function<void()> print;
+    std::function<void()> help;
+};
+
+// What the save/load dialog reports with its OK.
+struct SaveLoadResult {
+    std::string filename;
+    std::string path;
+    std::string comment;
+    bool fileExists = false; // load: the named scenario file exists
+};
+
+class ScenarioEditorCore : public FrameEditor, public DiagramHost {
+public:
+    static constexpr int REFRESH_TIMERS_STOP = -1;
+    static constexpr int REFRESH_TIMER_STARTVAL = 2;
+    static constexpr int REFRESH_CONNECTION_TIMER_STARTVAL = 2;
+    static constexpr Size INITIAL_PANEL_SIZE{800, 1810};
+    static constexpr int PANEL_MARGIN = 20;
+    static constexpr int SCROLL_STEP = 20;
+
+    explicit ScenarioEditorCore(EditorView& view);
+    ~ScenarioEditorCore() override;
+
+    EditorCommands& commands() { return commands_; }
+
+    // Start-up: the language table and the file access object for the base
+    // directory, then the start frame; ends in SELECTING.
+    void init(const std::string& baseDirectory);
+
+    // ---- FrameEditor
+    std::vector<ScenarioFrame*> frames() const override;
+    Size canvasSize() const override { return canvasSize_; }
+    DrawState drawState() const override { return drawState_; }
+    std::vector<Connection*> connections() const override;
+    void addConnection(std::unique_ptr<Connection> connection) override;
+    void removeAllConnections(ScenarioFrame& frame) override;
+    void unselectFrameIcons() override;
+    void repaintAll() override;
+    void repaintCanvas(Rect canvasRegion) override;
+    void resizePanelToFit() override;
+    void startRefreshConnectionsTimer() override;
+    bool getPrinting() const override { return printing_; }
+    FontSpec getPrintingFont() const override;
+    void sendTheBeep() override;
+    void consoleLine(std::string_view line) override;
+    void messageBox(const std::string& title, const std::string& text, MessageKind kind) override;
+    void resetUndo() override;
+    void fileChanged() override;
+    void frameRequest(ScenarioFrame& frame, const std::string& command) override;
+    void deleteTool_actionPerformed() override;
+    void showStateTransition(ScenarioFrame& source) override;
+
+    // ---- DiagramHost
+    void deleteCurrentDiagram() override;
+    ScenarioFrame& addLoadedFrame(const std::string& title, Point location) override;
+    void setNindex() override;
+    void showLoadSaveStatus(int count) override;
+
+    // ---- palette and states
+    // A press on a palette entry.
+    void selectTheObject(PaletteTool tool);
+    // Back to SELECTING with nothing selected (a press on the select tool).
+    void unselectAll() { selectTheObject(PaletteTool::selectTool); }
+    std::optional<PaletteTool> selectedTool() const { return selectedTool_; }
+    // The entry that shows its selected picture, if any.
+    std::optional<PaletteTool> highlightedTool() const { return highlightedTool_; }
+    std::string_view toolImage(PaletteTool tool) const;
+
+    // A press on the empty canvas; altOnly: left button with Alt and no
+    // other modifier.
+    void bigPanel_MouseClick(Point canvasPoint, bool altOnly);
+
+    // ---- frames
+    int nIndex() const { return nIndex_; }
+    ScenarioFrame* selectedFrameIcon() const { return selectedFrameIcon_; }
+
+    // ---- connections
+    void removeSelectedConnection();
+    Connection* checkIfHitOnLine(int x, int y);
+    void drawAllConnections();
+
+    // ---- undo
+    void undoTool_mouseClicked();
+    bool undoItemsExist() const { return !undoString_.empty(); }
+    const std::string& undoString() const { return undoString_; }
+    void undoDeletion(const std::string& text);
+
+    // ---- canvas size
+    Size getMinimumPanelSize() const;
+    // The scroll view's new size: the canvas grows to at least fill it.
+    void viewportResized(Size view);
+
+    // ---- refresh timers, ticked by the main window's loop
+    void startRefreshTimer();
+    void decrementRefreshTimer();
+    bool refreshTimerTimeout() const { return refreshTimer_ == 0; }
+    void refreshTimer_TimerEvent();
+    void decrementRefreshConnectionsTimer();
+    bool refreshConnectionsTimerTimeout() const { return refreshConnectionsTimer_ == 0; }
+    void refreshConnectionsTimer_TimerEvent();
+    // One tick of the loop: the connections timer, then the refresh timer.
+    void tickTimers();
+    int refreshTimer() const { return refreshTimer_; }
+    int refreshConnectionsTimer() const { return refreshConnectionsTimer_; }
+    void refreshScreen();
+
+    // ---- element dialogs
+    void onActionRequest(ScenarioFrame& frame, int part);
+    void onEventRequest(ScenarioFrame& frame, int part);
+    void onScenarioElementOk(const ScenarioElement& element);
+    // command: READ_OK_ACTION, READ_CANCEL_ACTION or anything else.
+    void onElementDialogReport(const std::string& command, const ScenarioElement& element);
+
+    // ---- New, Load, Save and the save/load dialog's reports
+    void newTool_mouseClicked();
+    void loadTool_mouseClicked();
+    void saveTool_mouseClicked();
+    void printTool_mouseClicked();
+    void newDiagram();
+    // command: SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION.
+    void onSaveLoadDialogReport(const std::string& command, const SaveLoadResult& result);
+    void onSaveLoadDialogExit(bool isSave, const std::string& filename, const std::string& path,
+                              const std::string& comment);
+    const std::string& scenarioName() const { return scenarioName_; }
+    const std::string& loadedFileName() const { return loadedFileName_; }
+    TclControl* getTclControl() const { return theTCLWrapper_.get(); }
+
+    // ---- printing
+    void setPrinting(bool printing) { printing_ = printing; }
+    void setPrintingFont(std::optional<FontSpec> font) { printingFont_ = std::move(font); }
+
+private:
+    ScenarioFrame& makeFrame(const std::string& title, Point location);
+    void removeFrame(ScenarioFrame& frame);
+    std::string connectionsText() const;
+    void setScenarioName(std::string name);
+    void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
+    void restoreFrame(const std::string& header, SavedLineReader& lines);
+    void restoreConnection(const std::string& line);
+
+    EditorView& view_;
+    EditorCommands commands_;
+    std::vector<std::unique_ptr<ScenarioFrame>> frames_;
+    std::vector<std::unique_ptr<Connection>> theConnections_;
+    std::unique_ptr<TclControl> theTCLWrapper_;
+
+    std::optional<PaletteTool> selectedTool_ = PaletteTool::selectTool;
+    std::optional<PaletteTool> highlightedTool_ = PaletteTool::selectTool;
+    DrawState drawState_ = DrawState::SELECTING;
+    ScenarioFrame* selectedFrameIcon_ = nullptr;
+    int savedComponent_ = UNDEFINED;
+    std::string undoString_;
+    int nIndex_ = 0;
+
+    Size canvasSize_ = INITIAL_PANEL_SIZE;
+    int prevWidth_ = 0;
+    int prevHeight_ = 0;
+    int refreshTimer_ = REFRESH_TIMERS_STOP;
+    int refreshConnectionsTimer_ = REFRESH_TIMERS_STOP;
+
+    std::string scenarioName_;
+    std::string loadedFileName_ = "newFile";
+    bool printing_ = false;
+    std::optional<FontSpec> printingFont_;
+};
+
+} // namespace crvl
