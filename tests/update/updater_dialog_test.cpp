@@ -1,0 +1,262 @@
+// The updater's window, driven in-process with the simulated boot loader on
+// an in-memory line, and the program itself against a simulated trainer.
+
+#include "fake_line.h"
+#include "hex_image.h"
+#include "temp_files.h"
+#include "upd_app.h"
+#include "upd_dialog.h"
+#include "upd_help_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace crvl::update::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "update_dialog_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::vector<Bytes> FileRecords(const std::string& path) {
+    HexImage image;
+    image.Open(path);
+    std::vector<Bytes> records;
+    std::uint8_t buffer[kMaxRecordSize];
+    while (const std::size_t n = image.NextRecord(buffer))
+        records.emplace_back(buffer, buffer + n);
+    return records;
+}
+
+QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// The program's directory as the dialog expects it: crvlupd.ini, loaders/
+// and the image files, made the working directory for the test.
+class UpdaterDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        previous_ = std::filesystem::current_path();
+        std::filesystem::copy(CRVL_SOURCE_DIR "/update/loaders", dir.Path() / "loaders");
+        dir.Write("crvlupd.ini", "English = eng.hex\nDeutsch = deu.hex\n");
+        dir.Write("eng.hex", MakeHexImage(3));
+        dir.Write("deu.hex", MakeHexImage(7));
+        std::filesystem::current_path(dir.Path());
+    }
+    void TearDown() override {
+        dialog.reset();
+        std::filesystem::current_path(previous_);
+    }
+
+    CUpdDlg& Make(std::vector<std::string> args, sim::BootloaderOptions options = {}) {
+        line = std::make_shared<FakeLine>(options);
+        dialog = std::make_unique<CUpdDlg>(ParseCommandLine(args), line);
+        return *dialog;
+    }
+
+    // Waits for the running upload to report its end.
+    int WaitForFinish(CUpdDlg& d) {
+        QSignalSpy spy(&d, &CUpdDlg::uploadFinished);
+        EXPECT_TRUE(spy.wait(20000));
+        return spy.isEmpty() ? -1 : spy.takeFirst().at(0).toInt();
+    }
+
+    QString Messages() const { return dialog->MessageBox()->toPlainText(); }
+
+    TempDir dir;
+    std::shared_ptr<FakeLine> line;
+    std::unique_ptr<CUpdDlg> dialog;
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(UpdaterDialog, NoArgumentsSelectsCom1AndTheFirstLanguage) {
+    CUpdDlg& d = Make({});
+    EXPECT_EQ(d.windowTitle(), "Corvel Update");
+    EXPECT_EQ(d.PortList()->currentText(), "COM1");
+    EXPECT_EQ(d.PortList()->count(), 16);
+    EXPECT_EQ(d.PortList()->itemText(15), "COM16");
+    EXPECT_EQ(Items(d.LanguageList()), (QStringList{"Deutsch", "English"}));
+    EXPECT_EQ(d.LanguageList()->currentText(), "Deutsch");
+    EXPECT_EQ(Messages(), "Crvl Update - Version 1.30\n");
+    for (QPushButton* b : {d.StartButton(), d.QuitButton(), d.HelpButton(), d.SearchButton()}) {
+        EXPECT_TRUE(b->isEnabled());
+        EXPECT_EQ(b->accessibleName(), b->text());
+    }
+    EXPECT_EQ(d.StartButton()->text(), "Start");
+    EXPECT_TRUE(d.StartButton()->isDefault());
+    d.show();
+    QTest::qWait(50);
+    EXPECT_FALSE(d.UploadRunning()); // nothing starts by itself
+}
+
+TEST_F(UpdaterDialog, DebugInEitherSpellingAddsTheSpeedLine) {
+    for (const char* arg : {"-debug", "/debug"}) {
+        CUpdDlg& d = Make({arg});
+        EXPECT_EQ(Messages(), "Crvl Update - Version 1.30\nDownload speed: 56000\n") << arg;
+        d.show();
+        QTest::qWait(20);
+        EXPECT_FALSE(d.UploadRunning());
+    }
+}
+
+TEST_F(UpdaterDialog, HelpLinesComeBeforeTheVersionLine) {
+    Make({"-help"});
+    EXPECT_EQ(Messages(), "Available commandline options:\n-p1, -p2, -p3 default: -p1\n"
+                          "Append filename at end to invoke automatic download\n"
+                          "Crvl Update - Version 1.30\n");
+}
+
+TEST_F(UpdaterDialog, MissingIniFile) {
+    std::filesystem::remove(dir.Path() / "crvlupd.ini");
+    CUpdDlg& d = Make({});
+    EXPECT_EQ(Messages(), "The ini-file could not be opened\nCrvl Update - Version 1.30\n");
+    EXPECT_EQ(d.LanguageList()->count(), 0);
+    d.OnStart();
+    EXPECT_FALSE(d.UploadRunning());
+    EXPECT_TRUE(Messages().endsWith("No language version to upload: crvlupd.ini lists none.\n"));
+}
+
+TEST_F(UpdaterDialog, StartUploadsTheSelectedLanguagesFile) {
+    CUpdDlg& d = Make({});
+    d.PortList()->setCurrentIndex(2);
+    d.OnStart();
+    ASSERT_TRUE(d.UploadRunning());
+    EXPECT_FALSE(d.StartButton()->isEnabled());
+    EXPECT_FALSE(d.SearchButton()->isEnabled());
+    EXPECT_TRUE(d.QuitButton()->isEnabled());
+    EXPECT_TRUE(d.HelpButton()->isEnabled());
+    EXPECT_EQ(WaitForFinish(d), 0);
+    EXPECT_EQ(line->Sim().Records(), FileRecords("deu.hex"));
+    EXPECT_EQ(line->portNumbers, (std::vector<int>{3, 3}));
+    EXPECT_EQ(Messages(), "Crvl Update - Version 1.30\nTransferring deu.hex\nUsing COM3\n"
+                          "Old program erased !\nProgramming new ....\n"
+                          "Program upload completed\n");
+    EXPECT_TRUE(d.StartButton()->isEnabled());
+    EXPECT_TRUE(d.SearchButton()->isEnabled());
+    EXPECT_EQ(d.ProgressBar()->value(), d.ProgressBar()->maximum());
+}
+
+TEST_F(UpdaterDialog, AutomaticRunStartsOnFirstPaintAndGivesItsResult) {
+    const std::string image = (dir.Path() / "FW.hex").string();
+    dir.Write("FW.hex", MakeHexImage(5));
+    for (const bool silent : {false, true}) {
+        sim::BootloaderOptions options;
+        options.silent = silent;
+        CUpdDlg& d = Make({"-p3", image}, options);
+        QSignalSpy finished(&d, &QDialog::finished);
+        d.show();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return d.UploadRunning() || !finished.isEmpty(); }, 5000));
+        EXPECT_EQ(d.LanguageList()->count(), 0);
+        EXPECT_FALSE(d.LanguageList()->isEnabled());
+        ASSERT_TRUE(finished.wait(20000) || !finished.isEmpty());
+        EXPECT_EQ(d.ExitCode(), silent ? 1 : 0);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(line->portNumbers.front(), 4);
+        EXPECT_TRUE(Messages().contains(QString::fromStdString("Transferring " + image + "\n")));
+        if (!silent) {
+            EXPECT_EQ(line->Sim().Records(), FileRecords(image));
+        }
+    }
+}
+
+TEST_F(UpdaterDialog, QuitGivesOneAlsoDuringARun) {
+    CUpdDlg& d = Make({});
+    d.OnQuit();
+    EXPECT_EQ(d.ExitCode(), 1);
+
+    // A loader that never answers the erase: the run waits until Quit.
+    CUpdDlg& running = Make({"-debug"});
+    line->muteReads = [l = line.get()] { return l->opened.size() == 2; };
+    running.OnStart();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Messages().contains("Native Programloader transferred\n"); }, 10000));
+    running.QuitButton()->click();
+    EXPECT_EQ(running.ExitCode(), 1);
+    EXPECT_FALSE(running.UploadRunning());
+}
+
+TEST_F(UpdaterDialog, HelpDialogShowsTheHelpText) {
+    CUpdHelpDlg help;
+    EXPECT_EQ(help.windowTitle(), "Help");
+    const QString text = help.HelpText()->toPlainText();
+    EXPECT_TRUE(text.startsWith("(1) Connect the Corvel to one of the COM- ports on the PC, using "
+                                "the cable included in the programming kit..\n\n(2) Switch on"));
+    EXPECT_TRUE(text.endsWith("(5) Click the START button  to start the reprogramming.\n\n"
+                              "The programming takes about two minutes."));
+    EXPECT_TRUE(help.HelpText()->isReadOnly());
+}
+
+// A line on which only port 7 answers a Ping with the start of an Alive.
+class AnswerOnSeven : public BootPortFactory {
+public:
+    class Port : public BootPort {
+    public:
+        explicit Port(bool answers) : answers_(answers) {}
+        bool Usable() const override { return true; }
+        void WriteBytes(const std::uint8_t* data, std::size_t length) override {
+            written.assign(data, data + length);
+            if (answers_)
+                pending_ = {0x02, 0x2A, 0x10, 0x40, 0x03};
+        }
+        std::uint8_t ReadByte(bool& ok, bool& got) override {
+            ok = true;
+            got = !pending_.empty();
+            if (!got)
+                return 0;
+            const std::uint8_t b = pending_.front();
+            pending_.erase(pending_.begin());
+            return b;
+        }
+        bool SendBreak(int) override { return true; }
+        void Close() override {}
+        Bytes written;
+
+    private:
+        bool answers_;
+        Bytes pending_;
+    };
+
+    std::unique_ptr<BootPort> Open(int portNumber, int baud) override {
+        opened.push_back(portNumber);
+        EXPECT_EQ(baud, 19200);
+        return std::make_unique<Port>(portNumber == 7);
+    }
+    std::vector<int> opened;
+};
+
+TEST_F(UpdaterDialog, SearchSelectsThePortThatAnswered) {
+    auto ports = std::make_shared<AnswerOnSeven>();
+    dialog = std::make_unique<CUpdDlg>(CommandLine{}, ports);
+    dialog->OnSearch();
+    EXPECT_EQ(dialog->PortList()->currentText(), "COM7");
+    EXPECT_EQ(ports->opened, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_TRUE(Messages().endsWith("Corvel found on COM7\n"));
+    EXPECT_TRUE(dialog->SearchButton()->isEnabled());
+    EXPECT_TRUE(dialog->StartButton()->isEnabled());
+}
+
+} // namespace
+} // namespace crvl::update::test

@@ -1,0 +1,115 @@
+// crvlupd as a program: unattended runs against the simulated trainer, their
+// exit codes, and the single instance.
+
+#include "bootloader_attach.h"
+#include "temp_files.h"
+#include "trainer_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace crvl::update::test {
+namespace {
+
+const std::string kProgram = CRVL_BIN_DIR "/crvlupd";
+
+// Starts crvlupd with extra environment entries; returns its process id.
+// Everything the child needs is built before the fork.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> env = extraEnv;
+    env.push_back("QT_QPA_PLATFORM=offscreen");
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> words = {kProgram};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execve(kProgram.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The exit code, or -1 if the program has not ended within the time.
+int WaitFor(pid_t pid, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+std::string InstanceKey() {
+    static int n = 0;
+    return "CRVL_INSTANCE_KEY=updtest-" + std::to_string(::getpid()) + "-" + std::to_string(++n);
+}
+
+class UpdaterProgram : public ::testing::Test {
+protected:
+    // An unattended run of -p3 (COM4) against a trainer with these switches.
+    int RunAutomatic(std::vector<std::string> switches) {
+        sim::BootloaderOptions options;
+        std::string error;
+        EXPECT_TRUE(sim::TakeBootloaderSwitches(switches, options, error)) << error;
+        sim::TrainerSim trainer{sim::SimConfig{}};
+        EXPECT_TRUE(trainer.Open(error)) << error;
+        auto boot = sim::AttachBootloader(trainer, options);
+        trainer.Start();
+        const pid_t pid =
+            Spawn({"-P3", image}, {"CRVL_COM4=" + trainer.SlavePath(), InstanceKey()});
+        const int code = WaitFor(pid, std::chrono::seconds(60));
+        trainer.Stop();
+        records = boot->Records().size();
+        return code;
+    }
+
+    TempDir dir;
+    // Capitals in the name: it must be found as typed.
+    std::string image = dir.Write("FW.hex", MakeHexImage(30));
+    std::size_t records = 0;
+};
+
+TEST_F(UpdaterProgram, AutomaticRunEndsWithZeroOnSuccess) {
+    EXPECT_EQ(RunAutomatic({}), 0);
+    EXPECT_EQ(records, 32u);
+}
+
+TEST_F(UpdaterProgram, AutomaticRunEndsWithOneOnAFault) {
+    EXPECT_EQ(RunAutomatic({"--erase-reply", "e"}), 1);
+    EXPECT_EQ(records, 0u);
+}
+
+TEST_F(UpdaterProgram, SecondStartHandsOverToTheFirstAndEnds) {
+    const std::string key = InstanceKey();
+    const pid_t first = Spawn({}, {key});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const pid_t second = Spawn({}, {key});
+    EXPECT_EQ(WaitFor(second, std::chrono::seconds(10)), 0);
+    // The first is still running, waiting for its user.
+    int status = 0;
+    EXPECT_EQ(::waitpid(first, &status, WNOHANG), 0);
+    ::kill(first, SIGTERM);
+    WaitFor(first, std::chrono::seconds(10));
+}
+
+} // namespace
+} // namespace crvl::update::test
