@@ -1,5 +1,7 @@
 #include "sim_commands.h"
 
+#include "parameters_sim.h"
+
 #include <charconv>
 #include <sstream>
 
@@ -69,6 +71,7 @@ CommandTable::CommandTable() {
                 << f.garbage << ", delay " << f.replyDelay.count() << " ms";
             return out.str();
         });
+    AddParameterCommands(*this);
 }
 
 void CommandTable::Add(const std::string& name, const std::string& usage, Command command) {

@@ -1,5 +1,7 @@
 #include "sim_options.h"
 
+#include "parameters_sim.h"
+
 #include <charconv>
 
 namespace crvl::sim {
@@ -15,46 +17,51 @@ bool ParseCount(const std::string& text, int& value) {
 } // namespace
 
 const std::vector<SwitchSpec>& Switches() {
-    static const std::vector<SwitchSpec> table = {
-        {"--link", "PATH", "make PATH a symbolic link to the terminal (for CRVL_COM<n>=PATH)",
-         [](SimOptions& o, const std::string& v) {
-             o.config.linkPath = v;
-             return !v.empty();
-         }},
-        {"--silent", "", "answer nothing (frames are still logged)",
-         [](SimOptions& o, const std::string&) {
-             o.config.faults.silent = true;
-             return true;
-         }},
-        {"--bad-checksum", "", "answer with a wrong checksum",
-         [](SimOptions& o, const std::string&) {
-             o.config.faults.badChecksum = true;
-             return true;
-         }},
-        {"--garbage", "", "send noise bytes between frames",
-         [](SimOptions& o, const std::string&) {
-             o.config.faults.garbage = true;
-             return true;
-         }},
-        {"--hang-up-after", "N",
-         "close the terminal once N frames have arrived (and been answered)",
-         [](SimOptions& o, const std::string& v) {
-             return ParseCount(v, o.config.faults.hangUpAfter) && o.config.faults.hangUpAfter > 0;
-         }},
-        {"--delay", "MS", "answer only after MS milliseconds",
-         [](SimOptions& o, const std::string& v) {
-             int ms = 0;
-             if (!ParseCount(v, ms))
-                 return false;
-             o.config.faults.replyDelay = std::chrono::milliseconds(ms);
-             return true;
-         }},
-        {"--help", "", "show this text",
-         [](SimOptions& o, const std::string&) {
-             o.help = true;
-             return true;
-         }},
-    };
+    static const std::vector<SwitchSpec> table = [] {
+        std::vector<SwitchSpec> t = {
+            {"--link", "PATH", "make PATH a symbolic link to the terminal (for CRVL_COM<n>=PATH)",
+             [](SimOptions& o, const std::string& v) {
+                 o.config.linkPath = v;
+                 return !v.empty();
+             }},
+            {"--silent", "", "answer nothing (frames are still logged)",
+             [](SimOptions& o, const std::string&) {
+                 o.config.faults.silent = true;
+                 return true;
+             }},
+            {"--bad-checksum", "", "answer with a wrong checksum",
+             [](SimOptions& o, const std::string&) {
+                 o.config.faults.badChecksum = true;
+                 return true;
+             }},
+            {"--garbage", "", "send noise bytes between frames",
+             [](SimOptions& o, const std::string&) {
+                 o.config.faults.garbage = true;
+                 return true;
+             }},
+            {"--hang-up-after", "N",
+             "close the terminal once N frames have arrived (and been answered)",
+             [](SimOptions& o, const std::string& v) {
+                 return ParseCount(v, o.config.faults.hangUpAfter) &&
+                        o.config.faults.hangUpAfter > 0;
+             }},
+            {"--delay", "MS", "answer only after MS milliseconds",
+             [](SimOptions& o, const std::string& v) {
+                 int ms = 0;
+                 if (!ParseCount(v, ms))
+                     return false;
+                 o.config.faults.replyDelay = std::chrono::milliseconds(ms);
+                 return true;
+             }},
+            {"--help", "", "show this text",
+             [](SimOptions& o, const std::string&) {
+                 o.help = true;
+                 return true;
+             }},
+        };
+        AddParameterSwitches(t);
+        return t;
+    }();
     return table;
 }
 

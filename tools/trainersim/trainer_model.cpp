@@ -6,15 +6,16 @@ namespace crvl::sim {
 
 ParameterRecord TrainerModel::DefaultParameters() {
     ParameterRecord p;
-    p.speakerVolume = 4;
+    // The trainer's factory settings, the same as the tool's Load Defaults.
+    p.speakerVolume = 8;
     p.defaultScenario = 1;
     p.cprPause = 0;
-    p.shockSeries = 3;
-    p.protocolTimeout = 0;
+    p.shockSeries = 1;
+    p.protocolTimeout = 60;
     p.cprTimer = 120;
-    p.noShockPause = 60;
-    p.promptInterval = 30;
-    p.padTolerance = 100;
+    p.noShockPause = 120;
+    p.promptInterval = 60;
+    p.padTolerance = 170;
     p.options = 0;
     return p;
 }

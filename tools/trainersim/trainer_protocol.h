@@ -31,6 +31,11 @@ struct FaultSwitches {
     bool garbage = false;                    // send noise bytes before each answer
     int hangUpAfter = 0;                     // hang up once this many frames arrived (0: never)
     std::chrono::milliseconds replyDelay{0}; // answer only after this delay
+    int writeResult = 0;                     // Result byte for WriteParameters
+    bool noResult = false;                   // leave WriteParameters unanswered
+    bool noVersion = false;                  // leave ReadVersion unanswered
+    bool noParametersReply = false;          // leave ReadParameters unanswered
+    int attachedReport = -1;                 // answer SetAttached with this report (0/1)
 };
 
 // Where the protocol's output goes.

@@ -1,5 +1,7 @@
 #include "trainer_sim.h"
 
+#include "parameters_sim.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -14,8 +16,9 @@ constexpr std::size_t kReadChunk = 256;
 } // namespace
 
 TrainerSim::TrainerSim(SimConfig config, LogSink log)
-    : config_(std::move(config)), protocol_(model_, *this, std::move(log)) {
+    : config_(std::move(config)), model_(config_.model), protocol_(model_, *this, std::move(log)) {
     protocol_.Faults() = config_.faults;
+    InstallParameterFeature(protocol_);
 }
 
 TrainerSim::~TrainerSim() {

@@ -20,6 +20,7 @@ namespace crvl::sim {
 struct SimConfig {
     std::string linkPath; // symbolic link to the terminal; empty for none
     FaultSwitches faults;
+    TrainerModel model = {}; // what the trainer holds at start
 };
 
 class TrainerSim : private ISimTransport {
