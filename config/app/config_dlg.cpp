@@ -3,6 +3,7 @@
 #include "control_ids.h"
 #include "led_ctrl.h"
 #include "updown_ctrl.h"
+#include "upload_dlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -510,14 +511,16 @@ void CConfigDlg::EndDialog() {
 }
 
 void CConfigDlg::RunUploadDialog() {
-    // The upload dialog is not part of this program yet; give the button
-    // back so the user can read the slots again.
-    customScenarios_->setEnabled(true);
+    RunScenarioUpload(this, *machine_, *this);
 }
 
-void CConfigDlg::RunMonitorDialog() {}
+void CConfigDlg::RunMonitorDialog() {
+    monitorHost_.Run(this, *machine_);
+}
 
-void CConfigDlg::SetMonitorConnected(bool /*connected*/) {}
+void CConfigDlg::SetMonitorConnected(bool connected) {
+    monitorHost_.SetConnected(connected);
+}
 
 void CConfigDlg::ShowAbout() {
     QMessageBox box(QMessageBox::NoIcon, Q(text::kDialogCaption), tr("crvlconfig Version 1.22"),

@@ -6,6 +6,7 @@
 
 #include "config_view.h"
 #include "link_state.h"
+#include "monitor_dlg.h"
 #include "trainer_link.h"
 
 #include <QDialog>
@@ -109,6 +110,7 @@ private:
     CLedCtrl* connectionLamp_ = nullptr;
     QLineEdit* battery_ = nullptr;
     CLedCtrl* batteryLamp_ = nullptr;
+    MonitorHost monitorHost_;
 };
 
 } // namespace crvl

@@ -2,6 +2,7 @@
 
 #include "ecg_plot.h"
 #include "led_ctrl.h"
+#include "link_state.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +138,22 @@ QString CMonitorDlg::ScenarioText() const {
 }
 QString CMonitorDlg::FrameText() const {
     return frame_->text();
+}
+
+void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
+    machine.TakeShock(); // a shock from before the monitor opened is not shown
+    CMonitorDlg dialog(
+        machine.Monitor(), [&machine] { return machine.TakeShock(); }, parent);
+    dialog.SetConnected(connected_);
+    open_ = &dialog;
+    dialog.exec();
+    open_ = nullptr;
+}
+
+void MonitorHost::SetConnected(bool connected) {
+    connected_ = connected;
+    if (open_ != nullptr)
+        open_->SetConnected(connected);
 }
 
 } // namespace crvl

@@ -19,6 +19,7 @@ namespace crvl {
 
 class CEcgPlot;
 class CLedCtrl;
+class LinkMachine;
 
 namespace ids {
 inline constexpr int kMonitorScenarioEdit = 1000;
@@ -63,6 +64,21 @@ private:
     std::array<CLedCtrl*, kMonitorLampCount> lamps_{};
     CEcgPlot* plot_ = nullptr;
     QTimer* timer_ = nullptr;
+};
+
+// The main dialog's side of the monitor: keeps the monitor's connected flag
+// (the views set it whether or not a monitor is open) and runs the monitor
+// over the connection logic's record and shock flag.
+class MonitorHost {
+public:
+    // Modal; returns when the user closes the monitor or the connection goes.
+    void Run(QWidget* parent, LinkMachine& machine);
+    void SetConnected(bool connected);
+    CMonitorDlg* OpenMonitor() const { return open_; }
+
+private:
+    CMonitorDlg* open_ = nullptr;
+    bool connected_ = true;
 };
 
 } // namespace crvl

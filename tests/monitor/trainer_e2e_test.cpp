@@ -1,0 +1,227 @@
+// Custom scenario upload and the scenario monitor end to end: the real link
+// on a pseudo-terminal, the simulated trainer on the other side, the
+// connection logic stepped by the test instead of a 200 ms timer.
+#include "fakes.h"
+#include "monitor_dlg.h"
+#include "scenario_text.h"
+#include "trainer_sim.h"
+#include "upload_dlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+namespace crvl {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::RecordingView;
+
+const std::string kUpdated =
+    "message Corvel Updated: The new configuration was successfully\ntransferred to the Corvel.";
+const std::string kFailed = "message Update Failed: Configuration update failed !";
+const std::string kFormat = "message crvlconfig: Format error in scenario file";
+
+class TrainerE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "trainer_e2e_test";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+    }
+
+    void StartTrainer(sim::FaultSwitches faults = {}) {
+        sim::SimConfig config;
+        config.faults = faults;
+        trainer_ = std::make_unique<sim::TrainerSim>(config);
+        std::string error;
+        ASSERT_TRUE(trainer_->Open(error)) << error;
+        ::setenv("CRVL_COM1", trainer_->SlavePath().c_str(), 1);
+        trainer_->Start();
+        machine_ = std::make_unique<LinkMachine>(link_, view_, [this] { ++pending_; });
+    }
+
+    void TearDown() override {
+        link_.Close();
+        if (trainer_)
+            trainer_->Stop();
+        ::unsetenv("CRVL_COM1");
+        std::filesystem::remove_all(dir_);
+    }
+
+    // Runs what the reader thread announced, for a little while.
+    void Pump(std::chrono::milliseconds time = 15ms) {
+        const auto end = std::chrono::steady_clock::now() + time;
+        do {
+            while (pending_ > 0) {
+                --pending_;
+                machine_->Dispatch();
+            }
+            std::this_thread::sleep_for(2ms);
+        } while (std::chrono::steady_clock::now() < end);
+    }
+
+    // Ticks until done() or the limit; false at the limit.
+    bool TickUntil(const std::function<bool()>& done, int limit = 60) {
+        for (int i = 0; i < limit; ++i) {
+            if (done())
+                return true;
+            Pump();
+            machine_->Tick();
+        }
+        return done();
+    }
+
+    void Connect() {
+        machine_->ConnectPressed();
+        ASSERT_TRUE(TickUntil(
+            [this] { return machine_->State() == LinkState::Connected && view_.customScenarios; }));
+    }
+
+    // The value f returns on the trainer's own thread.
+    template <typename F> auto OnTrainer(F f) {
+        std::promise<decltype(f())> result;
+        auto future = result.get_future();
+        trainer_->Post([&] { result.set_value(f()); });
+        return future.get();
+    }
+
+    std::string WriteFile(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories(dir_);
+        const auto path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    // Custom Scenarios, then the upload dialog with slot index and file.
+    UploadOutcome Upload(int slotIndex, const std::string& path) {
+        UploadOutcome outcome = UploadOutcome::Cancelled;
+        UploadHooks hooks;
+        hooks.chooseFile = [path](QWidget*) { return QString::fromStdString(path); };
+        hooks.runDialog = [this, slotIndex](CUploadDlg& dialog) {
+            for (const char* id : {"1000", "1001", "1002"})
+                names_.push_back(dialog.findChild<QLineEdit*>(id)->text().toStdString());
+            dialog.SetSlotIndex(slotIndex);
+            dialog.SelectNew();
+            return dialog.result();
+        };
+        view_.onUpload = [&] { outcome = RunScenarioUpload(nullptr, *machine_, view_, hooks); };
+        machine_->StartSlotRead();
+        EXPECT_TRUE(TickUntil([this] { return view_.Saw("upload dialog"); }));
+        // The Result is reported four ticks after the send.
+        TickUntil([this] { return machine_->State() == LinkState::Connected; });
+        Pump(50ms);
+        return outcome;
+    }
+
+    std::filesystem::path dir_ =
+        std::filesystem::temp_directory_path() / ("crvl_e2e_" + std::to_string(::getpid()));
+    std::unique_ptr<sim::TrainerSim> trainer_;
+    TrainerLink link_;
+    RecordingView view_;
+    std::atomic<int> pending_{0};
+    std::unique_ptr<LinkMachine> machine_;
+    std::vector<std::string> names_;
+};
+
+TEST_F(TrainerE2E, UploadsIntoSlotTwo) {
+    StartTrainer();
+    Connect();
+    const std::string text = test::ScenarioText(0x3C);
+    const std::string path = WriteFile("case.old.scn", text);
+    EXPECT_EQ(Upload(1, path), UploadOutcome::Sent);
+    EXPECT_EQ(names_, (std::vector<std::string>{"Custom 1", "Custom 2", "Custom 3"}));
+    EXPECT_TRUE(view_.Saw(kUpdated));
+    EXPECT_TRUE(view_.customScenarios);
+
+    const SlotInfo stored = OnTrainer([this] { return trainer_->Model().slots[1]; });
+    EXPECT_EQ(stored.Name(), "case");
+    const ScenarioFile expected = ParseScenarioFile(path, test::Bytes(text));
+    EXPECT_EQ(stored.table, expected.table);
+    EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[0].Name(); }), "Custom 1");
+}
+
+TEST_F(TrainerE2E, WrongSlotReplyShowsDownloadErrorAndFailedUploadIsReported) {
+    sim::FaultSwitches faults;
+    faults.wrongSlot = 1;
+    faults.uploadResult = 1;
+    StartTrainer(faults);
+    Connect();
+    EXPECT_EQ(Upload(2, WriteFile("third.scn", test::ScenarioText())), UploadOutcome::Sent);
+    EXPECT_EQ(names_, (std::vector<std::string>{"Download Error", "Custom 2", "Custom 3"}));
+    EXPECT_TRUE(view_.Saw(kFailed));
+    EXPECT_FALSE(view_.Saw(kUpdated));
+    EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[2].Name(); }), "Custom 3");
+}
+
+TEST_F(TrainerE2E, BadFileSendsNothing) {
+    StartTrainer();
+    Connect();
+    std::string text = test::ScenarioText();
+    text.replace(text.find("\r\n  01   "), 9, "\r\n  02   ");
+    const int framesBefore = OnTrainer([this] { return trainer_->Protocol().FramesReceived(); });
+    EXPECT_EQ(Upload(0, WriteFile("bad.scn", text)), UploadOutcome::FormatError);
+    EXPECT_TRUE(view_.Saw(kFormat));
+    EXPECT_TRUE(view_.customScenarios);
+    EXPECT_EQ(Upload(0, (dir_ / "gone.scn").string()), UploadOutcome::FileError);
+    EXPECT_TRUE(view_.customScenarios);
+    const int framesAfter = OnTrainer([this] { return trainer_->Protocol().FramesReceived(); });
+    // Only the slot reads and pings went out, no upload.
+    EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[0].Name(); }), "Custom 1");
+    EXPECT_GT(framesAfter, framesBefore);
+}
+
+TEST_F(TrainerE2E, MonitorShowsReportsAndClosesWhenTheTrainerFallsSilent) {
+    StartTrainer();
+    Connect();
+    bool closedByItself = false;
+    view_.onMonitor = [&] {
+        CMonitorDlg dialog(machine_->Monitor(), [this] { return machine_->TakeShock(); });
+        dialog.StepTimer()->stop();
+        dialog.show();
+        // Reports flow: the built-in scenario 1 in VF.
+        for (int i = 0; i < 40; ++i) {
+            Pump(5ms);
+            dialog.Step();
+            if (i % 8 == 0)
+                machine_->Tick();
+        }
+        EXPECT_EQ(dialog.ScenarioText(), "01");
+        EXPECT_EQ(dialog.FrameText(), "00");
+        EXPECT_EQ(dialog.CurrentWaveform(), Waveform::VF);
+        // A shock on the trainer: ShockEvent, then frame 1 (sinus).
+        trainer_->Post([this] { trainer_->Player().Shock(); });
+        for (int i = 0; i < 20 && dialog.CurrentWaveform() != Waveform::Shock; ++i) {
+            Pump(5ms);
+            dialog.Step();
+        }
+        EXPECT_EQ(dialog.CurrentWaveform(), Waveform::Shock);
+
+        trainer_->Post([this] { trainer_->Protocol().Faults().silent = true; });
+        for (int i = 0; i < 60 && dialog.isVisible(); ++i) {
+            Pump(5ms);
+            machine_->Tick();
+            dialog.SetConnected(view_.monitorConnected);
+            dialog.Step();
+        }
+        closedByItself = !dialog.isVisible();
+    };
+    view_.monitorConnected = true;
+    machine_->RunMonitor();
+    EXPECT_TRUE(closedByItself);
+    EXPECT_TRUE(view_.Saw("pause 2500"));
+}
+
+} // namespace
+} // namespace crvl

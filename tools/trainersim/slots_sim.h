@@ -1,0 +1,34 @@
+#pragma once
+
+// The trainer's three custom scenario slots as the configuration tool sees
+// them: ReadSlotInfo answered with SlotReply, UploadScenario stored and
+// answered with Result, and the switches that preload a slot from a scenario
+// file or make the answers go wrong.
+
+#include <string>
+#include <vector>
+
+#include "sim_commands.h"
+#include "sim_options.h"
+#include "trainer_protocol.h"
+
+namespace crvl::sim {
+
+// Answers ReadSlotInfo and UploadScenario from the model's slots. With
+// FaultSwitches::wrongSlot = N, the reply for slot N carries the number of
+// the next slot; FaultSwitches::uploadResult is the Result of an upload.
+void InstallSlotFeature(TrainerProtocol& protocol);
+
+// --scenario FILE, --slot N, --slot-name N=TEXT, --wrong-slot N, --upload-result N.
+void AddSlotSwitches(std::vector<SwitchSpec>& table);
+// slots, slot-name, wrong-slot, upload-result, load.
+void AddSlotCommands(CommandTable& table);
+
+// Reads a scenario file into slot 1..3 (name from the file name); false with
+// a reason when the file cannot be read or its table is not valid.
+bool LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path, std::string& error);
+
+// "1: Custom 1 | 2: case | 3: Custom 3"
+std::string SlotSummary(const TrainerModel& model);
+
+} // namespace crvl::sim
