@@ -69,6 +69,9 @@ ScenarioFrame::ScenarioFrame(std::string title, FrameEditor& editor, int lineHei
     rows_.emplace_back();
     addTitle();
     layout();
+    // A new frame is the selected one.
+    editor_.unselectFrameIcons();
+    selected_ = true;
 }
 
 void ScenarioFrame::setTitle(std::string title) {

@@ -77,8 +77,9 @@ public:
     static constexpr int DEFAULT_LINE_HEIGHT = 13;
     static constexpr int KEY_DELETE = 127;
 
-    // An empty frame: the title row and empty output boxes. lineHeight is
-    // the list font's line height; eventBoxes 2 or 3.
+    // An empty frame: the title row and empty output boxes; it becomes the
+    // selected frame. lineHeight is the list font's line height; eventBoxes
+    // 2 or 3 (otherwise Parameters::NUM_OF_EVENTBOXES).
     ScenarioFrame(std::string title, FrameEditor& editor, int lineHeight = DEFAULT_LINE_HEIGHT,
                   int eventBoxes = -1);
     ScenarioFrame(const ScenarioFrame&) = delete;
