@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "bootloader_attach.h"
 #include "sim_commands.h"
 #include "sim_options.h"
 #include "trainer_sim.h"
@@ -38,16 +39,18 @@ void RunCommand(crvl::sim::TrainerSim& sim, const crvl::sim::CommandTable& comma
 
 int main(int argc, char** argv) {
     using namespace crvl::sim;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     SimOptions options;
+    BootloaderOptions bootOptions;
     std::string error;
-    if (!ParseArguments(args, options, error)) {
+    if (!TakeBootloaderSwitches(args, bootOptions, error) ||
+        !ParseArguments(args, options, error)) {
         std::cerr << "trainersim: " << error << "\nTry 'trainersim --help'.\n";
         return 2;
     }
     CommandTable commands;
     if (options.help) {
-        std::cout << HelpText() << "\n" << commands.HelpText();
+        std::cout << HelpText() << "\n" << BootloaderHelpText() << "\n" << commands.HelpText();
         return 0;
     }
 
@@ -56,14 +59,16 @@ int main(int argc, char** argv) {
     std::signal(SIGHUP, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
 
-    TrainerSim sim(options.config, [](const std::string& line) {
+    const LogSink log = [](const std::string& line) {
         std::fprintf(stderr, "%s\n", line.c_str());
         std::fflush(stderr);
-    });
+    };
+    TrainerSim sim(options.config, log);
     if (!sim.Open(error)) {
         std::cerr << "trainersim: " << error << "\n";
         return 1;
     }
+    const auto bootloader = AttachBootloader(sim, bootOptions, log);
     std::cout << sim.SlavePath() << std::endl;
     sim.Start();
 
