@@ -207,6 +207,20 @@ TEST_F(ViewsTest, CprDialogEnablesTheFieldOnlyForAccumulated) {
     EXPECT_EQ(stopped->element().getAttributes(), "B");
 }
 
+TEST_F(ViewsTest, EnterConfirmsAndEscapeCancels) {
+    auto motion = open("MotionAction", "+");
+    child<QRadioButton>(motion.get(), "radioNoMotion")->click();
+    QTest::keyClick(motion.get(), Qt::Key_Escape);
+    EXPECT_EQ(lastReport(), "ReadCancel");
+    EXPECT_EQ(motion->element().getAttributes(), "+");
+
+    auto battery = open("BatteryAction");
+    child<QRadioButton>(battery.get(), "radioLowBattery")->click();
+    QTest::keyClick(battery.get(), Qt::Key_Return);
+    EXPECT_EQ(lastReport(), "ReadOk");
+    EXPECT_EQ(battery->element().getAssociatedCode(), "BAT 01");
+}
+
 class CanvasTest : public ::testing::Test {
 protected:
     void SetUp() override { seLanguage::restoreDefaults(); }

@@ -257,6 +257,7 @@ ElementDialog::ElementDialog(std::unique_ptr<ScenarioElement> element, int width
     const QSize size = ok_->sizeHint().expandedTo(cancel_->sizeHint());
     ok_->resize(size);
     cancel_->resize(size);
+    ok_->setDefault(true); // Enter confirms, Escape cancels
     connect(ok_, &QPushButton::clicked, this, &ElementDialog::onOk);
     connect(cancel_, &QPushButton::clicked, this, &ElementDialog::onCancel);
     resize(width, height);
