@@ -32,7 +32,13 @@ LinkOptions FastOptions(std::atomic<int>* beeps = nullptr) {
 
 class TrainerLinkTest : public ::testing::Test {
 protected:
-    explicit TrainerLinkTest(sim::FaultSwitches faults = {}) : sim_({"", faults}) {}
+    explicit TrainerLinkTest(sim::FaultSwitches faults = {}) : sim_(WithFaults(faults)) {}
+
+    static sim::SimConfig WithFaults(const sim::FaultSwitches& faults) {
+        sim::SimConfig config;
+        config.faults = faults;
+        return config;
+    }
 
     void SetUp() override {
         std::string error;
