@@ -113,9 +113,12 @@ void InstallParameterFeature(TrainerProtocol& protocol) {
     protocol.SetReadHandler(msg::kSetAttached, [&protocol](std::span<const std::uint8_t> p) {
         if (p.size() < 3)
             return;
+        const bool attaching = p[2] == kOn && !protocol.Model().attached;
         protocol.Model().attached = p[2] == kOn;
+        // Only the step to attached is reported: the tool answers a report
+        // "on" with SetAttached on, which must not start an endless exchange.
         const int report = protocol.Faults().attachedReport;
-        if (report >= 0)
+        if (report >= 0 && attaching)
             protocol.Reply(MakeAttachedReport(report != 0));
     });
 }
@@ -151,7 +154,7 @@ void AddParameterSwitches(std::vector<SwitchSpec>& table) {
                                "do not answer ReadParameters (the tool's search moves on)",
                                &FaultSwitches::noParametersReply));
     table.push_back({"--attached-report", "on|off",
-                     "answer every SetAttached with AttachedReport on or off",
+                     "answer the SetAttached that attaches the tool with AttachedReport on or off",
                      [](SimOptions& o, const std::string& v) {
                          bool on = false;
                          if (!ParseOnOff(v, on))
