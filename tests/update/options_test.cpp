@@ -1,3 +1,4 @@
+#include "bootloader_attach.h"
 #include "command_line.h"
 #include "language_ini.h"
 #include "loader_images.h"
@@ -166,6 +167,44 @@ TEST(LoaderImagesTest, WrongSizeMissingOrUnsignedImageIsAnError) {
     dir.Write("loaders/flashloader_amd.bin", signature + std::string(2044, 'd'));
     EXPECT_TRUE(LoadLoaderImages(loaders, images, error));
     EXPECT_TRUE(images.Complete());
+}
+
+} // namespace
+} // namespace crvl::update::test
+
+namespace crvl::update::test {
+namespace {
+
+TEST(BootloaderSwitchesTest, TakesItsOwnAndLeavesTheRest) {
+    std::vector<std::string> args = {"--flash", "st", "--silent",    "--record-reply=4:o",
+                                     "--link",  "/x", "--ram-reply", "61"};
+    sim::BootloaderOptions o;
+    std::string error;
+    ASSERT_TRUE(sim::TakeBootloaderSwitches(args, o, error)) << error;
+    EXPECT_EQ(args, (std::vector<std::string>{"--silent", "--link", "/x"}));
+    EXPECT_EQ(o.maker, sim::FlashMaker::St);
+    EXPECT_EQ(o.recordReplyAt, 4);
+    EXPECT_EQ(o.recordReply, 'o');
+    EXPECT_EQ(o.ramReply, 0x61);
+}
+
+TEST(BootloaderSwitchesTest, BadValuesAreRefusedWithAReason) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--flash", "atmel"}, "bad value for --flash: atmel"},
+        {{"--record-reply", "4"}, "bad value for --record-reply: 4"},
+        {{"--checksum-error", "0"}, "bad value for --checksum-error: 0"},
+        {{"--echo-mismatch", "2048"}, "bad value for --echo-mismatch: 2048"},
+        {{"--boot-id", "1FF"}, "bad value for --boot-id: 1FF"},
+        {{"--boot-hang-up"}, "--boot-hang-up needs N"},
+        {{"--baud-pacing=1"}, "--baud-pacing takes no value"},
+    };
+    for (const auto& [input, reason] : cases) {
+        std::vector<std::string> args = input;
+        sim::BootloaderOptions o;
+        std::string error;
+        EXPECT_FALSE(sim::TakeBootloaderSwitches(args, o, error)) << input[0];
+        EXPECT_EQ(error, reason);
+    }
 }
 
 } // namespace
