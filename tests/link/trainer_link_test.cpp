@@ -143,6 +143,21 @@ TEST_F(TrainerLinkTest, HangUpEndsReaderWithOneNotification) {
     EXPECT_EQ(beeps_.load(), 1);
 }
 
+TEST_F(TrainerLinkTest, SendsRacingAHangUpNeverTouchAFreedPort) {
+    ASSERT_EQ(Open(), 1);
+    // The reader thread deletes its port after the hang-up while this
+    // thread keeps sending; every send either writes to the live port or is
+    // refused (the sanitizer builds check the memory).
+    sim_.RequestHangUp();
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    bool refused = false;
+    while (!refused && std::chrono::steady_clock::now() < end)
+        refused = link_.Send(MakePing()) == 0;
+    EXPECT_TRUE(refused);
+    ASSERT_TRUE(notes_.WaitFor(1));
+    EXPECT_EQ(link_.Close(), 1);
+}
+
 TEST_F(TrainerLinkTest, ClosedLinkReopensAndCarriesOn) {
     ASSERT_EQ(Open(), 1);
     link_.Send(MakePing());
