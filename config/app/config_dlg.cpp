@@ -532,8 +532,9 @@ void CConfigDlg::ShowAbout() {
 void CConfigDlg::SysCommand(int command) {
     if ((command & ~0xF) == ids::kAboutCommand) {
         ShowAbout();
+    } else if (command == ids::kMonitorCommand) {
+        machine_->RunMonitor(); // does nothing unless connected
     }
-    // kMonitorCommand: the scenario monitor is not part of this program yet.
 }
 
 void CConfigDlg::reject() {

@@ -1,0 +1,336 @@
+// The main dialog offscreen, with the simulated trainer's protocol behind an
+// in-process link: controls found by their ids, driven as a user would.
+// The simulator's headers come before Qt's, whose "slots" keyword would
+// clash with the trainer model's slots.
+#include "sim_link.h"
+
+#include "config_app.h"
+#include "config_dlg.h"
+#include "control_ids.h"
+#include "led_ctrl.h"
+#include "updown_ctrl.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+namespace crvl {
+namespace {
+
+using testing::SimLink;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "config_dlg_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// The dialog with its boxes and pauses recorded instead of shown.
+class TestDlg : public CConfigDlg {
+public:
+    explicit TestDlg(std::unique_ptr<ILink> link) : CConfigDlg(std::move(link)) {}
+
+    std::vector<std::string> messages;
+    std::deque<Answer> answers;
+    int abouts = 0;
+
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
+        messages.push_back(caption + ": " + text);
+    }
+    Answer Ask(const std::string& /*text*/, const std::string& caption, Question,
+               MessageIcon) override {
+        messages.push_back("ask " + caption);
+        const Answer answer = answers.empty() ? Answer::Cancel : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    void Pause(int) override {}
+    void ShowAbout() override { ++abouts; }
+};
+
+class Dialog : public ::testing::Test {
+protected:
+    SimLink* link = nullptr;
+    std::unique_ptr<TestDlg> dlg;
+
+    void SetUp() override {
+        App();
+        auto owned = std::make_unique<SimLink>();
+        link = owned.get();
+        link->goodPorts = {3};
+        dlg = std::make_unique<TestDlg>(std::move(owned));
+        dlg->TickTimer()->stop();
+        dlg->show();
+    }
+
+    template <typename T = QWidget> T* Control(int id) {
+        T* control = dlg->findChild<T*>(QString::number(id));
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+    QString Text(int editId) { return Control<QLineEdit>(editId)->text(); }
+    CUpDownCtrl* Spin(int id) { return Control<CUpDownCtrl>(id); }
+
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            QCoreApplication::processEvents();
+            dlg->Machine().Tick();
+            QCoreApplication::processEvents();
+        }
+    }
+    void Connect() {
+        Control<QPushButton>(ids::kConnect)->click();
+        Tick(4 + 5);
+        ASSERT_EQ(dlg->Machine().State(), LinkState::Connected);
+    }
+};
+
+TEST_F(Dialog, EveryControlIsThereNamedAndInItsStartState) {
+    EXPECT_EQ(dlg->windowTitle(), "Corvel Configuration");
+    for (int id :
+         {ids::kVolumeEdit, ids::kScenarioEdit, ids::kShockSeriesEdit, ids::kProtocolTimeoutEdit,
+          ids::kCprTimerEdit, ids::kPromptIntervalEdit, ids::kTimerPauseEdit, ids::kBatteryEdit}) {
+        QLineEdit* edit = Control<QLineEdit>(id);
+        EXPECT_TRUE(edit->isReadOnly());
+        EXPECT_TRUE(edit->text().isEmpty()) << id;
+    }
+    for (int id = ids::kVolumeSpin; id <= ids::kTimerPauseSpin; ++id) {
+        EXPECT_EQ(Spin(id)->Pos(), 1);
+    }
+    EXPECT_EQ(Spin(ids::kScenarioSpin)->High(), 13);
+    EXPECT_EQ(Spin(ids::kCprTimerSpin)->High(), 6);
+    EXPECT_FALSE(Control(ids::kTimerPauseEdit)->isEnabled());
+    EXPECT_FALSE(Control(ids::kTimerPauseSpin)->isEnabled());
+    for (int id : {ids::kNsaMonitor, ids::kNsaTimer, ids::kCprShort, ids::kCprLong}) {
+        EXPECT_FALSE(Control<QRadioButton>(id)->isChecked());
+    }
+    EXPECT_EQ(Control<QSlider>(ids::kTolerance)->maximum(), 15);
+    auto* connect = Control<QPushButton>(ids::kConnect);
+    EXPECT_EQ(connect->text(), "Connect");
+    EXPECT_TRUE(connect->isDefault());
+    for (int id : {ids::kUpdate, ids::kCustomScenarios, ids::kLoadDefaults}) {
+        EXPECT_FALSE(Control(id)->isEnabled()) << id;
+    }
+    EXPECT_TRUE(Control(ids::kExit)->isEnabled());
+    Control<QPlainTextEdit>(ids::kStatus);
+    auto* lamp = Control<CLedCtrl>(ids::kConnectionLamp);
+    EXPECT_EQ(lamp->RowOffset(), 0);
+    EXPECT_EQ(lamp->Column(), 0);
+    EXPECT_EQ(Control<CLedCtrl>(ids::kBatteryLamp)->Column(), 2);
+    // Every control a user can reach has a name for assistive tools.
+    for (QWidget* widget : dlg->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(widget)) {
+            EXPECT_FALSE(widget->accessibleName().isEmpty())
+                << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(Dialog, ConnectShowsTheTrainerRecordInEveryControl) {
+    ParameterRecord record;
+    record.speakerVolume = 6;
+    record.defaultScenario = 12;
+    record.cprPause = 1;
+    record.shockSeries = 3;
+    record.protocolTimeout = 0;
+    record.cprTimer = 150;
+    record.noShockPause = 0;
+    record.promptInterval = 90;
+    record.padTolerance = 120;
+    record.options = 0x02;
+    link->model.parameters = record;
+    link->model.batteryRaw = 190;
+
+    Control<QPushButton>(ids::kConnect)->click();
+    EXPECT_EQ(Control<CLedCtrl>(ids::kConnectionLamp)->RowOffset(), 32); // yellow: searching
+    Tick(1);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    Tick(3 + 5);
+    ASSERT_EQ(dlg->Machine().State(), LinkState::Connected);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Control<QPlainTextEdit>(ids::kStatus)->toPlainText(), "SW-Ver: 2.1\nHW-Ver: 03");
+    EXPECT_EQ(Control<CLedCtrl>(ids::kConnectionLamp)->RowOffset(), 16); // green
+    EXPECT_EQ(Control<QPushButton>(ids::kConnect)->text(), "Disconnect");
+    EXPECT_EQ(Text(ids::kVolumeEdit), "6");
+    EXPECT_EQ(Text(ids::kScenarioEdit), "C2");
+    EXPECT_EQ(Text(ids::kShockSeriesEdit), "3");
+    EXPECT_EQ(Text(ids::kProtocolTimeoutEdit), "Inf");
+    EXPECT_EQ(Text(ids::kCprTimerEdit), "2.5");
+    EXPECT_EQ(Text(ids::kPromptIntervalEdit), "1.5");
+    EXPECT_EQ(Text(ids::kTimerPauseEdit), "0.5");
+    EXPECT_FALSE(Control(ids::kTimerPauseEdit)->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>(ids::kNsaMonitor)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(ids::kCprLong)->isChecked());
+    EXPECT_EQ(Control<QSlider>(ids::kTolerance)->value(), 8);
+    EXPECT_TRUE(Control<QCheckBox>(ids::kLedIndication)->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(ids::kVolumeControl)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(ids::kRemoteDisplay)->isChecked());
+    EXPECT_FALSE(Control(ids::kUpdate)->isEnabled());
+    EXPECT_TRUE(Control(ids::kLoadDefaults)->isEnabled());
+    Tick(1); // first evaluation: the battery
+    EXPECT_EQ(Text(ids::kBatteryEdit), "7.6 V");
+    EXPECT_EQ(Control<CLedCtrl>(ids::kBatteryLamp)->RowOffset(), 32);
+
+    // Change through the controls and write.
+    Spin(ids::kScenarioSpin)->UpButton()->click();
+    EXPECT_EQ(Text(ids::kScenarioEdit), "C3");
+    EXPECT_TRUE(Control(ids::kUpdate)->isEnabled());
+    Spin(ids::kVolumeSpin)->DownButton()->click();
+    Spin(ids::kProtocolTimeoutSpin)->DownButton()->click();
+    EXPECT_EQ(Text(ids::kProtocolTimeoutEdit), "3.5");
+    Control<QRadioButton>(ids::kCprShort)->click();
+    Control<QRadioButton>(ids::kNsaTimer)->click();
+    EXPECT_EQ(Text(ids::kTimerPauseEdit), "2.0");
+    EXPECT_FALSE(Control(ids::kPromptIntervalEdit)->isEnabled());
+    Control<QCheckBox>(ids::kLedIndication)->click();
+    Control<QCheckBox>(ids::kVolumeControl)->click();
+    Control<QSlider>(ids::kTolerance)->triggerAction(QAbstractSlider::SliderToMaximum);
+    Control<QPushButton>(ids::kUpdate)->click();
+    Tick(3);
+    const std::array<std::uint8_t, 10> expected = {5, 13, 0, 3, 210, 150, 120, 90, 50, 0x01};
+    EXPECT_EQ(link->model.parameters.Encode(), expected);
+    ASSERT_FALSE(dlg->messages.empty());
+    EXPECT_EQ(dlg->messages.back(), "Corvel Updated: " + std::string(text::kUpdated));
+    EXPECT_FALSE(Control(ids::kUpdate)->isEnabled());
+}
+
+TEST_F(Dialog, UpDownsAndTheNoShockActionChoice) {
+    Connect();
+    CUpDownCtrl* scenario = Spin(ids::kScenarioSpin);
+    scenario->SetPos(10);
+    scenario->UpButton()->click();
+    EXPECT_EQ(Text(ids::kScenarioEdit), "C1");
+    scenario->UpButton()->click();
+    scenario->UpButton()->click();
+    scenario->UpButton()->click();
+    EXPECT_EQ(Text(ids::kScenarioEdit), "C3");
+    scenario->DownButton()->click();
+    EXPECT_EQ(Text(ids::kScenarioEdit), "C2");
+    // Arrow keys in the buddy step the up-down.
+    QTest::keyClick(Control(ids::kVolumeEdit), Qt::Key_Down);
+    EXPECT_EQ(Text(ids::kVolumeEdit), "7");
+
+    Control<QRadioButton>(ids::kNsaMonitor)->click();
+    EXPECT_FALSE(Control(ids::kTimerPauseSpin)->isEnabled());
+    Control<QRadioButton>(ids::kNsaTimer)->click();
+    EXPECT_EQ(Text(ids::kTimerPauseEdit), "2.0");
+    Spin(ids::kTimerPauseSpin)->UpButton()->click();
+    EXPECT_EQ(Text(ids::kTimerPauseEdit), "2.5");
+    Control<QRadioButton>(ids::kNsaTimer)->click(); // already Timer: the value stays
+    EXPECT_EQ(Text(ids::kTimerPauseEdit), "2.5");
+    EXPECT_FALSE(Control(ids::kPromptIntervalSpin)->isEnabled());
+}
+
+TEST_F(Dialog, LoadDefaultsWritesAtOnce) {
+    link->model.parameters.speakerVolume = 2;
+    link->model.parameters.options = 7;
+    Connect();
+    Control<QPushButton>(ids::kLoadDefaults)->click();
+    EXPECT_EQ(Text(ids::kVolumeEdit), "8");
+    Tick(3);
+    EXPECT_EQ(link->model.parameters, DefaultParameters());
+}
+
+TEST_F(Dialog, FailedWriteIsReported) {
+    Connect();
+    link->Protocol().Faults().writeResult = 1;
+    Spin(ids::kVolumeSpin)->DownButton()->click();
+    Control<QPushButton>(ids::kUpdate)->click();
+    Tick(3);
+    EXPECT_EQ(dlg->messages.back(), "Update Failed: Configuration update failed !");
+}
+
+TEST_F(Dialog, ExitQuestionYesLeavesOnlyAfterASuccessfulWrite) {
+    Connect();
+    link->Protocol().Faults().noResult = true;
+    Spin(ids::kVolumeSpin)->DownButton()->click();
+    dlg->answers = {Answer::Yes};
+    Control<QPushButton>(ids::kExit)->click();
+    Tick(3);
+    EXPECT_EQ(dlg->messages.back(), "Update Failed: Configuration update failed !");
+    EXPECT_TRUE(dlg->isVisible());
+    link->Protocol().Faults().noResult = false;
+    Spin(ids::kVolumeSpin)->DownButton()->click();
+    dlg->answers = {Answer::Yes};
+    dlg->close(); // the window's close command asks the same question
+    EXPECT_TRUE(dlg->isVisible());
+    Tick(3);
+    EXPECT_EQ(link->model.parameters.speakerVolume, 6);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(link->Received().back(), "SetAttached off");
+}
+
+TEST_F(Dialog, EscapeWithoutChangesLeaves) {
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_TRUE(dlg->messages.empty());
+}
+
+TEST_F(Dialog, SpaceBarNeverPressesAButtonButEnterPressesConnect) {
+    auto* connect = Control<QPushButton>(ids::kConnect);
+    connect->setFocus();
+    QTest::keyClick(connect, Qt::Key_Space);
+    EXPECT_EQ(dlg->Machine().State(), LinkState::Idle);
+    QTest::keyClick(Control(ids::kVolumeEdit), Qt::Key_Return);
+    EXPECT_EQ(dlg->Machine().State(), LinkState::Search);
+}
+
+TEST_F(Dialog, DisabledButtonsStillShowTheirTooltips) {
+    auto* update = Control<QPushButton>(ids::kUpdate);
+    ASSERT_FALSE(update->isEnabled());
+    EXPECT_EQ(update->toolTip(), "Update Corvel configuration");
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), update->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(update, &help);
+    EXPECT_EQ(QToolTip::text(), "Update Corvel configuration");
+    EXPECT_EQ(Control(ids::kTimerPauseSpin)->toolTip(), "Length of Pause after No Shock Action");
+    EXPECT_EQ(Control(ids::kNsaTimer)->toolTip(), "\"No Shock Action = Timer Pause\"");
+}
+
+TEST_F(Dialog, WindowMenuCommands) {
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    QTest::keyClick(dlg.get(), Qt::Key_F1);
+    EXPECT_EQ(dlg->abouts, 1);
+    dlg->SysCommand(ids::kAboutCommand + 3); // the low four bits do not count
+    EXPECT_EQ(dlg->abouts, 2);
+    // The scenario monitor needs a connection; without one nothing happens.
+    QTest::keyClick(dlg.get(), Qt::Key_M, Qt::ControlModifier);
+    EXPECT_FALSE(dlg->Machine().MonitorOpen());
+    EXPECT_TRUE(link->Received().empty());
+}
+
+TEST(SingleInstance, SecondStartBringsTheFirstWindowForward) {
+    App();
+    const QString name =
+        QStringLiteral("crvlconfig-test-%1").arg(QCoreApplication::applicationPid());
+    QWidget window;
+    window.showMinimized();
+    CConfigApp first(name);
+    ASSERT_TRUE(first.Listen(&window));
+    CConfigApp second(name);
+    EXPECT_TRUE(second.ForwardToRunningCopy());
+    for (int i = 0; i < 50 && window.isMinimized(); ++i) {
+        QTest::qWait(10);
+    }
+    EXPECT_FALSE(window.isMinimized());
+    CConfigApp lonely(name + QStringLiteral("-none"));
+    EXPECT_FALSE(lonely.ForwardToRunningCopy());
+}
+
+} // namespace
+} // namespace crvl
