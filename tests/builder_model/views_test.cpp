@@ -1,6 +1,7 @@
 // The element dialogs, the "Connect to frame" dialog and a connection drawn
 // by dragging between two frame widgets, offscreen.
 
+#include "builder_services.h"
 #include "element_dialogs.h"
 #include "se_language.h"
 #include "state_transition.h"
@@ -333,6 +334,30 @@ TEST_F(CanvasTest, ConnectToFrameDialogMakesAJump) {
     EXPECT_EQ(jump.labelText(), "Bild1");
     const Point s = jump.startPoint();
     EXPECT_TRUE(jump.inside(s.x, s.y + 5));
+}
+
+TEST_F(CanvasTest, LoopsShowTheirPictureAndCanBeHit) {
+    BuilderState::setDocumentBase(BuilderState::makeDocumentBase(CRVL_SOURCE_DIR "/builder/data"));
+    const QPixmap shipped = loadLoopPicture();
+    ASSERT_FALSE(shipped.isNull());
+
+    TestCanvas canvas;
+    canvas.layer->setLoopPicture(shipped);
+    FrameIconComponent& a = canvas.addFrameWidget("Frame1", {20, 20});
+    canvas.addConnection(
+        std::make_unique<Connection>(a.frame(), a.frame(), output2Field, inputField, true));
+    canvas.canvasWidget.show();
+    const QImage image = canvas.render();
+    Connection& loop = *canvas.connectionList[0];
+    EXPECT_EQ(loop.loopImageSize(), (Size{shipped.width(), shipped.height()}));
+    const Point s = loop.startPoint();
+    EXPECT_TRUE(loop.inside(s.x, s.y + shipped.height() / 2));
+    EXPECT_EQ(QColor(image.pixel(s.x - shipped.width() / 2 + 1, s.y + 1)), QColor(Qt::black))
+        << "no frame around the loop picture";
+
+    // Without the file a drawn picture stands in.
+    BuilderState::setDocumentBase(BuilderState::makeDocumentBase("/nonexistent"));
+    EXPECT_FALSE(loadLoopPicture().isNull());
 }
 
 } // namespace
