@@ -113,6 +113,7 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
 
     banner_ = new QLabel(this);
     banner_->setObjectName(QStringLiteral("banner"));
+    banner_->setAccessibleName(QStringLiteral("Corvel Scenario Builder"));
     banner_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     banner_->setGeometry(BANNER_GEOMETRY);
 

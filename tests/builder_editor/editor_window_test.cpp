@@ -31,12 +31,14 @@ namespace {
 
 const std::string kDataDir = std::string(CRVL_SOURCE_DIR) + "/builder/data/";
 
+// One application for the whole run. It is never destroyed: tearing it down
+// from the exit handlers, after the platform plugin, crashes.
 QApplication& app() {
     static int argc = 1;
     static char name[] = "builder_editor_window_test";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    static auto* application = new QApplication(argc, argv);
+    return *application;
 }
 
 // Runs action on the next modal widget that opens (a dialog or message box).
