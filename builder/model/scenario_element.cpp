@@ -173,11 +173,12 @@ std::string SetECG::getIdentification() const {
 }
 
 std::string SetECG::getAssociatedCode() const {
+    static const char* const fields[] = {"00", "01", "02", "03"};
     std::string rhythmField;
     const auto& names = rhythmSystemNames();
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == rhythm_) {
-            rhythmField = "0" + std::to_string(i);
+            rhythmField = fields[i];
         }
     }
     return "ECG " + rhythmField + " " + flagField(shockable_) + " " + flagField(pulse_);
@@ -382,7 +383,7 @@ std::string TimeEvent::title() const {
     return seLanguage::titleTimeEventText;
 }
 void TimeEvent::init(const std::string& attributes) {
-    field_ = "0";
+    field_ = std::to_string(MIN_SECONDS);
     unPackAttributes(attributes);
 }
 void TimeEvent::unPackAttributes(const std::string& attributes) {
