@@ -405,5 +405,32 @@ TEST_F(MainWindowTest, LoopTicksTheEditorTimers) {
     EXPECT_EQ(window->loopTimer().interval(), 250);
 }
 
+TEST_F(MainWindowTest, ResizedWindowLaysTheEditorOutAgain) {
+    open({});
+    window->resize(1200, 900);
+    QCoreApplication::processEvents();
+    const ScenarioEditorApplet& editor = window->editor();
+    EXPECT_EQ(editor.scrollView()->size(), QSize(editor.width() - 114, editor.height() - 59));
+    EXPECT_EQ(editor.findChild<QWidget*>("banner")->pos(), QPoint(2, editor.height() - 33));
+    EXPECT_GE(editor.bigPanel()->width(), 820);
+    EXPECT_GE(editor.bigPanel()->height(), 1830);
+}
+
+TEST_F(MainWindowTest, HelpButtonAndMenuOpenTheHelpPagesUnderTheBase) {
+    open({});
+    std::vector<std::string> opened;
+    window->services().openHelp = [&](const std::string& logo, const std::string& start,
+                                      const std::array<std::string, 4>& buttons) {
+        opened.push_back(logo + "|" + start + "|" + buttons[0]);
+    };
+    BuilderState::setDocumentBase("file://opt/crvl/");
+    QTest::mouseClick(window->editor().paletteButton(PaletteTool::helpTool), Qt::LeftButton);
+    window->menuItem(MainFrame::MenuCommand::Help)->trigger();
+    const std::string wanted =
+        "file://opt/crvl/picts/ScenarioLogoBig.gif|file://opt/crvl/help/Se.html|Back";
+    EXPECT_EQ(opened, (std::vector<std::string>{wanted, wanted}));
+    EXPECT_EQ(window->editor().core().selectedTool(), PaletteTool::selectTool);
+}
+
 } // namespace
 } // namespace crvl::test
