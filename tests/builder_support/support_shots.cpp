@@ -1,0 +1,110 @@
+// Takes the documentation pictures of the tooltip and the help window from
+// the builder itself: support_shots <directory> writes tooltip.png (the
+// window with the tip of a palette entry showing), tooltip-palette.png (the
+// palette part of it) and help-window.png there. Run it under a display with
+// a screen to grab (xvfb-run); see support_shots.sh.
+
+#include "builder_hooks.h"
+#include "builder_services.h"
+#include "jbrowser.h"
+#include "main_frame.h"
+#include "scenario_editor_applet.h"
+#include "tool_tip.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QScreen>
+#include <QThread>
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace crvl;
+
+namespace {
+
+// Lets the window system draw for a while.
+void settle(int ms) {
+    for (int i = 0; i < ms / 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+QPixmap grab(const QRect& area) {
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(),
+                                                        area.height());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: support_shots <directory>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+
+    // A scratch copy of the data files whose start frame is a small drawn
+    // scenario.
+    namespace fs = std::filesystem;
+    const fs::path source = fs::path(CRVL_SOURCE_DIR) / "builder/data";
+    const fs::path scratch = fs::temp_directory_path() / "crvl_support_shots";
+    fs::remove_all(scratch);
+    fs::copy(source, scratch, fs::copy_options::recursive);
+    fs::copy_file(fs::path(CRVL_SOURCE_DIR) / "tests/builder_editor/data/screenshot-scenario.scn",
+                  scratch / "template/DefaultFrame0.scn", fs::copy_options::overwrite_existing);
+    const std::string base = scratch.generic_string() + "/";
+    BuilderState::setDocumentBase(BuilderState::makeDocumentBase(scratch));
+
+    MainFrame window(new ScenarioEditorApplet, BuilderArguments(), base);
+    installBuilderSupport(window);
+    window.move(0, 0);
+    window.show();
+    settle(1500);
+
+    // The pointer rests on the connect tool.
+    ScenarioEditorApplet& editor = window.editor();
+    QWidget* tool = editor.paletteButton(PaletteTool::linkFramesTool);
+    ToolTip* tip = editor.findChild<ToolTip*>();
+    if (tool == nullptr || tip == nullptr) {
+        std::fprintf(stderr, "support_shots: no palette or tooltip\n");
+        return 1;
+    }
+    const QPoint at(20, 24);
+    QEnterEvent enter(at, tool->mapTo(tool->window(), at), tool->mapToGlobal(at));
+    QCoreApplication::sendEvent(tool, &enter);
+    tip->timer().stop();
+    for (int i = 0; i < 6; ++i) {
+        tip->tick();
+    }
+    settle(500);
+    const QRect frame = window.frameGeometry();
+    const QPixmap withTip = grab(frame);
+    withTip.save(out.filePath(QStringLiteral("tooltip.png")));
+    const QPoint origin =
+        editor.mapTo(&window, QPoint(0, 0)) + window.geometry().topLeft() - frame.topLeft();
+    withTip.copy(QRect(origin, QSize(260, 120)))
+        .save(out.filePath(QStringLiteral("tooltip-palette.png")));
+    tip->removeTipWindow();
+
+    window.doHelp(BuilderState::getDocumentBase());
+    settle(1500);
+    JBrowser* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* b = qobject_cast<JBrowser*>(w)) {
+            help = b;
+        }
+    }
+    if (help == nullptr) {
+        std::fprintf(stderr, "support_shots: no help window\n");
+        return 1;
+    }
+    grab(help->frameGeometry()).save(out.filePath(QStringLiteral("help-window.png")));
+    std::printf("wrote tooltip.png, tooltip-palette.png and help-window.png in %s\n", argv[1]);
+    delete help;
+    fs::remove_all(scratch);
+    return 0;
+}
