@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -456,6 +458,33 @@ TEST_F(EditorCoreTest, LoadingAMissingNameStartsANewScenarioNamedScn) {
     EXPECT_EQ(view.scenarioName, "missing.scn");
     EXPECT_EQ(core.drawState(), DrawState::SELECTING);
     EXPECT_EQ(core.refreshConnectionsTimer(), 2);
+}
+
+TEST_F(EditorCoreTest, SaveRenumbersAndClearsTheChangeLoadBringsTheDrawingBack) {
+    const auto dir = std::filesystem::temp_directory_path() / "crvl_editor_save_load";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string path = dir.string() + "/";
+    ScenarioFrame& f1 = create({100, 200});
+    create({100, 400});
+    connect(frame("Frame0"), 1, f1);
+    pressBorder(f1);
+    core.deleteTool_actionPerformed(); // Frame0, Frame2 left
+    ASSERT_TRUE(BuilderState::isFileChanged());
+
+    core.onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"twoframes.scn", path, "note", false});
+    EXPECT_FALSE(BuilderState::isFileChanged());
+    EXPECT_TRUE(std::filesystem::exists(dir / "twoframes.scn"));
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Frame0", "Frame1"}));
+    EXPECT_EQ(view.scenarioName, "twoframes.scn");
+    EXPECT_FALSE(core.undoItemsExist());
+    EXPECT_EQ(create({500, 500}).getTitle(), "Frame2");
+
+    core.onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION, {"twoframes.scn", path, "", true});
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Frame0", "Frame1"}));
+    EXPECT_EQ(frame("Frame1").location(), (Point{100, 400}));
+    EXPECT_EQ(core.nIndex(), 1);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
