@@ -59,7 +59,8 @@ FrameProcedure StateTable::writeProcedure(const FrameSnapshot& frame, int row) {
     for (std::size_t k = 0; k < 3; ++k) {
         const auto& text = frame.outputs[k].text;
         if (text && !text->empty()) {
-            proc.returnValue[k] = "O" + std::to_string(k + 1);
+            static const char* const returnValues[] = {"O1", "O2", "O3"};
+            proc.returnValue[k] = returnValues[k];
         }
         proc.resultState[k] = frame.destinations[k];
     }
