@@ -27,16 +27,6 @@ constexpr const char* kE11 = "Fatal programming error, terminating! [E11]\r\n";
 constexpr const char* kErased = "Old program erased !\r\nProgramming new ....\r\n";
 constexpr const char* kCompleted = "Program upload completed\r\n";
 
-std::vector<Bytes> FileRecords(const std::string& path) {
-    HexImage image;
-    image.Open(path);
-    std::vector<Bytes> records;
-    std::uint8_t buffer[kMaxRecordSize];
-    while (const std::size_t n = image.NextRecord(buffer))
-        records.emplace_back(buffer, buffer + n);
-    return records;
-}
-
 LoaderImages ShippedLoaders() {
     LoaderImages loaders;
     std::string error;
@@ -89,7 +79,7 @@ protected:
 
 TEST_F(SimulatedUpload, RecordsReceivedEqualTheFile) {
     ASSERT_EQ(Upload(), 0);
-    EXPECT_EQ(boot->Records(), FileRecords(image));
+    EXPECT_EQ(boot->Records(), ImageRecords(image));
     EXPECT_EQ(reporter.shown, std::string(kErased) + kCompleted);
     ASSERT_EQ(boot->Loaders().size(), 1u);
     Bytes expected = loaders.preloaderOne;
@@ -108,7 +98,7 @@ TEST_P(SimulatedSecondPass, SucceedsWithTheSecondLoader) {
     ASSERT_EQ(boot->Loaders().size(), 2u);
     EXPECT_TRUE(std::equal(loaders.flashLoaderAmd.begin(), loaders.flashLoaderAmd.end(),
                            boot->Loaders()[1].end() - 2048));
-    EXPECT_EQ(boot->Records(), FileRecords(image));
+    EXPECT_EQ(boot->Records(), ImageRecords(image));
     EXPECT_EQ(reporter.shown, std::string(kErased) + kCompleted);
 }
 
@@ -156,7 +146,7 @@ TEST_F(SimulatedUpload, StrangeRecordReplyResendsAndSucceeds) {
     EXPECT_EQ(reporter.shown, std::string(kErased) +
                                   "Strange reposponse from microcontroller [E12]\r\n 3f\r\n" +
                                   kCompleted);
-    EXPECT_EQ(boot->Records(), FileRecords(image));
+    EXPECT_EQ(boot->Records(), ImageRecords(image));
 }
 
 TEST_F(SimulatedUpload, UnknownIdentificationByteThenSuccessShowsNoE1) {
@@ -174,7 +164,7 @@ TEST_F(SimulatedUpload, EchoMismatchIsShownOnce) {
 TEST_F(SimulatedUpload, ChecksumErrorResendsTheSameBytes) {
     ASSERT_EQ(Upload({"--checksum-error", "7"}), 0);
     const auto sent = boot->Transmissions();
-    const auto file = FileRecords(image);
+    const auto file = ImageRecords(image);
     ASSERT_EQ(sent.size(), file.size() + 1);
     EXPECT_EQ(sent[6], file[6]);
     EXPECT_EQ(sent[7], file[6]);

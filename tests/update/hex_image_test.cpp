@@ -10,17 +10,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Every record of a file, as the record phase sends them.
-std::vector<Bytes> ReadAll(const std::string& path) {
-    HexImage image;
-    EXPECT_TRUE(image.Open(path));
-    std::vector<Bytes> records;
-    std::uint8_t buffer[kMaxRecordSize];
-    while (const std::size_t n = image.NextRecord(buffer))
-        records.emplace_back(buffer, buffer + n);
-    return records;
-}
-
 Bytes Convert(const std::string& line) {
     std::uint8_t buffer[kMaxRecordSize];
     return Bytes(buffer, buffer + BuildRecord(line.data(), line.size(), buffer));
@@ -50,7 +39,7 @@ TEST(HexImageFile, LongLineIsSentInTwoPieces) {
     for (int i = 0; i < 199; ++i)
         line += "0123456789ABCDEF"[i % 16];
     ASSERT_EQ(line.size(), 200u);
-    const auto records = ReadAll(dir.Write("long.hex", line + "\n"));
+    const auto records = ImageRecords(dir.Write("long.hex", line + "\n"));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].size(), 64u);
     EXPECT_EQ(records[0][0], 0x3A);
@@ -62,8 +51,8 @@ TEST(HexImageFile, LongLineIsSentInTwoPieces) {
 
 TEST(HexImageFile, CrLfLineEndsGiveTheSameRecords) {
     TempDir dir;
-    const auto lf = ReadAll(dir.Write("lf.hex", MakeHexImage(20, "\n")));
-    const auto crlf = ReadAll(dir.Write("crlf.hex", MakeHexImage(20, "\r\n")));
+    const auto lf = ImageRecords(dir.Write("lf.hex", MakeHexImage(20, "\n")));
+    const auto crlf = ImageRecords(dir.Write("crlf.hex", MakeHexImage(20, "\r\n")));
     EXPECT_EQ(lf, crlf);
     ASSERT_EQ(lf.size(), 22u);
     EXPECT_EQ(lf.back(), (Bytes{0x3A, 0x00, 0x00, 0x00, 0x01, 0xFF}));

@@ -1,5 +1,7 @@
 #include "temp_files.h"
 
+#include "hex_image.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -37,6 +39,16 @@ std::string MakeHexImage(int dataRecords, const char* lineEnd) {
         image += RecordLine(address & 0xFFFF, 0x00, data) + lineEnd;
     }
     return image + ":00000001FF" + lineEnd;
+}
+
+std::vector<std::vector<std::uint8_t>> ImageRecords(const std::string& path) {
+    HexImage image;
+    image.Open(path);
+    std::vector<std::vector<std::uint8_t>> records;
+    std::uint8_t buffer[kMaxRecordSize];
+    while (const std::size_t n = image.NextRecord(buffer))
+        records.emplace_back(buffer, buffer + n);
+    return records;
 }
 
 } // namespace crvl::update::test

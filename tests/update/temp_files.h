@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -41,5 +43,8 @@ private:
 // A well-formed image: an extended address record, `dataRecords` data records
 // of 16 bytes and the end-of-file record, with LF line ends.
 std::string MakeHexImage(int dataRecords, const char* lineEnd = "\n");
+
+// Every record of an image file, as the record phase sends them.
+std::vector<std::vector<std::uint8_t>> ImageRecords(const std::string& path);
 
 } // namespace crvl::update::test

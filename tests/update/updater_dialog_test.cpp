@@ -33,16 +33,6 @@ QApplication& App() {
     return app;
 }
 
-std::vector<Bytes> FileRecords(const std::string& path) {
-    HexImage image;
-    image.Open(path);
-    std::vector<Bytes> records;
-    std::uint8_t buffer[kMaxRecordSize];
-    while (const std::size_t n = image.NextRecord(buffer))
-        records.emplace_back(buffer, buffer + n);
-    return records;
-}
-
 QStringList Items(QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i)
@@ -148,7 +138,7 @@ TEST_F(UpdaterDialog, StartUploadsTheSelectedLanguagesFile) {
     EXPECT_TRUE(d.QuitButton()->isEnabled());
     EXPECT_TRUE(d.HelpButton()->isEnabled());
     EXPECT_EQ(WaitForFinish(d), 0);
-    EXPECT_EQ(line->Sim().Records(), FileRecords("deu.hex"));
+    EXPECT_EQ(line->Sim().Records(), ImageRecords("deu.hex"));
     EXPECT_EQ(line->portNumbers, (std::vector<int>{3, 3}));
     EXPECT_EQ(Messages(), "Crvl Update - Version 1.30\nTransferring deu.hex\nUsing COM3\n"
                           "Old program erased !\nProgramming new ....\n"
@@ -177,7 +167,7 @@ TEST_F(UpdaterDialog, AutomaticRunStartsOnFirstPaintAndGivesItsResult) {
         EXPECT_EQ(line->portNumbers.front(), 4);
         EXPECT_TRUE(Messages().contains(QString::fromStdString("Transferring " + image + "\n")));
         if (!silent) {
-            EXPECT_EQ(line->Sim().Records(), FileRecords(image));
+            EXPECT_EQ(line->Sim().Records(), ImageRecords(image));
         }
     }
 }

@@ -41,16 +41,6 @@ Bytes Concat(std::initializer_list<const Bytes*> parts) {
     return out;
 }
 
-std::vector<Bytes> FileRecords(const std::string& path) {
-    HexImage image;
-    image.Open(path);
-    std::vector<Bytes> records;
-    std::uint8_t buffer[kMaxRecordSize];
-    while (const std::size_t n = image.NextRecord(buffer))
-        records.emplace_back(buffer, buffer + n);
-    return records;
-}
-
 class UploadWorkerTest : public ::testing::Test {
 protected:
     int Run(sim::BootloaderOptions options = {}) {
@@ -74,7 +64,7 @@ protected:
 
 TEST_F(UploadWorkerTest, SuccessfulRunSendsEveryRecordOfTheFile) {
     ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(line->Sim().Records(), FileRecords(image));
+    EXPECT_EQ(line->Sim().Records(), ImageRecords(image));
     EXPECT_EQ(reporter.shown, std::string(kErased) + kCompleted);
     EXPECT_EQ(reporter.finished, 0);
     EXPECT_EQ(reporter.enabled, 1);
@@ -120,7 +110,7 @@ TEST_P(SecondPassTest, OtherFlashMakersAreServedByTheSecondLoader) {
               Concat({&loaders.preloaderOne, &loaders.preloaderTwo, &loaders.flashLoaderAmd}));
     EXPECT_NE(reporter.all.find("Unknown manufacturer ID :"), std::string::npos);
     EXPECT_NE(reporter.all.find(GetParam().second), std::string::npos);
-    EXPECT_EQ(line->Sim().Records(), FileRecords(image)); // the file was read from its start
+    EXPECT_EQ(line->Sim().Records(), ImageRecords(image)); // the file was read from its start
     EXPECT_EQ(reporter.shown, std::string(kErased) + kCompleted);
     EXPECT_EQ(reporter.large, 3); // two identification bytes, one device code
 }
@@ -237,7 +227,7 @@ TEST_F(UploadWorkerTest, ChecksumErrorResendsTheSameBytes) {
     options.checksumErrorAt = 4;
     EXPECT_EQ(Run(options), 0);
     const auto sent = line->Sim().Transmissions();
-    const auto file = FileRecords(image);
+    const auto file = ImageRecords(image);
     ASSERT_EQ(sent.size(), file.size() + 1);
     EXPECT_EQ(sent[3], file[3]);
     EXPECT_EQ(sent[4], file[3]);
