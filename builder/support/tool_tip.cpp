@@ -122,6 +122,9 @@ bool ToolTip::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick:
             removeTipWindow();
             break;
+        case QEvent::ToolTip:
+            // This tip replaces the toolkit's own.
+            return true;
         default:
             break;
         }

@@ -49,7 +49,8 @@ public:
     ~ToolTip() override;
 
     // Registers a control with its text and watches its mouse enter, leave
-    // and press. A control already registered gets the new text.
+    // and press; the toolkit's own tooltip of the control no longer shows.
+    // A control already registered gets the new text.
     void addTool(QWidget* control, const QString& text);
     // Prepares the tip of a registered control, the pointer at pos inside
     // it. Nothing for a dialog, an unknown control or while a tip window

@@ -7,6 +7,7 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,14 @@ TEST_F(ToolTipTest, UnregisteredControlsDialogsAndAStoppedTipShowNothing) {
     EXPECT_FALSE(tip->timer().isActive());
     enter(first);
     EXPECT_FALSE(ticks(10));
+}
+
+TEST_F(ToolTipTest, TheToolkitTooltipOfARegisteredControlStaysAway) {
+    first->setToolTip(QStringLiteral("toolkit tip"));
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), first->mapToGlobal(QPoint(5, 5)));
+    help.ignore();
+    QCoreApplication::sendEvent(first, &help);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(ToolTipTest, TheTimerTicksEveryHundredMilliseconds) {
