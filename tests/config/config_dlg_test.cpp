@@ -34,8 +34,9 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "config_dlg_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's input devices must not outlive it at exit.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The dialog with its boxes and pauses recorded instead of shown.
