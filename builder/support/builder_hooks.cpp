@@ -86,9 +86,19 @@ void installBuilderSupport(MainFrame& window) {
         printable.setPrinting = [&core](bool on) { core.setPrinting(on); };
         printable.setPrintingFont = [&core](const FontSpec& font) { core.setPrintingFont(font); };
         printable.scenarioName = [&applet] { return applet.scenarioName(); };
+        // The loop that asked for the print waits for it, as it does for
+        // any of its steps: the system print dialog runs an event loop of
+        // its own, in which the loop's timer must not start the same
+        // request again or drop the choice dialog.
+        QTimer& loop = window.loopTimer();
+        const bool looping = loop.isActive();
+        loop.stop();
         PrinterFrame printer(std::move(printable), dialog->data());
         printer.init();
         printer.printFrame(mode);
+        if (looping) {
+            loop.start();
+        }
     };
     services.openHelp = [](const std::string& logo, const std::string& start,
                            const std::array<std::string, 4>& buttons) {

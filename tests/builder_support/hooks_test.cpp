@@ -42,6 +42,7 @@ protected:
         pdf = dir.filePath(QStringLiteral("run.pdf"));
         previousSource = PrinterFrame::setJobSource([this](QWidget*, const QString&) {
             ++jobs;
+            loopRanDuringDialog = loopRanDuringDialog || window->loopTimer().isActive();
             auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(pdf);
@@ -91,6 +92,7 @@ protected:
     QTemporaryDir dir;
     QString pdf;
     int jobs = 0;
+    bool loopRanDuringDialog = false;
     ConsoleSink previousSink;
     PrinterFrame::JobSource previousSource;
 };
@@ -131,8 +133,13 @@ TEST_F(BuilderHooks, PrintMenuRunsTheChosenModeOnceAndHidesTheDialog) {
     window->menuItem(MainFrame::MenuCommand::Print)->trigger();
     EXPECT_EQ(printDialogs().size(), 1u);
 
+    window->loopTimer().start();
     window->tick();
     EXPECT_EQ(jobs, 1);
+    // The system print dialog's event loop must not tick the window again.
+    EXPECT_FALSE(loopRanDuringDialog);
+    EXPECT_TRUE(window->loopTimer().isActive());
+    window->loopTimer().stop();
     EXPECT_TRUE(printDialogs().empty());
     EXPECT_EQ(test::pdfPageImages(pdf, 20).size(), 2u);
     EXPECT_TRUE(test::pdfPageText(pdf, 1).contains("1/2"));
