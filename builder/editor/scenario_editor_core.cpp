@@ -734,7 +734,6 @@ void ScenarioEditorCore::onSaveLoadDialogExit(bool isSave, const std::string& fi
     } else {
         DiagramLoader(*this, *this, *theTCLWrapper_).createDiagramFromFile(filename, path);
     }
-    loadedFileName_ = filename;
     setScenarioName(filename);
 }
 

@@ -189,6 +189,8 @@ public:
                               const std::string& comment);
     const std::string& scenarioName() const { return scenarioName_; }
     const std::string& loadedFileName() const { return loadedFileName_; }
+    // The save and load dialogs set it to the name confirmed with OK.
+    void setLoadedFileName(std::string name) { loadedFileName_ = std::move(name); }
     TclControl* getTclControl() const { return theTCLWrapper_.get(); }
 
     // ---- printing
