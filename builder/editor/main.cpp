@@ -4,6 +4,7 @@
 #include "builder_console.h"
 #include "builder_services.h"
 #include "main_frame.h"
+#include "save_load_commands.h"
 #include "scenario_editor_applet.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
 
     crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args),
                            crvl::BuilderState::getBaseDirectory());
+    crvl::installSaveLoadDialogs(window);
     window.show();
     return QApplication::exec();
 }
