@@ -121,7 +121,12 @@ public:
     void init(const std::string& attributes) override;
 
     int choice() const { return choice_; }
-    void choose(int index) { choice_ = index; }
+    // Indexes outside the labels are ignored.
+    void choose(int index) {
+        if (index >= 0 && index < static_cast<int>(radioLabels().size())) {
+            choice_ = index;
+        }
+    }
     // Radio labels, in dialog order, from the language table.
     virtual std::vector<std::string> radioLabels() const = 0;
 
