@@ -16,8 +16,6 @@ namespace crvl {
 class FrameIconComponent : public QWidget, public FrameObserver {
     Q_OBJECT
 public:
-    static constexpr int FONTSIZE = 10;
-
     FrameIconComponent(ScenarioFrame& frame, FrameEditor& editor, QWidget* canvas);
     ~FrameIconComponent() override;
 
