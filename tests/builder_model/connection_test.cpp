@@ -157,5 +157,16 @@ TEST_F(ConnectionTest, ArrowHeadAtTwoThirds) {
     EXPECT_EQ(down[2].second, (Point{14, 100}));
 }
 
+TEST_F(ConnectionTest, RepaintRegionHoldsTheWholeArrow) {
+    const Point from{200, 200};
+    for (Point to : {Point{200, 400}, Point{0, 0}, Point{450, 190}, Point{201, 10}, from}) {
+        const Rect bounds = arrowBounds(from, to);
+        for (const Segment& s : arrowFigure(from, to)) {
+            EXPECT_TRUE(bounds.contains(s.first) && bounds.contains(s.second))
+                << to.x << "," << to.y;
+        }
+    }
+}
+
 } // namespace
 } // namespace crvl

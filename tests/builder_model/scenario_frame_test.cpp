@@ -273,6 +273,23 @@ TEST_F(FrameTest, DropOutsideEveryFrameAsksForTheTarget) {
     EXPECT_EQ(editor.connectionList.size(), 2u);
 }
 
+TEST_F(FrameTest, RubberBandRepaintsWhereItWasAndWhereItIs) {
+    ScenarioFrame& a = editor.addFrame("Frame0", {100, 100});
+    editor.state = DrawState::CONNECTING;
+    a.mousePressed(onBox1, MouseButton::Left, false);
+    const Point anchor = a.getPartPosition(output1Field) + a.location();
+    a.mouseDragged({300, 300});
+    editor.repaints.clear();
+    a.mouseDragged({20, 400});
+    const Rect old = arrowBounds(anchor, Point{300, 300} + a.location());
+    const Rect now = arrowBounds(anchor, Point{20, 400} + a.location());
+    EXPECT_EQ(editor.repaints, (std::vector<Rect>{old, now}));
+    editor.repaints.clear();
+    a.mouseReleased({600, 600});
+    ASSERT_FALSE(editor.repaints.empty());
+    EXPECT_EQ(editor.repaints.front(), now);
+}
+
 TEST_F(FrameTest, RightButtonOnThirdBoxMakesALoop) {
     ScenarioFrame& a = editor.addFrame("Frame1", {0, 0}, 3);
     editor.state = DrawState::CONNECTING;
