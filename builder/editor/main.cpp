@@ -2,6 +2,7 @@
 
 #include "builder_arguments.h"
 #include "builder_console.h"
+#include "builder_hooks.h"
 #include "builder_services.h"
 #include "main_frame.h"
 #include "save_load_commands.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
     crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args),
                            crvl::BuilderState::getBaseDirectory());
     crvl::installSaveLoadDialogs(window);
+    crvl::installBuilderSupport(window);
     window.show();
     return QApplication::exec();
 }
