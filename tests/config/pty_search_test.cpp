@@ -74,9 +74,23 @@ protected:
         machine->Tick();
         Settle(settle);
     }
+    // Waits (up to a second, for slow sanitizer builds) until a request of
+    // the handshake has its answer, so the ticks never outrun the trainer.
+    void AwaitAnswer() {
+        for (int i = 0; i < 100; ++i) {
+            const LinkState state = machine->State();
+            if ((state == LinkState::AwaitParameters && !machine->Connected()) ||
+                (state == LinkState::AwaitVersion && !machine->VersionReceived())) {
+                Settle(10ms);
+            } else {
+                return;
+            }
+        }
+    }
     void TickUntil(LinkState state, int limit) {
         for (int i = 0; i < limit && machine->State() != state; ++i) {
             Tick();
+            AwaitAnswer();
         }
     }
 };
