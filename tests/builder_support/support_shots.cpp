@@ -8,12 +8,15 @@
 #include "builder_services.h"
 #include "jbrowser.h"
 #include "main_frame.h"
+#include "printer_frame.h"
 #include "scenario_editor_applet.h"
 #include "tool_tip.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
+#include <QPrinter>
+#include <QProcess>
 #include <QScreen>
 #include <QThread>
 
@@ -90,6 +93,22 @@ int main(int argc, char** argv) {
         .save(out.filePath(QStringLiteral("tooltip-palette.png")));
     tip->removeTipWindow();
 
+    // One printed page of the scenario, as a PDF file and as a picture.
+    const QString pdf = out.filePath(QStringLiteral("printed-page.pdf"));
+    PrinterFrame::setJobSource([pdf](QWidget*, const QString&) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        return printer;
+    });
+    window.printOnePage();
+    window.tick();
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), pdf,
+                       out.filePath(QStringLiteral("printed-page"))});
+
     window.doHelp(BuilderState::getDocumentBase());
     settle(1500);
     JBrowser* help = nullptr;
@@ -103,7 +122,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     grab(help->frameGeometry()).save(out.filePath(QStringLiteral("help-window.png")));
-    std::printf("wrote tooltip.png, tooltip-palette.png and help-window.png in %s\n", argv[1]);
+    std::printf(
+        "wrote tooltip.png, tooltip-palette.png, printed-page.png and help-window.png in %s\n",
+        argv[1]);
     delete help;
     fs::remove_all(scratch);
     return 0;

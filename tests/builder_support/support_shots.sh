@@ -1,6 +1,6 @@
 #!/bin/sh
 # Takes docs/tooltip.png, docs/help-window.png and the help pages' tooltip
-# picture from the builder itself under Xvfb. Needs xvfb-run.
+# and printed-page pictures from the builder itself under Xvfb. Needs xvfb-run.
 #   tests/builder_support/support_shots.sh [build dir]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,4 +13,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
 cp "$scratch/tooltip.png" "$root/docs/tooltip.png"
 cp "$scratch/help-window.png" "$root/docs/help-window.png"
 cp "$scratch/tooltip-palette.png" "$root/builder/data/help/images/tooltip.png"
-echo "wrote docs/tooltip.png, docs/help-window.png, builder/data/help/images/tooltip.png"
+cp "$scratch/printed-page.png" "$root/builder/data/help/images/printed-page.png"
+echo "wrote docs/tooltip.png, docs/help-window.png and the help pages' pictures"
