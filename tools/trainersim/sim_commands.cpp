@@ -1,6 +1,8 @@
 #include "sim_commands.h"
 
 #include "parameters_sim.h"
+#include "scenario_player.h"
+#include "slots_sim.h"
 
 #include <charconv>
 #include <sstream>
@@ -72,6 +74,8 @@ CommandTable::CommandTable() {
             return out.str();
         });
     AddParameterCommands(*this);
+    AddSlotCommands(*this);
+    AddScenarioCommands(*this);
 }
 
 void CommandTable::Add(const std::string& name, const std::string& usage, Command command) {

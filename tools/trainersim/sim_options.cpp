@@ -1,6 +1,7 @@
 #include "sim_options.h"
 
 #include "parameters_sim.h"
+#include "slots_sim.h"
 
 #include <charconv>
 
@@ -60,6 +61,7 @@ const std::vector<SwitchSpec>& Switches() {
              }},
         };
         AddParameterSwitches(t);
+        AddSlotSwitches(t);
         return t;
     }();
     return table;

@@ -36,6 +36,8 @@ struct FaultSwitches {
     bool noVersion = false;                  // leave ReadVersion unanswered
     bool noParametersReply = false;          // leave ReadParameters unanswered
     int attachedReport = -1;                 // answer SetAttached with this report (0/1)
+    int wrongSlot = 0;    // answer ReadSlotInfo for this slot (1..3) with the next slot's number
+    int uploadResult = 0; // Result byte for UploadScenario
 };
 
 // Where the protocol's output goes.

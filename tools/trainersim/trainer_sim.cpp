@@ -1,6 +1,7 @@
 #include "trainer_sim.h"
 
 #include "parameters_sim.h"
+#include "slots_sim.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +20,13 @@ TrainerSim::TrainerSim(SimConfig config, LogSink log)
     : config_(std::move(config)), model_(config_.model), protocol_(model_, *this, std::move(log)) {
     protocol_.Faults() = config_.faults;
     InstallParameterFeature(protocol_);
+    if (!config_.scenarioFile.empty()) {
+        std::string error;
+        if (!LoadSlotFromFile(model_, config_.scenarioSlot, config_.scenarioFile, error))
+            protocol_.Log(error);
+    }
+    InstallSlotFeature(protocol_);
+    InstallScenarioFeature(protocol_, player_);
 }
 
 TrainerSim::~TrainerSim() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pty.h"
+#include "scenario_player.h"
 #include "trainer_model.h"
 #include "trainer_protocol.h"
 
@@ -20,7 +21,9 @@ namespace crvl::sim {
 struct SimConfig {
     std::string linkPath; // symbolic link to the terminal; empty for none
     FaultSwitches faults;
-    TrainerModel model = {}; // what the trainer holds at start
+    TrainerModel model = {};  // what the trainer holds at start
+    std::string scenarioFile; // preloaded into custom slot scenarioSlot
+    int scenarioSlot = 1;
 };
 
 class TrainerSim : private ISimTransport {
@@ -47,6 +50,7 @@ public:
 
     TrainerModel& Model() { return model_; }
     TrainerProtocol& Protocol() { return protocol_; }
+    ScenarioPlayer& Player() { return player_; }
     const PseudoTerminal& Terminal() const { return pty_; }
     bool HungUp() const { return hungUp_.load(std::memory_order_acquire); }
 
@@ -59,6 +63,7 @@ private:
     TrainerModel model_;
     PseudoTerminal pty_;
     TrainerProtocol protocol_;
+    ScenarioPlayer player_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> hangUpRequest_{false};
