@@ -175,17 +175,21 @@ TEST(LoaderImagesTest, WrongSizeMissingOrUnsignedImageIsAnError) {
 namespace crvl::update::test {
 namespace {
 
-TEST(BootloaderSwitchesTest, TakesItsOwnAndLeavesTheRest) {
-    std::vector<std::string> args = {"--flash", "st", "--silent",    "--record-reply=4:o",
-                                     "--link",  "/x", "--ram-reply", "61"};
-    sim::BootloaderOptions o;
+TEST(BootloaderSwitchesTest, SitBesideTheTrainersOwn) {
+    sim::SimOptions o;
     std::string error;
-    ASSERT_TRUE(sim::TakeBootloaderSwitches(args, o, error)) << error;
-    EXPECT_EQ(args, (std::vector<std::string>{"--silent", "--link", "/x"}));
-    EXPECT_EQ(o.maker, sim::FlashMaker::St);
-    EXPECT_EQ(o.recordReplyAt, 4);
-    EXPECT_EQ(o.recordReply, 'o');
-    EXPECT_EQ(o.ramReply, 0x61);
+    ASSERT_TRUE(sim::ParseArguments(
+        {"--flash", "st", "--silent", "--record-reply=4:o", "--ram-reply", "61", "--baud-pacing"},
+        o, error))
+        << error;
+    const sim::BootloaderOptions& boot = o.config.bootloader;
+    EXPECT_TRUE(o.config.faults.silent);
+    EXPECT_EQ(boot.maker, sim::FlashMaker::St);
+    EXPECT_EQ(boot.recordReplyAt, 4);
+    EXPECT_EQ(boot.recordReply, 'o');
+    EXPECT_EQ(boot.ramReply, 0x61);
+    EXPECT_TRUE(boot.baudPacing);
+    EXPECT_NE(sim::HelpText().find("--boot-hang-up N"), std::string::npos);
 }
 
 TEST(BootloaderSwitchesTest, BadValuesAreRefusedWithAReason) {
@@ -196,13 +200,11 @@ TEST(BootloaderSwitchesTest, BadValuesAreRefusedWithAReason) {
         {{"--echo-mismatch", "2048"}, "bad value for --echo-mismatch: 2048"},
         {{"--boot-id", "1FF"}, "bad value for --boot-id: 1FF"},
         {{"--boot-hang-up"}, "--boot-hang-up needs N"},
-        {{"--baud-pacing=1"}, "--baud-pacing takes no value"},
     };
-    for (const auto& [input, reason] : cases) {
-        std::vector<std::string> args = input;
-        sim::BootloaderOptions o;
+    for (const auto& [args, reason] : cases) {
+        sim::SimOptions o;
         std::string error;
-        EXPECT_FALSE(sim::TakeBootloaderSwitches(args, o, error)) << input[0];
+        EXPECT_FALSE(sim::ParseArguments(args, o, error)) << args[0];
         EXPECT_EQ(error, reason);
     }
 }

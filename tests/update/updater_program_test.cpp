@@ -67,12 +67,12 @@ class UpdaterProgram : public ::testing::Test {
 protected:
     // An unattended run of -p3 (COM4) against a trainer with these switches.
     int RunAutomatic(std::vector<std::string> switches) {
-        sim::BootloaderOptions options;
+        sim::SimOptions options;
         std::string error;
-        EXPECT_TRUE(sim::TakeBootloaderSwitches(switches, options, error)) << error;
-        sim::TrainerSim trainer{sim::SimConfig{}};
+        EXPECT_TRUE(sim::ParseArguments(switches, options, error)) << error;
+        sim::TrainerSim trainer{options.config};
         EXPECT_TRUE(trainer.Open(error)) << error;
-        auto boot = sim::AttachBootloader(trainer, options);
+        auto boot = sim::AttachBootloader(trainer, options.config.bootloader);
         trainer.Start();
         const pid_t pid =
             Spawn({"-P3", image}, {"CRVL_COM4=" + trainer.SlavePath(), InstanceKey()});

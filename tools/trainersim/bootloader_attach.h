@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bootloader_sim.h"
+#include "sim_options.h"
 #include "trainer_sim.h"
 
 namespace crvl::sim {
@@ -18,12 +19,11 @@ namespace crvl::sim {
 std::unique_ptr<BootloaderSim> AttachBootloader(TrainerSim& sim, BootloaderOptions options,
                                                 LogSink log = {});
 
-// Takes the boot loader's switches out of args (the rest is left for the
-// trainer's own switches). False with a reason on bad input.
-bool TakeBootloaderSwitches(std::vector<std::string>& args, BootloaderOptions& options,
-                            std::string& error);
+// The boot loader's switches (--flash, --baud-pacing and the faults), which
+// set SimConfig::bootloader.
+void AddBootloaderSwitches(std::vector<SwitchSpec>& table);
 
-// The switches' part of --help.
+// How the boot loader is reached, for --help.
 std::string BootloaderHelpText();
 
 } // namespace crvl::sim

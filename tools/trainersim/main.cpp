@@ -39,12 +39,10 @@ void RunCommand(crvl::sim::TrainerSim& sim, const crvl::sim::CommandTable& comma
 
 int main(int argc, char** argv) {
     using namespace crvl::sim;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args(argv + 1, argv + argc);
     SimOptions options;
-    BootloaderOptions bootOptions;
     std::string error;
-    if (!TakeBootloaderSwitches(args, bootOptions, error) ||
-        !ParseArguments(args, options, error)) {
+    if (!ParseArguments(args, options, error)) {
         std::cerr << "trainersim: " << error << "\nTry 'trainersim --help'.\n";
         return 2;
     }
@@ -68,7 +66,7 @@ int main(int argc, char** argv) {
         std::cerr << "trainersim: " << error << "\n";
         return 1;
     }
-    const auto bootloader = AttachBootloader(sim, bootOptions, log);
+    const auto bootloader = AttachBootloader(sim, options.config.bootloader, log);
     std::cout << sim.SlavePath() << std::endl;
     sim.Start();
 
