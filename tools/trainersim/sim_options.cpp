@@ -1,5 +1,6 @@
 #include "sim_options.h"
 
+#include "bootloader_attach.h"
 #include "parameters_sim.h"
 #include "slots_sim.h"
 
@@ -61,6 +62,7 @@ const std::vector<SwitchSpec>& Switches() {
              }},
         };
         AddParameterSwitches(t);
+        AddBootloaderSwitches(t);
         AddSlotSwitches(t);
         return t;
     }();

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "bootloader_sim.h"
 #include "pty.h"
 #include "scenario_player.h"
 #include "trainer_model.h"
@@ -21,6 +22,8 @@ namespace crvl::sim {
 struct SimConfig {
     std::string linkPath; // symbolic link to the terminal; empty for none
     FaultSwitches faults;
+    // The boot loader crvlupd talks to.
+    BootloaderOptions bootloader;
     TrainerModel model = {};  // what the trainer holds at start
     std::string scenarioFile; // preloaded into custom slot scenarioSlot
     int scenarioSlot = 1;
