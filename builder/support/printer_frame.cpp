@@ -123,7 +123,7 @@ bool PrinterFrame::printFrame(const std::string& mode) {
     }
 
     QPainter painter;
-    if (!painter.begin(pj_.get())) {
+    if (pj_->width() <= 0 || pj_->height() <= 0 || !painter.begin(pj_.get())) {
         consoleLine("Printing: the print job could not be started");
         pj_.reset();
         printing_ = false;
