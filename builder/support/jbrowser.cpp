@@ -17,13 +17,6 @@
 
 namespace crvl {
 
-StatusBar::StatusBar(int width, int height) : size_(width, height) {}
-
-ProgressBar::ProgressBar(int width, int height) : size_(width, height) {
-    setRange(0, 100);
-    setTextVisible(false);
-}
-
 HelpView::HelpView(QWidget* parent) : QTextBrowser(parent) {}
 
 QVariant HelpView::loadResource(int type, const QUrl& name) {
@@ -114,6 +107,8 @@ JBrowser::JBrowser(const QString& iconLocation, const QString& pageLocation,
     status->setAlignment(Qt::AlignCenter);
     progress = new ProgressBar(PROGRESS_SIZE.width(), PROGRESS_SIZE.height());
     progress->setObjectName(QStringLiteral("progress"));
+    progress->setRange(0, 100);
+    progress->setTextVisible(false);
     progress->setAccessibleName(QStringLiteral("Download progress"));
     progress->hide();
     bar->addWidget(status, 1);

@@ -21,11 +21,10 @@ class QPushButton;
 
 namespace crvl {
 
-// A panel whose preferred and minimum size are fixed at construction.
-class StatusBar : public QWidget {
-    Q_OBJECT
+// A widget whose preferred and minimum size are fixed at construction.
+template <class Base> class FixedSize : public Base {
 public:
-    StatusBar(int width, int height);
+    FixedSize(int width, int height) : size_(width, height) {}
     QSize sizeHint() const override { return size_; }
     QSize minimumSizeHint() const override { return size_; }
 
@@ -33,16 +32,9 @@ private:
     QSize size_;
 };
 
-class ProgressBar : public QProgressBar {
-    Q_OBJECT
-public:
-    ProgressBar(int width, int height);
-    QSize sizeHint() const override { return size_; }
-    QSize minimumSizeHint() const override { return size_; }
-
-private:
-    QSize size_;
-};
+// The status bar panel and its download progress bar (range 0 to 100).
+using StatusBar = FixedSize<QWidget>;
+using ProgressBar = FixedSize<QProgressBar>;
 
 // The page view: a QTextBrowser that shows a short page of its own for a
 // help page that cannot be read.
