@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPixmap>
 
 // Resources of a static library must be registered by hand.
 static void RegisterResources() {
@@ -18,9 +17,10 @@ void InitConfigResources() {
 
 namespace {
 
-// The strip with its magenta background made transparent, built once.
-const QPixmap& LampStrip() {
-    static const QPixmap strip = [] {
+// The strip with its magenta background made transparent, built once. An
+// image, not a pixmap: it outlives the application object at exit.
+const QImage& LampStrip() {
+    static const QImage strip = [] {
         InitConfigResources();
         QImage image(QStringLiteral(":/crvlconfig/lamps.png"));
         image = image.convertToFormat(QImage::Format_ARGB32);
@@ -33,7 +33,7 @@ const QPixmap& LampStrip() {
                 }
             }
         }
-        return QPixmap::fromImage(image);
+        return image;
     }();
     return strip;
 }
@@ -57,8 +57,8 @@ void CLedCtrl::paintEvent(QPaintEvent* /*event*/) {
     }
     QPainter painter(this);
     const QPoint origin((width() - kCell) / 2, (height() - kCell) / 2);
-    painter.drawPixmap(origin, LampStrip(),
-                       QRect(kCell * column_, rowOffset_ + extra_, kCell, kCell));
+    painter.drawImage(origin, LampStrip(),
+                      QRect(kCell * column_, rowOffset_ + extra_, kCell, kCell));
 }
 
 } // namespace crvl

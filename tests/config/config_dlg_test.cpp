@@ -315,6 +315,28 @@ TEST_F(Dialog, WindowMenuCommands) {
     EXPECT_TRUE(link->Received().empty());
 }
 
+TEST(LedCtrl, DrawsItsCellCentredWithMagentaTransparent) {
+    App();
+    QWidget back;
+    back.setAutoFillBackground(true);
+    QPalette palette = back.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    back.setPalette(palette);
+    back.resize(20, 20);
+    auto* lamp = new CLedCtrl(&back);
+    lamp->setGeometry(0, 0, 20, 20);
+    EXPECT_EQ(lamp->Column(), 1); // a new lamp is dark red
+    lamp->Set(16, 0);             // green, lit
+    const QImage shot = back.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white)); // the cell's corner
+    const QColor centre = shot.pixelColor(10, 12);
+    EXPECT_GT(centre.green(), 150);
+    EXPECT_LT(centre.red(), 100);
+    lamp->Set(16, 2); // off: grey
+    const QColor off = back.grab().toImage().pixelColor(10, 12);
+    EXPECT_EQ(off.red(), off.green());
+}
+
 TEST(SingleInstance, SecondStartBringsTheFirstWindowForward) {
     App();
     const QString name =
