@@ -35,7 +35,7 @@ struct FaultSwitches {
     bool noResult = false;                   // leave WriteParameters unanswered
     bool noVersion = false;                  // leave ReadVersion unanswered
     bool noParametersReply = false;          // leave ReadParameters unanswered
-    int attachedReport = -1;                 // answer SetAttached with this report (0/1)
+    int attachedReport = -1;                 // report (0/1) when the tool attaches
     int wrongSlot = 0;    // answer ReadSlotInfo for this slot (1..3) with the next slot's number
     int uploadResult = 0; // Result byte for UploadScenario
 };
