@@ -11,12 +11,20 @@ namespace crvl {
 
 namespace {
 
+constexpr int kLabelCellHeight = 14;
+
 QFont LabelFont() {
-    // Arial where it exists, otherwise the nearest sans font.
+    // Arial where it exists, otherwise the nearest sans font. The label
+    // height is a cell height (ascent plus descent), so the widest label of
+    // the monitor, "-20.0", fits left of the plot.
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(14);
     font.setWeight(QFont::Light);
+    for (int size = kLabelCellHeight; size > 6; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= kLabelCellHeight)
+            break;
+    }
     return font;
 }
 
