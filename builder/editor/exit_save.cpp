@@ -1,6 +1,7 @@
 #include "exit_save.h"
 
 #include "builder_services.h"
+#include "save_load_dialog.h"
 #include "se_language.h"
 #include "view_style.h"
 
@@ -30,7 +31,7 @@ ExitSave::ExitSave(QWidget* mainWindow, ExitSaveMode mode, ExitSaveCommands comm
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kElementDialogBackground);
     setPalette(palette);
-    const QFont bold = fontFor({"Dialog", 12, true});
+    const QFont bold = dialogPixelFont(12, true);
 
     auto* text = new QLabel(qs(seLanguage::saveChangesText), this);
     text->setObjectName(QStringLiteral("saveChangesText"));

@@ -61,6 +61,12 @@ std::string fieldForm(const std::string& comment) {
 
 } // namespace
 
+QFont dialogPixelFont(int pixels, bool bold) {
+    QFont font = fontFor({"Dialog", pixels, bold});
+    font.setPixelSize(pixels);
+    return font;
+}
+
 SaveLoadDialog::SaveLoadDialog(QWidget* owner, SaveLoadListener& editor, bool isSave,
                                const std::string& proposedName, TclControl& io)
     : QDialog(owner), parent_(editor), myTclWrapper_(io), isSave_(isSave),
@@ -97,7 +103,7 @@ void SaveLoadDialog::buildControls() {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kElementDialogBackground);
     setPalette(palette);
-    const QFont bold = fontFor({"Dialog", 12, true});
+    const QFont bold = dialogPixelFont(12, true);
 
     labelFilename_ = new QLabel(qs(seLanguage::labelFilenameText), this);
     labelFilename_->setObjectName(QStringLiteral("labelFilename"));
@@ -144,7 +150,9 @@ void SaveLoadDialog::buildControls() {
     commentField_->setObjectName(QStringLiteral("commentField"));
     commentField_->setGeometry(23, 302, 220, 99);
     commentField_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    commentField_->setPlaceholderText(QLatin1String(ADD_COMMENTS_HINT));
+    if (isSave_) {
+        commentField_->setPlaceholderText(QLatin1String(ADD_COMMENTS_HINT));
+    }
     commentField_->setAccessibleName(qs(seLanguage::labelCommentText));
     labelComment_->setBuddy(commentField_);
 
@@ -155,7 +163,7 @@ void SaveLoadDialog::buildControls() {
     question_ = new QLabel(overwritePanel_);
     question_->setObjectName(QStringLiteral("overwriteQuestion"));
     question_->setGeometry(22, 9, 192, 36);
-    question_->setFont(fontFor({"Dialog", 14, false}));
+    question_->setFont(dialogPixelFont(14, false));
     question_->setWordWrap(true);
     question_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     yes_ = new QPushButton(qs(seLanguage::yesText), overwritePanel_);

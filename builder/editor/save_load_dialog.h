@@ -12,6 +12,7 @@
 // Load and Save.
 
 #include <QDialog>
+#include <QFont>
 #include <QTimer>
 
 #include <atomic>
@@ -30,6 +31,10 @@ namespace crvl {
 
 class SaveLoadDialog;
 class TclControl;
+
+// The builder's "Dialog" font at a size in pixels, as the dialogs' sizes
+// were laid out for.
+QFont dialogPixelFont(int pixels, bool bold);
 
 // What the dialog needs of the editor that opened it.
 class SaveLoadListener {
