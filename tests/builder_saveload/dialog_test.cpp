@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include <gmock/gmock.h>
@@ -339,6 +340,17 @@ TEST_F(Dialogs, CancelReportsAndClosingTheWindowDoesNot) {
     e->close();
     EXPECT_FALSE(e->isVisible());
     EXPECT_EQ(editor.reports.size(), 1u);
+}
+
+TEST_F(Dialogs, WorkerTimerServesTheRequestAndEndsAfterDispose) {
+    auto d = open(true, "scenarios/Filename");
+    bool ended = false;
+    QObject::connect(d.get(), &SaveLoadDialog::workerEnded, [&] { ended = true; });
+    type(*d, "timed");
+    press(*d, "okButton");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !editor.reports.empty(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 3000));
+    EXPECT_FALSE(d->workerRunning());
 }
 
 TEST_F(Dialogs, InstanceCountedUntilTheWorkerHasEnded) {
