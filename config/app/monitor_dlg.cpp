@@ -4,6 +4,7 @@
 #include "led_ctrl.h"
 #include "link_state.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,6 +59,8 @@ QLineEdit* NumberField(QWidget* parent, int id, const char* label, int x) {
 CMonitorDlg::CMonitorDlg(MonitorRecord& record, std::function<bool()> takeShock, QWidget* parent)
     : QDialog(parent), record_(record), takeShock_(std::move(takeShock)) {
     setWindowTitle(QStringLiteral("Scenario Monitor"));
+    InitConfigResources();
+    setWindowIcon(QIcon(QStringLiteral(":/crvlconfig/crvlconfig.png")));
     setFixedSize(kDialogWidth, kDialogHeight);
     BuildControls();
 

@@ -1,10 +1,12 @@
 #include "ecg_plot.h"
 #include "led_ctrl.h"
 #include "monitor_dlg.h"
+#include "upload_dlg.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -114,6 +116,26 @@ TEST_F(MonitorDlgTest, ClosesWhenDisconnected) {
     Steps(1);
     EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+}
+
+TEST_F(MonitorDlgTest, UploadDialogShowsTheSlotsAndCancelsWithTheFileDialog) {
+    QString chosen;
+    CUploadDlg upload({"alpha", "Download Error", "gamma"}, [&](QWidget*) { return chosen; });
+    EXPECT_EQ(upload.windowTitle(), "Upload Custom Scenarios");
+    EXPECT_EQ(upload.findChild<QLineEdit*>("1001")->text(), "Download Error");
+    EXPECT_TRUE(upload.findChild<QLineEdit*>("1002")->isReadOnly());
+    EXPECT_TRUE(upload.findChild<QRadioButton*>("1037")->isChecked());
+    auto* selectNew = upload.findChild<QPushButton*>("1036");
+    EXPECT_EQ(selectNew->toolTip(), "Select New Scenario");
+    upload.SelectNew(); // the file dialog was cancelled
+    EXPECT_EQ(upload.result(), QDialog::Rejected);
+
+    chosen = "scenarios/case.scn";
+    upload.findChild<QRadioButton*>("1039")->setChecked(true);
+    upload.SelectNew();
+    EXPECT_EQ(upload.result(), QDialog::Accepted);
+    EXPECT_EQ(upload.SlotIndex(), 2);
+    EXPECT_EQ(upload.FilePath(), chosen);
 }
 
 } // namespace
