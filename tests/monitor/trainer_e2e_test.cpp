@@ -61,15 +61,29 @@ protected:
     }
 
     // Runs what the reader thread announced, for a little while.
-    void Pump(std::chrono::milliseconds time = 15ms) {
+    void Pump(std::chrono::milliseconds time) {
         const auto end = std::chrono::steady_clock::now() + time;
         do {
-            while (pending_ > 0) {
-                --pending_;
-                machine_->Dispatch();
-            }
+            Drain();
             std::this_thread::sleep_for(2ms);
         } while (std::chrono::steady_clock::now() < end);
+    }
+
+    void Drain() {
+        while (pending_ > 0) {
+            --pending_;
+            machine_->Dispatch();
+        }
+    }
+
+    // One timer period: returns soon after the trainer's answer, at the
+    // latest after the 200 ms the program's timer leaves it, so a loaded
+    // machine does not make the handshake miss its replies.
+    void AwaitTick() {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTickMs);
+        while (pending_ == 0 && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(2ms);
+        Pump(5ms);
     }
 
     // Ticks until done() or the limit; false at the limit.
@@ -77,7 +91,7 @@ protected:
         for (int i = 0; i < limit; ++i) {
             if (done())
                 return true;
-            Pump();
+            AwaitTick();
             machine_->Tick();
         }
         return done();
