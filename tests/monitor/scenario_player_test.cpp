@@ -1,8 +1,13 @@
 // The simulated trainer's scenario player, driven with its own clock.
 #include "scenario_player.h"
+#include "scenario_text.h"
+#include "sim_options.h"
+#include "trainer_sim.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace crvl::sim {
@@ -167,6 +172,31 @@ TEST_F(ScenarioPlayerTest, RealTimePasses) {
     EXPECT_EQ(player.Frame(), 0);
     player.Tick(t0 + 2s);
     EXPECT_EQ(player.Frame(), 1);
+}
+
+TEST(TrainerSlotSwitches, ScenarioFilePreloadsASlot) {
+    const auto dir = std::filesystem::temp_directory_path() / "crvl_slot_switch_test";
+    std::filesystem::create_directories(dir);
+    const std::string good = (dir / "case.old.scn").string();
+    const std::string bad = (dir / "bad.scn").string();
+    std::ofstream(good, std::ios::binary) << test::ScenarioText(0x01);
+    std::ofstream(bad, std::ios::binary) << "# nothing here\n";
+
+    SimOptions options;
+    std::string error;
+    ASSERT_TRUE(
+        ParseArguments({"--scenario", good, "--slot", "2", "--wrong-slot", "3"}, options, error))
+        << error;
+    TrainerSim sim(options.config);
+    EXPECT_EQ(sim.Model().slots[1].Name(), "case");
+    EXPECT_EQ(sim.Model().slots[1].table.At(19, 13), 0x01);
+    EXPECT_EQ(sim.Model().slots[0].Name(), "Custom 1");
+    EXPECT_EQ(sim.Protocol().Faults().wrongSlot, 3);
+
+    SimOptions refused;
+    EXPECT_FALSE(ParseArguments({"--scenario", bad}, refused, error));
+    EXPECT_FALSE(ParseArguments({"--slot", "4"}, refused, error));
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
