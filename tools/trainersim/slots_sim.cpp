@@ -120,6 +120,21 @@ void AddSlotCommands(CommandTable& table) {
               [](TrainerSim& sim, const std::vector<std::string>&) -> std::string {
                   return SlotSummary(sim.Model());
               });
+    table.Add("table", "table N  show the state table custom slot N holds, one row a line",
+              [](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
+                  int slot = 0;
+                  if (args.size() != 1 || !ParseNumber(args[0], 1, kSlotCount, slot))
+                      return "usage: table N";
+                  const ScenarioTable& rows =
+                      sim.Model().slots[static_cast<std::size_t>(slot - 1)].table;
+                  std::string text;
+                  for (std::size_t row = 0; row < ScenarioTable::kRows; ++row) {
+                      text += HexBytes({&rows.cells[row * ScenarioTable::kColumns],
+                                        ScenarioTable::kColumns}) +
+                              "\n";
+                  }
+                  return text;
+              });
     table.Add("slot-name", "slot-name N TEXT  rename custom slot N",
               [](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
                   int slot = 0;
