@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-tsan fuzz windows-core ci format install clean
+.PHONY: deps configure build run demo test test-tsan fuzz windows-core ci format install clean
 
 deps:
 	@sh scripts/deps.sh
@@ -19,6 +19,9 @@ build: deps build/build.ninja
 run: build
 	@if [ ! -x build/bin/crvlbuilder ]; then echo "crvlbuilder is not built yet" >&2; exit 1; fi
 	cd build/bin && ./crvlbuilder
+
+demo: build
+	sh scripts/demo.sh build
 
 test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300

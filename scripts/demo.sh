@@ -1,0 +1,55 @@
+#!/bin/sh
+# The road of one scenario without hardware: the simulated trainer on a
+# pseudo-terminal with a demo scenario in custom slot 1, crvlconfig with COM1
+# mapped to it, and crvlbuilder. Standard input goes to the simulator; it
+# stops when both programs are closed.
+#   scripts/demo.sh [build dir]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=$(cd "${1:-$root/build}/bin" && pwd)
+for program in trainersim crvlconfig crvlbuilder; do
+    if [ ! -x "$bin/$program" ]; then
+        echo "demo: $bin/$program is not built (run make demo)" >&2
+        exit 1
+    fi
+done
+
+# A working folder of the demo's own: the builder saves into its scenarios/,
+# and crvlconfig's upload dialog opens there.
+work=${CRVL_DEMO_DIR:-${TMPDIR:-/tmp}/crvl-demo-$(id -u)}
+mkdir -p "$work/scenarios"
+for data in picts images inits template help; do
+    ln -sfn "$bin/$data" "$work/$data"
+done
+cp "$root/dist/demo/demo.scn" "$work/scenarios/demo.scn"
+link="$work/trainer"
+rm -f "$link"
+
+cat <<TEXT
+The simulated trainer holds "demo" in custom slot 1 (scenario 11). Try:
+  - crvlconfig: Connect; Custom Scenarios: upload $work/scenarios/demo.scn
+    (or one you saved from the builder) into a slot; Monitor.
+  - here, type commands to the trainer: play 11, shock, cpr start, wait 30,
+    scenario, help. The monitor follows the frames.
+  - crvlbuilder saves into $work/scenarios/.
+Close both programs to stop the simulator.
+TEXT
+
+# The programs start once the simulator's terminal is there; when both have
+# ended, the simulator (this shell, after exec) is stopped.
+sim_pid=$$
+(
+    tries=0
+    while [ ! -e "$link" ] && [ $tries -lt 50 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    cd "$work"
+    CRVL_COM1="$link" "$bin/crvlconfig" >/dev/null 2>&1 &
+    config_pid=$!
+    "$bin/crvlbuilder" >/dev/null 2>&1 &
+    builder_pid=$!
+    wait $config_pid $builder_pid || true
+    kill "$sim_pid" 2>/dev/null || true
+) </dev/null &
+exec "$bin/trainersim" --link "$link" --scenario "$work/scenarios/demo.scn" --slot 1 2>"$work/trainersim.log"
