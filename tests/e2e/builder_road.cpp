@@ -208,6 +208,7 @@ BuilderRun DrawAndSaveScenario(const std::filesystem::path& base, const std::str
 
     run.saved = base / "scenarios" / (name + ".scn");
     EXPECT_TRUE(builder.save(name, run.saved)) << "the save dialog did not write " << run.saved;
+    run.shownName = builder.editor().scenarioName();
     run.picture = builder.picture();
     return run;
 }

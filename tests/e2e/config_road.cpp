@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -22,6 +23,10 @@
 namespace crvl::e2e {
 
 namespace {
+
+// The lamp strip's green row and its lit column.
+constexpr int kGreenLamp = 16;
+constexpr int kLampLit = 0;
 
 const char* WaveformName(Waveform w) {
     switch (w) {
@@ -60,14 +65,21 @@ ConfigSession::~ConfigSession() {
 
 bool ConfigSession::Connect(std::string& status) {
     auto* connect = impl_->control<QPushButton>(ids::kConnect);
-    if (connect == nullptr)
+    auto* lamp = impl_->control<CLedCtrl>(ids::kConnectionLamp);
+    if (connect == nullptr || lamp == nullptr)
         return false;
     QTest::mouseClick(connect, Qt::LeftButton);
-    const bool connected = WaitFor([&] { return impl_->dialog.Machine().Connected(); }, 10000);
-    // The connected view: the parameter fields filled in.
-    WaitFor([&] { return !impl_->control<QLineEdit>(ids::kVolumeEdit)->text().isEmpty(); });
-    if (auto* edit = impl_->control<QLineEdit>(ids::kStatus))
-        status = edit->text().toStdString();
+    // The connected view: a green lamp, the button offers Disconnect, the
+    // parameter fields are filled in.
+    const bool connected = WaitFor(
+        [&] {
+            return lamp->RowOffset() == kGreenLamp && lamp->Column() == kLampLit &&
+                   connect->text() == "Disconnect" &&
+                   !impl_->control<QLineEdit>(ids::kVolumeEdit)->text().isEmpty();
+        },
+        10000);
+    if (auto* edit = impl_->control<QPlainTextEdit>(ids::kStatus))
+        status = edit->toPlainText().toStdString();
     return connected;
 }
 

@@ -30,6 +30,7 @@ struct BuilderRun {
     std::filesystem::path saved;      // the scenario file
     std::vector<std::string> console; // the builder's console lines
     std::vector<std::string> dialogs; // titles of the element dialogs, in order
+    QString shownName;                // the scenario name above the canvas
     QImage picture;                   // the window after saving
 };
 

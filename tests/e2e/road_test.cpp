@@ -142,6 +142,7 @@ TEST_F(Road, DrawnScenarioReachesSlotC3AndPlaysOnTheMonitor) {
     ASSERT_FALSE(HasFailure());
     EXPECT_EQ(drawn.dialogs,
               (std::vector<std::string>{"ECG", "ECG", "ECG", "Defibrillation performed", "CPR"}));
+    EXPECT_EQ(drawn.shownName, "road.scn");
     const std::string file = ReadFile(drawn.saved);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(file.find("\n"), file.find("\r\n") + 1) << "lines end with CR LF";
@@ -175,6 +176,8 @@ TEST_F(Road, DrawnScenarioReachesSlotC3AndPlaysOnTheMonitor) {
     ConfigSession config;
     std::string status;
     ASSERT_TRUE(config.Connect(status)) << trainer.Log();
+    EXPECT_NE(status.find("SW-Ver: 2.1"), std::string::npos) << status;
+    EXPECT_NE(status.find("HW-Ver: 03"), std::string::npos) << status;
     EXPECT_TRUE(trainer.WaitForLog("rx ReadParameters")) << trainer.Log();
 
     // 3. Custom Scenarios: "road" into C3; the trainer holds exactly the table.
