@@ -86,6 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return i < static_cast<int>(editor.frameList.size()) ? editor.frameList[i].get() : nullptr;
     };
     ScenarioFrame* active = nullptr;
+    // Titles are never reused, as in the editor: a connection is saved by the
+    // titles of its frames.
+    int nextNumber = 3;
     while (!in.empty()) {
         const Point at{in.next(300) - 40, in.next(300) - 40};
         switch (in.next(7)) {
@@ -130,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         default:
             if (editor.frameList.size() < 6) {
-                editor.addFrame("Frame" + std::to_string(editor.frameList.size() + 10), at);
+                editor.addFrame("Frame" + std::to_string(nextNumber++), at);
             }
             break;
         }
