@@ -237,6 +237,8 @@ TEST_F(Road, UpdaterReloadsTheTrainerUnattended) {
     ASSERT_TRUE(updater.waitForFinished(60000)) << trainer.Log();
     EXPECT_EQ(updater.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(updater.exitCode(), 0) << trainer.Log();
+    // The trainer's boot loader saw every record of the image.
+    EXPECT_TRUE(trainer.WaitForLog("boot: end of file after 4 records")) << trainer.Log();
 }
 
 } // namespace
