@@ -35,6 +35,15 @@ The simulated trainer holds "demo" in custom slot 1 (scenario 11). Try:
 Close both programs to stop the simulator.
 TEXT
 
+# Without a terminal nobody types commands; the simulator's input stays
+# open (a FIFO held for reading and writing never ends) until the programs
+# close.
+if [ ! -t 0 ]; then
+    rm -f "$work/input"
+    mkfifo "$work/input"
+    exec 0<>"$work/input"
+fi
+
 # The programs start once the simulator's terminal is there; when both have
 # ended, the simulator (this shell, after exec) is stopped.
 sim_pid=$$
