@@ -6,6 +6,7 @@
 #include "upd_strings.h"
 
 #include <QDir>
+#include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -20,6 +21,12 @@ constexpr int kInstanceConnectMs = 500;
 
 CUpdApp::CUpdApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(upd::kCaption));
+    // The icon of the window, its task-bar entry and the minimised window.
+    Q_INIT_RESOURCE(crvlupd); // the resources live in a static library
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/crvlupd/crvlupd-48.png"));
+    icon.addFile(QStringLiteral(":/crvlupd/crvlupd-256.png"));
+    setWindowIcon(icon);
     setApplicationVersion(QStringLiteral("1.2.0.0"));
 }
 
