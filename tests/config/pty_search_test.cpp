@@ -110,7 +110,7 @@ TEST_F(PtySearch, FindsTheTrainerOnCom5) {
     EXPECT_EQ(view.status, "SW-Ver: 2.1\r\nHW-Ver: 03");
     EXPECT_EQ(view.connectionColour, LampColour::Green);
     EXPECT_FALSE(view.update);
-    EXPECT_EQ(view.shown, sim::TrainerModel::DefaultParameters());
+    EXPECT_EQ(view.shown, sim::TrainerModel{}.parameters);
 }
 
 TEST_F(PtySearch, HangUpTurnsTheLampBlueThenShowsTheDisconnectedView) {

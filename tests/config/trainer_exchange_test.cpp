@@ -53,7 +53,7 @@ TEST_F(Exchange, FramesTheTrainerReceivesInTheFirstTenSeconds) {
                                         "SetAttached on", "Ping", "ReadBattery"}));
     EXPECT_EQ(view.status, "SW-Ver: 2.1\r\nHW-Ver: 03");
     EXPECT_EQ(view.connectionColour, LampColour::Green);
-    EXPECT_EQ(view.shown, sim::TrainerModel::DefaultParameters());
+    EXPECT_EQ(view.shown, sim::TrainerModel{}.parameters);
 }
 
 TEST_F(Exchange, WriteStoresTheRecordInTheTrainer) {

@@ -78,7 +78,7 @@ TEST_F(TrainerLinkTest, ExchangesReadParameters) {
     EXPECT_TRUE(link_.IsOpen());
     ASSERT_EQ(link_.Send(MakeReadParameters()), 1);
     ASSERT_TRUE(notes_.WaitFor(1));
-    EXPECT_EQ(ReceiveOne(), MakeParametersReply(sim::TrainerModel::DefaultParameters()));
+    EXPECT_EQ(ReceiveOne(), MakeParametersReply(sim::TrainerModel{}.parameters));
     EXPECT_EQ(ReceiveOne(), Bytes{}); // nothing more waiting
 }
 
@@ -210,7 +210,7 @@ TEST_F(TrainerLinkFaultTest, GarbageBetweenFramesAndLateAnswersStillArrive) {
     link_.Send(MakeReadParameters());
     link_.Send(MakePing());
     ASSERT_TRUE(notes_.WaitFor(2));
-    EXPECT_EQ(ReceiveOne(), MakeParametersReply(sim::TrainerModel::DefaultParameters()));
+    EXPECT_EQ(ReceiveOne(), MakeParametersReply(sim::TrainerModel{}.parameters));
     EXPECT_EQ(ReceiveOne(), MakeAlive());
 }
 

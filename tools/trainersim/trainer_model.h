@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "parameters.h"
 #include "trainer_messages.h"
 
 namespace crvl::sim {
@@ -10,14 +11,14 @@ namespace crvl::sim {
 // What the simulated trainer holds: its parameters, identity, battery and
 // custom scenario slots, and the switches the tool sets.
 struct TrainerModel {
-    ParameterRecord parameters = DefaultParameters();
+    // The trainer's factory settings, the same record as the tool's Load Defaults.
+    ParameterRecord parameters = crvl::DefaultParameters();
     std::array<std::uint8_t, kVersionSize> version = {2, 1, 3, 0};
     std::uint8_t batteryRaw = 0xB4;
     std::array<SlotInfo, kSlotCount> slots = DefaultSlots();
     bool attached = false;
     bool monitorReports = false;
 
-    static ParameterRecord DefaultParameters();
     static std::array<SlotInfo, kSlotCount> DefaultSlots();
 };
 
