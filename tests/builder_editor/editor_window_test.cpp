@@ -2,6 +2,7 @@
 // user sees it, presses on the canvas and on frames, keys, element dialogs,
 // the menus and the background loop.
 
+#include "../common/next_modal.h"
 #include "builder_console.h"
 #include "builder_services.h"
 #include "connection.h"
@@ -39,19 +40,6 @@ QApplication& app() {
     static char* argv[] = {name, nullptr};
     static auto* application = new QApplication(argc, argv);
     return *application;
-}
-
-// Runs action on the next modal widget that opens (a dialog or message box).
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start(5);
 }
 
 class EditorWindowTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 // open the dialogs, the dialogs' reports reach the editor, and the files and
 // the canvas end up as the user expects.
 
+#include "../common/next_modal.h"
 #include "builder_console.h"
 #include "builder_services.h"
 #include "exit_save.h"
@@ -25,19 +26,6 @@
 
 namespace crvl::test {
 namespace {
-
-// Runs action on the next modal widget that opens.
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start(5);
-}
 
 // Types a name into the save/load dialog, presses OK and lets its worker run.
 void confirmName(const QString& name) {
