@@ -27,10 +27,7 @@ ExitSave::ExitSave(QWidget* mainWindow, ExitSaveMode mode, ExitSaveCommands comm
     : QDialog(mainWindow), mode_(mode), commands_(std::move(commands)) {
     setWindowTitle(QStringLiteral("Scenario Builder"));
     setFixedSize(WIDTH, HEIGHT);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kElementDialogBackground);
-    setPalette(palette);
+    fillDialogBackground(this);
     const QFont bold = dialogPixelFont(12, true);
 
     auto* text = new QLabel(qs(seLanguage::saveChangesText), this);

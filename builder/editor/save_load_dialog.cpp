@@ -99,10 +99,7 @@ SaveLoadDialog::~SaveLoadDialog() {
 
 void SaveLoadDialog::buildControls() {
     setFixedSize(WIDTH, HEIGHT);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kElementDialogBackground);
-    setPalette(palette);
+    fillDialogBackground(this);
     const QFont bold = dialogPixelFont(12, true);
 
     labelFilename_ = new QLabel(qs(seLanguage::labelFilenameText), this);

@@ -248,10 +248,7 @@ ElementDialog::ElementDialog(std::unique_ptr<ScenarioElement> element, int width
     : QDialog(owner), element_(std::move(element)) {
     setWindowTitle(qs(element_->title()));
     setWindowModality(Qt::ApplicationModal);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kElementDialogBackground);
-    setPalette(palette);
+    fillDialogBackground(this);
     ok_ = makeButton(seLanguage::labelOkText, this);
     cancel_ = makeButton(seLanguage::labelCancelText, this);
     const QSize size = ok_->sizeHint().expandedTo(cancel_->sizeHint());

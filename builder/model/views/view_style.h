@@ -6,7 +6,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QString>
+#include <QWidget>
 
 #include <string>
 
@@ -23,5 +25,13 @@ inline const QColor kSelectedBlue{0, 0, 255};
 inline const QColor kUnreachedPink{228, 148, 152};
 inline const QColor kElementDialogBackground{192, 192, 220};
 inline const QColor kButtonGrey{192, 192, 192};
+
+// The background every dialog of the builder shares.
+inline void fillDialogBackground(QWidget* dialog) {
+    dialog->setAutoFillBackground(true);
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, kElementDialogBackground);
+    dialog->setPalette(palette);
+}
 
 } // namespace crvl
