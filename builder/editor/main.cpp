@@ -5,6 +5,7 @@
 #include "builder_hooks.h"
 #include "builder_services.h"
 #include "main_frame.h"
+#include "remote_ui.h"
 #include "save_load_commands.h"
 #include "scenario_editor_applet.h"
 
@@ -38,5 +39,6 @@ int main(int argc, char* argv[]) {
     crvl::installSaveLoadDialogs(window);
     crvl::installBuilderSupport(window);
     window.show();
+    crvl::RemoteUi::StartFromEnvironment(&app);
     return QApplication::exec();
 }

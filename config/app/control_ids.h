@@ -1,5 +1,6 @@
-// Control ids of the main dialog. Each control carries its id as its object
-// name (QString::number(id)), so tests and assistive tools can find it.
+// Control ids of the main dialog, the upload dialog and the monitor. Each
+// control carries its id as its object name (QString::number(id)), so tests
+// and assistive tools can find it.
 #pragma once
 
 namespace crvl::ids {
@@ -39,5 +40,21 @@ inline constexpr int kBatteryLamp = 1053;
 // Commands of the window menu.
 inline constexpr int kAboutCommand = 16;
 inline constexpr int kMonitorCommand = 1056;
+
+// The custom scenario upload dialog.
+inline constexpr int kUploadName1 = 1000;
+inline constexpr int kUploadName2 = 1001;
+inline constexpr int kUploadName3 = 1002;
+inline constexpr int kUploadSelectNew = 1036;
+inline constexpr int kUploadSlot1 = 1037;
+inline constexpr int kUploadSlot2 = 1038;
+inline constexpr int kUploadSlot3 = 1039;
+inline constexpr int kUploadCancel = 2;
+
+// The scenario monitor; its lamps' ids are kMonitorLampIds.
+inline constexpr int kMonitorScenarioEdit = 1000;
+inline constexpr int kMonitorFrameEdit = 1001;
+inline constexpr int kMonitorPlotFrame = 1054;
+inline constexpr int kMonitorExit = 2;
 
 } // namespace crvl::ids

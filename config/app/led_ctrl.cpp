@@ -48,6 +48,13 @@ void CLedCtrl::Set(int rowOffset, int column, int extra) {
     rowOffset_ = rowOffset;
     column_ = column;
     extra_ = extra;
+    // What the picture shows, for screen readers: "green, lit".
+    static const char* const kColours[] = {"red", "green", "yellow", "blue"};
+    static const char* const kLights[] = {"lit", "dark", "off"};
+    const int colour = (rowOffset + extra) / kCell;
+    if (colour >= 0 && colour < 4 && column >= 0 && column < 3)
+        setAccessibleDescription(QStringLiteral("%1, %2").arg(QLatin1String(kColours[colour]),
+                                                              QLatin1String(kLights[column])));
     repaint();
 }
 

@@ -1,4 +1,5 @@
 #include "config_app.h"
+#include "remote_ui.h"
 
 #include <QApplication>
 
@@ -6,5 +7,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("crvlconfig"));
     crvl::CConfigApp configApp;
+    crvl::RemoteUi::StartFromEnvironment(&app);
     return configApp.Run();
 }

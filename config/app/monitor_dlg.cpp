@@ -1,5 +1,6 @@
 #include "monitor_dlg.h"
 
+#include "control_ids.h"
 #include "ecg_plot.h"
 #include "led_ctrl.h"
 #include "link_state.h"
@@ -130,6 +131,11 @@ void CMonitorDlg::Step() {
         plot_->AppendPoint(0.0);
     if (tick.sample)
         plot_->AppendPoint(*tick.sample);
+    // The curve's name, for screen readers.
+    const QString rhythm =
+        QStringLiteral("Rhythm: ") + QLatin1String(WaveformName(stepper_.CurrentWaveform()));
+    if (plot_->accessibleDescription() != rhythm)
+        plot_->setAccessibleDescription(rhythm);
     if (tick.close) {
         timer_->stop();
         reject();

@@ -21,13 +21,6 @@ class CEcgPlot;
 class CLedCtrl;
 class LinkMachine;
 
-namespace ids {
-inline constexpr int kMonitorScenarioEdit = 1000;
-inline constexpr int kMonitorFrameEdit = 1001;
-inline constexpr int kMonitorPlotFrame = 1054;
-inline constexpr int kMonitorExit = 2;
-} // namespace ids
-
 class CMonitorDlg : public QDialog {
     Q_OBJECT
 public:

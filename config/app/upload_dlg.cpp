@@ -1,6 +1,7 @@
 #include "upload_dlg.h"
 
 #include "config_view.h"
+#include "control_ids.h"
 #include "link_state.h"
 
 #include <QButtonGroup>

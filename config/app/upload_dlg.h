@@ -20,17 +20,6 @@ namespace crvl {
 class ConfigView;
 class LinkMachine;
 
-namespace ids {
-inline constexpr int kUploadName1 = 1000;
-inline constexpr int kUploadName2 = 1001;
-inline constexpr int kUploadName3 = 1002;
-inline constexpr int kUploadSelectNew = 1036;
-inline constexpr int kUploadSlot1 = 1037;
-inline constexpr int kUploadSlot2 = 1038;
-inline constexpr int kUploadSlot3 = 1039;
-inline constexpr int kUploadCancel = 2;
-} // namespace ids
-
 namespace text {
 inline constexpr const char* kUploadCaption = "Upload Custom Scenarios";
 inline constexpr const char* kSelectNewTip = "Select New Scenario";

@@ -1,187 +1,131 @@
-// The builder's part of the road: the real main window with the real save
-// dialog, driven by presses on the palette, the canvas and the frames, and
-// by the element dialogs' controls.
-#include "builder_console.h"
-#include "builder_services.h"
-#include "element_dialogs.h"
-#include "main_frame.h"
+// The builder's part of the road: crvlbuilder as a process, driven through
+// presses on its palette, its canvas and its frames, the element dialogs'
+// controls and the save dialog.
 #include "road_steps.h"
-#include "save_load_commands.h"
-#include "save_load_dialog.h"
-#include "scenario_editor_applet.h"
-#include "scenario_element.h"
-#include "scenario_frame.h"
 
-#include <QAbstractSpinBox>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTimer>
+#include <QPoint>
 
 #include <gtest/gtest.h>
 
 namespace crvl::e2e {
 
-void OnNextModal(const char* className, std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, className, action] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal->inherits(className)) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start(10);
-}
-
-bool WaitFor(const std::function<bool()>& done, int waitMs) {
-    for (int waited = 0; !done(); waited += 10) {
-        if (waited >= waitMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 namespace {
 
-QPoint center(const Rect& r) {
-    return {r.x + r.width / 2, r.y + r.height / 2};
-}
+const std::string kWindow = "crvl::MainFrame";
+const std::string kCanvas = kWindow + "/bigPanel";
 
-// The builder's window and what the test does with it.
+// A frame's parts, in the frame's own coordinates: its element list starts
+// at the top left, its output boxes lie along its bottom edge (the first
+// one at the left).
+constexpr int kListX = 15;
+constexpr int kListY = 8;
+constexpr int kFirstOutputX = 42;
+constexpr int kOutputFromBottom = 12;
+
 class Builder {
 public:
-    Builder(const std::filesystem::path& base, BuilderRun& run) : run_(run) {
-        previousSink_ =
-            setConsoleSink([this](std::string_view line) { run_.console.emplace_back(line); });
-        BuilderState::setDocumentBase(BuilderState::makeDocumentBase(base));
-        window_ = std::make_unique<MainFrame>(new ScenarioEditorApplet,
-                                              BuilderArguments(std::vector<std::string>{}),
-                                              BuilderState::getBaseDirectory());
-        installSaveLoadDialogs(*window_);
-        window_->show();
-    }
-    ~Builder() {
-        window_.reset();
-        setConsoleSink(previousSink_);
+    explicit Builder(const std::filesystem::path& base) {
+        started_ = program_.Start("crvlbuilder", QString::fromStdString(base.string()), {});
     }
 
-    ScenarioEditorApplet& editor() { return window_->editor(); }
-    ScenarioFrame* frame(const std::string& title) {
-        return editor().core().stringToFrameIconComponent(title);
-    }
-    QWidget* widget(const std::string& title) { return editor().widgetOf(*frame(title)); }
+    bool started() const { return started_; }
+    RemoteProgram& program() { return program_; }
 
-    void press(PaletteTool tool) {
-        QTest::mouseClick(editor().paletteButton(tool), Qt::LeftButton);
-    }
-    void createFrame(QPoint at) {
-        press(PaletteTool::createFramesTool);
-        QTest::mouseClick(editor().bigPanel(), Qt::LeftButton, {}, at);
+    std::string frame(const std::string& title) { return kCanvas + "/" + title; }
+    bool hasFrame(const std::string& title) { return program_.Exists(frame(title)); }
+
+    void press(const std::string& tool) { program_.Do({"click", kWindow + "/" + tool}); }
+
+    void createFrame(int x, int y) {
+        press("createFramesTool");
+        program_.Do({"click", kCanvas, std::to_string(x), std::to_string(y)});
     }
 
-    // Presses an element tool, then the frame's part; dialog fills the
-    // element dialog, and OK confirms it.
-    void addElement(PaletteTool tool, const std::string& title, QPoint partPoint,
-                    std::function<void(ElementDialog&)> fill) {
+    QPoint firstOutput(const std::string& title) {
+        const std::vector<int> box = program_.Geometry(frame(title));
+        return {kFirstOutputX, box[3] - kOutputFromBottom};
+    }
+
+    // Presses an element tool, then the frame at a point; fill sets the
+    // element dialog's controls, then OK confirms it.
+    void addElement(const std::string& tool, const std::string& title, QPoint at,
+                    const std::function<void()>& fill) {
         press(tool);
-        bool shown = false;
-        OnNextModal("crvl::ElementDialog", [&](QWidget* modal) {
-            auto* dialog = qobject_cast<ElementDialog*>(modal);
-            ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
-            shown = true;
-            run_.dialogs.push_back(dialog->windowTitle().toStdString());
-            fill(*dialog);
-            QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
-        });
-        QTest::mouseClick(widget(title), Qt::LeftButton, {}, partPoint);
-        EXPECT_TRUE(WaitFor([&] { return shown; }));
-    }
-    void addEcg(const std::string& title, const std::string& rhythm, bool pulse) {
-        const Rect list = frame(title)->listBounds();
-        addElement(PaletteTool::ecgActionTool, title, {list.x + 10, list.y + 3},
-                   [&](ElementDialog& dialog) {
-                       auto* combo = dialog.findChild<QComboBox*>("RhythmChoice");
-                       ASSERT_NE(combo, nullptr);
-                       const int wanted =
-                           combo->findText(QString::fromStdString(getTranslatedName(rhythm)));
-                       ASSERT_GE(wanted, 0) << rhythm;
-                       combo->setFocus();
-                       while (combo->currentIndex() < wanted)
-                           QTest::keyClick(combo, Qt::Key_Down);
-                       while (combo->currentIndex() > wanted)
-                           QTest::keyClick(combo, Qt::Key_Up);
-                       auto* pulseBox = dialog.findChild<QCheckBox*>("checkboxPulse");
-                       ASSERT_NE(pulseBox, nullptr);
-                       if (pulseBox->isEnabled() && pulseBox->isChecked() != pulse)
-                           QTest::mouseClick(pulseBox, Qt::LeftButton);
-                   });
-    }
-    // Drags from an output box of one frame onto another frame.
-    void connect(const std::string& from, int output, const std::string& to) {
-        press(PaletteTool::linkFramesTool);
-        QWidget* source = widget(from);
-        const QPoint start = center(frame(from)->outputBounds(output));
-        const QPoint end = widget(to)->geometry().center() - source->pos();
-        QTest::mousePress(source, Qt::LeftButton, {}, start);
-        for (int step = 1; step <= 4; ++step) {
-            const QPoint at = start + (end - start) * step / 4;
-            QMouseEvent move(QEvent::MouseMove, QPointF(at), source->mapToGlobal(QPointF(at)),
-                             Qt::NoButton, Qt::LeftButton, {});
-            QApplication::sendEvent(source, &move);
+        program_.Do({"click", frame(title), std::to_string(at.x()), std::to_string(at.y())});
+        if (!program_.WaitForModal("crvl::ElementDialog")) {
+            ADD_FAILURE() << tool << " on " << title << " opened no dialog";
+            return;
         }
-        QTest::mouseRelease(source, Qt::LeftButton, {}, end);
+        dialogs_.push_back(program_.ModalTitle());
+        fill();
+        program_.Do({"click", "@modal/OK"});
+        EXPECT_TRUE(WaitFor([&] { return program_.ModalClass().empty(); }))
+            << "the dialog stayed open";
+    }
+
+    void addEcg(const std::string& title, const std::string& rhythm, bool pulse) {
+        addElement("ecgActionTool", title, {kListX, kListY}, [&] {
+            const std::string choice = "@modal/RhythmChoice";
+            program_.Do({"key", choice, "Home"});
+            for (int step = 0; step < 10 && program_.Text(choice) != rhythm; ++step)
+                program_.Do({"key", choice, "Down"});
+            EXPECT_EQ(program_.Text(choice), rhythm);
+            const std::string box = "@modal/checkboxPulse";
+            const std::string state = program_.Ask({"state", box}).value;
+            const bool checked = state.find("checked=1") != std::string::npos;
+            if (state.find("enabled=1") != std::string::npos && checked != pulse)
+                program_.Do({"click", box});
+        });
+    }
+
+    // Drags from the first output box of one frame onto another frame.
+    void connect(const std::string& from, const std::string& to) {
+        press("linkFramesTool");
+        const QPoint start = firstOutput(from);
+        const std::vector<int> source = program_.Geometry(frame(from));
+        const std::vector<int> target = program_.Geometry(frame(to));
+        const QPoint end(target[0] + target[2] / 2 - source[0],
+                         target[1] + target[3] / 2 - source[1]);
+        program_.Do({"drag", frame(from), std::to_string(start.x()), std::to_string(start.y()),
+                     std::to_string(end.x()), std::to_string(end.y())});
     }
 
     // Save on the palette, the name typed into the save dialog, OK; true
-    // once the dialog's worker has written the file and ended.
+    // once the file is there and the dialog has closed.
     bool save(const std::string& name, const std::filesystem::path& file) {
-        bool typed = false;
-        OnNextModal("crvl::SaveLoadDialog", [&](QWidget* modal) {
-            auto* dialog = qobject_cast<SaveLoadDialog*>(modal);
-            ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
-            auto* nameField = dialog->findChild<QLineEdit*>("textField1");
-            auto* ok = dialog->findChild<QPushButton*>("okButton");
-            ASSERT_TRUE(nameField != nullptr && ok != nullptr);
-            nameField->setFocus();
-            nameField->selectAll();
-            QTest::keyClicks(nameField, QString::fromStdString(name));
-            typed = true;
-            QTest::mouseClick(ok, Qt::LeftButton);
-        });
-        press(PaletteTool::saveTool);
-        return typed && WaitFor([&] {
-                   return std::filesystem::exists(file) && SaveLoadDialog::getInstanceCount() == 0;
-               });
+        press("saveTool");
+        if (!program_.WaitForModal("crvl::SaveLoadDialog"))
+            return false;
+        program_.Do({"key", "@modal/textField1", "Ctrl+A"});
+        program_.Do({"type", "@modal/textField1", name});
+        program_.Do({"click", "@modal/okButton"});
+        return WaitFor(
+            [&] { return std::filesystem::exists(file) && program_.ModalClass().empty(); });
     }
 
-    QImage picture() { return window_->grab().toImage(); }
+    std::vector<std::string> dialogs() const { return dialogs_; }
 
 private:
-    BuilderRun& run_;
-    ConsoleSink previousSink_;
-    std::unique_ptr<MainFrame> window_;
+    RemoteProgram program_;
+    bool started_ = false;
+    std::vector<std::string> dialogs_;
 };
 
 } // namespace
 
 BuilderRun DrawAndSaveScenario(const std::filesystem::path& base, const std::string& name) {
     BuilderRun run;
-    Builder builder(base, run);
+    Builder builder(base);
+    if (!builder.started())
+        return run;
     // The window's loop starts the editor, which loads the start frame.
-    if (!WaitFor([&] { return builder.frame("Frame0") != nullptr; })) {
-        ADD_FAILURE() << "the builder did not start";
+    if (!WaitFor([&] { return builder.hasFrame("Frame0"); })) {
+        ADD_FAILURE() << "the builder did not start: " << builder.program().Output();
         return run;
     }
-    builder.createFrame({400, 40});
-    builder.createFrame({400, 300});
-    if (builder.frame("Frame1") == nullptr || builder.frame("Frame2") == nullptr) {
+    builder.createFrame(400, 40);
+    builder.createFrame(400, 300);
+    if (!WaitFor([&] { return builder.hasFrame("Frame1") && builder.hasFrame("Frame2"); })) {
         ADD_FAILURE() << "frames were not created";
         return run;
     }
@@ -189,27 +133,24 @@ BuilderRun DrawAndSaveScenario(const std::filesystem::path& base, const std::str
     builder.addEcg("Frame0", "VF", false);
     builder.addEcg("Frame1", "Sinus", true);
     builder.addEcg("Frame2", "Asystole", false);
-    builder.addElement(PaletteTool::defibEventTool, "Frame0",
-                       center(builder.frame("Frame0")->outputBounds(1)), [](ElementDialog& d) {
-                           auto* field = d.findChild<QAbstractSpinBox*>("numericSpinner1");
-                           ASSERT_NE(field, nullptr);
-                           field->selectAll();
-                           QTest::keyClicks(field, "1");
-                       });
-    builder.addElement(PaletteTool::cprEventTool, "Frame1",
-                       center(builder.frame("Frame1")->outputBounds(1)), [](ElementDialog& d) {
-                           auto* started = d.findChild<QRadioButton*>("radioCPRstarted");
-                           ASSERT_NE(started, nullptr);
-                           QTest::mouseClick(started, Qt::LeftButton);
-                       });
-    builder.connect("Frame0", 1, "Frame1");
-    builder.connect("Frame1", 1, "Frame2");
-    EXPECT_EQ(builder.editor().core().connections().size(), 2u);
+    RemoteProgram& ui = builder.program();
+    builder.addElement("defibEventTool", "Frame0", builder.firstOutput("Frame0"), [&] {
+        ui.Do({"key", "@modal/numericSpinner1", "Ctrl+A"});
+        ui.Do({"type", "@modal/numericSpinner1", "1"});
+    });
+    builder.addElement("cprEventTool", "Frame1", builder.firstOutput("Frame1"), [&] {
+        ui.Do({"click", "@modal/radioCPRstarted"});
+    });
+    builder.connect("Frame0", "Frame1");
+    builder.connect("Frame1", "Frame2");
 
     run.saved = base / "scenarios" / (name + ".scn");
     EXPECT_TRUE(builder.save(name, run.saved)) << "the save dialog did not write " << run.saved;
-    run.shownName = builder.editor().scenarioName();
-    run.picture = builder.picture();
+    run.shownName = ui.Text(kWindow + "/labelScenarioName");
+    run.dialogs = builder.dialogs();
+    if (const std::string shot = ShotPath("demo-builder.png"); !shot.empty())
+        ui.Do({"grab", kWindow, shot});
+    run.output = ui.Output();
     return run;
 }
 

@@ -1,22 +1,12 @@
-// The configuration tool's part of the road: its real main dialog over the
-// real serial link (COM1 mapped to the simulator's terminal), driven by its
-// buttons, the upload dialog, the file-open dialog and the message boxes.
-#include "config_dlg.h"
+// The configuration tool's part of the road: crvlconfig as a process over
+// the real serial link (COM1 mapped to the simulator's terminal), driven by
+// its buttons, the upload dialog, the file dialog, the message boxes and its
+// right-click menu.
 #include "control_ids.h"
-#include "led_ctrl.h"
-#include "monitor_dlg.h"
+#include "monitor_logic.h"
 #include "road_steps.h"
-#include "upload_dlg.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTimer>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -24,143 +14,115 @@ namespace crvl::e2e {
 
 namespace {
 
-// The lamp strip's green row and its lit column.
-constexpr int kGreenLamp = 16;
-constexpr int kLampLit = 0;
+const std::string kDialog = "crvl::CConfigDlg";
 
-const char* WaveformName(Waveform w) {
-    switch (w) {
-    case Waveform::Sinus:
-        return "Sinus";
-    case Waveform::VT:
-        return "VT";
-    case Waveform::VF:
-        return "VF";
-    case Waveform::Asystole:
-        return "Asystole";
-    case Waveform::Shock:
-        return "Shock";
-    }
-    return "?";
+std::string Control(int id) {
+    return kDialog + "/" + std::to_string(id);
+}
+
+std::string InModal(int id) {
+    return "@modal/" + std::to_string(id);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
 
-struct ConfigSession::Impl {
-    CConfigDlg dialog;
-    CMonitorDlg* monitor = nullptr;
-
-    template <typename T = QWidget> T* control(int id) {
-        return dialog.findChild<T*>(QString::number(id));
-    }
-};
-
-ConfigSession::ConfigSession() : impl_(new Impl) {
-    impl_->dialog.show();
-}
-
-ConfigSession::~ConfigSession() {
-    delete impl_;
+ConfigSession::ConfigSession(const std::filesystem::path& workDir, const std::string& com1) {
+    program_.Start(
+        "crvlconfig", QString::fromStdString(workDir.string()),
+        {QString::fromStdString("CRVL_COM1=" + com1),
+         QStringLiteral("CRVL_INSTANCE_KEY=e2e-%1").arg(QCoreApplication::applicationPid())});
 }
 
 bool ConfigSession::Connect(std::string& status) {
-    auto* connect = impl_->control<QPushButton>(ids::kConnect);
-    auto* lamp = impl_->control<CLedCtrl>(ids::kConnectionLamp);
-    if (connect == nullptr || lamp == nullptr)
-        return false;
-    QTest::mouseClick(connect, Qt::LeftButton);
+    program_.Do({"click", Control(ids::kConnect)});
     // The connected view: a green lamp, the button offers Disconnect, the
     // parameter fields are filled in.
     const bool connected = WaitFor(
         [&] {
-            return lamp->RowOffset() == kGreenLamp && lamp->Column() == kLampLit &&
-                   connect->text() == "Disconnect" &&
-                   !impl_->control<QLineEdit>(ids::kVolumeEdit)->text().isEmpty();
+            return program_.Description(Control(ids::kConnectionLamp)) == "green, lit" &&
+                   program_.Text(Control(ids::kConnect)) == "Disconnect" &&
+                   !program_.Text(Control(ids::kVolumeEdit)).empty();
         },
         10000);
-    if (auto* edit = impl_->control<QPlainTextEdit>(ids::kStatus))
-        status = edit->toPlainText().toStdString();
+    status = program_.Text(Control(ids::kStatus));
     return connected;
 }
 
-std::string ConfigSession::Upload(int slot, const std::filesystem::path& file,
-                                  QImage* dialogPicture) {
-    std::string message;
-    bool fileChosen = false;
-    // The upload dialog: slot, then Select New, which opens the file dialog.
-    OnNextModal("crvl::CUploadDlg", [&, slot](QWidget* modal) {
-        auto* upload = qobject_cast<CUploadDlg*>(modal);
-        ASSERT_NE(upload, nullptr) << modal->metaObject()->className();
-        const int radioIds[] = {ids::kUploadSlot1, ids::kUploadSlot2, ids::kUploadSlot3};
-        auto* radio = upload->findChild<QRadioButton*>(QString::number(radioIds[slot - 1]));
-        ASSERT_NE(radio, nullptr);
-        QTest::mouseClick(radio, Qt::LeftButton);
-        if (dialogPicture != nullptr)
-            *dialogPicture = upload->grab().toImage();
-        OnNextModal("QFileDialog", [&](QWidget* chooser) {
-            auto* files = qobject_cast<QFileDialog*>(chooser);
-            ASSERT_NE(files, nullptr) << chooser->metaObject()->className();
-            // The file's path typed into the name field, then Open.
-            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(name, nullptr);
-            name->setText(QString::fromStdString(file.string()));
-            fileChosen = true;
-            // Then the box that tells how the upload went.
-            OnNextModal("QMessageBox", [&](QWidget* last) {
-                auto* box = qobject_cast<QMessageBox*>(last);
-                ASSERT_NE(box, nullptr) << last->metaObject()->className();
-                message = (box->windowTitle() + ": " + box->text()).toStdString();
-                box->accept();
-            });
-            QTimer::singleShot(0, files, [files] { QMetaObject::invokeMethod(files, "accept"); });
-        });
-        QTest::mouseClick(upload->findChild<QPushButton*>(QString::number(ids::kUploadSelectNew)),
-                          Qt::LeftButton);
-    });
-    QTest::mouseClick(impl_->control<QPushButton>(ids::kCustomScenarios), Qt::LeftButton);
-    WaitFor([&] { return !message.empty(); }, 15000);
-    EXPECT_TRUE(fileChosen);
+std::string ConfigSession::Upload(int slot, const std::filesystem::path& file) {
+    program_.Do({"click", Control(ids::kCustomScenarios)});
+    if (!program_.WaitForModal("crvl::CUploadDlg")) {
+        ADD_FAILURE() << "no upload dialog";
+        return {};
+    }
+    const int radioIds[] = {ids::kUploadSlot1, ids::kUploadSlot2, ids::kUploadSlot3};
+    program_.Do({"click", InModal(radioIds[slot - 1])});
+    EXPECT_TRUE(WaitFor([&] {
+        return program_.Ask({"state", InModal(radioIds[slot - 1])}).value.find("checked=1") !=
+               std::string::npos;
+    }));
+    if (const std::string shot = ShotPath("demo-upload.png"); !shot.empty())
+        program_.Do({"grab", "@modal", shot});
+    // Select New opens the file dialog: the file's path typed into its name
+    // field, then Return.
+    program_.Do({"click", InModal(ids::kUploadSelectNew)});
+    if (!program_.WaitForModal("QFileDialog")) {
+        ADD_FAILURE() << "no file dialog";
+        return {};
+    }
+    program_.Do({"type", "@modal/fileNameEdit", file.string()});
+    program_.Do({"key", "@modal/fileNameEdit", "Return"});
+    // The box that tells how the upload went.
+    if (!program_.WaitForModal("QMessageBox", 15000)) {
+        ADD_FAILURE() << "no message after the upload; the window shows " << program_.ModalClass();
+        return {};
+    }
+    const std::string message =
+        program_.ModalTitle() + ": " + program_.Text("@modal/qt_msgbox_label");
+    program_.Do({"click", "@modal/OK"});
+    EXPECT_TRUE(program_.WaitForModal("crvl::CConfigDlg"));
     return message;
 }
 
 bool ConfigSession::WithMonitor(const std::function<void()>& checks) {
-    bool shown = false;
-    OnNextModal("crvl::CMonitorDlg", [&](QWidget* modal) {
-        impl_->monitor = qobject_cast<CMonitorDlg*>(modal);
-        shown = true;
-        checks();
-        // Exit closes the monitor and ends the key press below.
-        auto* exit = modal->findChild<QPushButton*>(QString::number(ids::kMonitorExit));
-        if (exit != nullptr)
-            QTest::mouseClick(exit, Qt::LeftButton);
-        else
-            impl_->monitor->reject();
-        impl_->monitor = nullptr;
-    });
-    // The shortcut belongs to the active window; it returns when the
-    // monitor has closed.
-    QApplication::setActiveWindow(&impl_->dialog);
-    QTest::keyClick(&impl_->dialog, Qt::Key_M, Qt::ControlModifier);
-    return shown;
+    program_.Do({"contextmenu", kDialog});
+    if (!program_.WaitForPopup("QMenu")) {
+        ADD_FAILURE() << "no right-click menu";
+        return false;
+    }
+    program_.Do({"click", "@popup/Crvl Scenario Monitor"});
+    if (!program_.WaitForModal("crvl::CMonitorDlg"))
+        return false;
+    checks();
+    program_.Do({"click", InModal(ids::kMonitorExit)});
+    return program_.WaitForModal("crvl::CConfigDlg");
 }
 
-QString ConfigSession::MonitorScenario() const {
-    return impl_->monitor->ScenarioText();
+std::string ConfigSession::MonitorScenario() {
+    return program_.Text(InModal(ids::kMonitorScenarioEdit));
 }
-QString ConfigSession::MonitorFrame() const {
-    return impl_->monitor->FrameText();
+
+std::string ConfigSession::MonitorFrame() {
+    return program_.Text(InModal(ids::kMonitorFrameEdit));
 }
-std::string ConfigSession::MonitorWaveform() const {
-    return WaveformName(impl_->monitor->CurrentWaveform());
+
+std::string ConfigSession::MonitorWaveform() {
+    const std::string described = program_.Description(InModal(ids::kMonitorPlotFrame));
+    const std::string prefix = "Rhythm: ";
+    return described.rfind(prefix, 0) == 0 ? described.substr(prefix.size()) : described;
 }
-std::vector<int> ConfigSession::MonitorLitLamps() const {
-    std::vector<int> lit;
-    for (std::size_t lamp = 0; lamp < kMonitorLampCount; ++lamp)
-        if (impl_->monitor->Lamp(static_cast<MonitorLamp>(lamp))->Column() == 0)
-            lit.push_back(static_cast<int>(lamp));
-    return lit;
+
+bool ConfigSession::MonitorLampLit(int lamp) {
+    return EndsWith(program_.Description(InModal(kMonitorLampIds[static_cast<std::size_t>(lamp)])),
+                    ", lit");
 }
-QImage ConfigSession::MonitorPicture() const {
-    return impl_->monitor->grab().toImage();
+
+void ConfigSession::MonitorShot(const std::string& file) {
+    program_.Do({"grab", "@modal", file});
 }
+
 } // namespace crvl::e2e

@@ -83,6 +83,10 @@ TEST_F(MonitorDlgTest, TenthStepShowsTheRecord) {
     EXPECT_TRUE(LampIs(kLampShockableNo, LampColour::Red, LampLight::Off));
     EXPECT_TRUE(LampIs(kLampBatteryLow, LampColour::Yellow, LampLight::Lit));
     EXPECT_TRUE(LampIs(kLampPadsYes, LampColour::Green, LampLight::Lit));
+    // Screen readers hear the lamps and the curve.
+    EXPECT_EQ(dialog_->Lamp(kLampShockableYes)->accessibleDescription(), "green, lit");
+    EXPECT_EQ(dialog_->Lamp(kLampShockableNo)->accessibleDescription(), "red, off");
+    EXPECT_EQ(dialog_->Plot()->accessibleDescription(), "Rhythm: VT");
 }
 
 TEST_F(MonitorDlgTest, LoosePadsFlattenTheCurve) {
@@ -103,6 +107,7 @@ TEST_F(MonitorDlgTest, ShockEventPlaysTheShock) {
     EXPECT_EQ(record_.rhythm, kRhythmShock);
     Steps(1);
     EXPECT_EQ(dialog_->CurrentWaveform(), Waveform::Shock);
+    EXPECT_EQ(dialog_->Plot()->accessibleDescription(), "Rhythm: Shock");
     Steps(11);
     EXPECT_EQ(dialog_->CurrentWaveform(), Waveform::Asystole);
     EXPECT_EQ(record_.rhythm, kRhythmAsystole);

@@ -60,6 +60,22 @@ LampLooks LampsForRecord(const MonitorRecord& r) {
     return looks;
 }
 
+const char* WaveformName(Waveform waveform) {
+    switch (waveform) {
+    case Waveform::Sinus:
+        return "Sinus";
+    case Waveform::VT:
+        return "VT";
+    case Waveform::VF:
+        return "VF";
+    case Waveform::Asystole:
+        return "Asystole";
+    case Waveform::Shock:
+        return "Shock";
+    }
+    return "";
+}
+
 std::span<const double> WaveformSamples(Waveform waveform) {
     switch (waveform) {
     case Waveform::Sinus:

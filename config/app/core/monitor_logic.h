@@ -53,6 +53,9 @@ LampLooks LampsForRecord(const MonitorRecord& record);
 
 enum class Waveform { Sinus, VT, VF, Asystole, Shock };
 
+// The curve's name, as screen readers announce the chart.
+const char* WaveformName(Waveform waveform);
+
 // Samples in mV, one per 25 ms tick.
 std::span<const double> WaveformSamples(Waveform waveform);
 
