@@ -1,6 +1,7 @@
 #include "config_app.h"
 
 #include "config_dlg.h"
+#include "instance_name.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -33,11 +34,7 @@ CConfigApp::CConfigApp(QString serverName)
     : serverName_(serverName.isEmpty() ? DefaultServerName() : std::move(serverName)) {}
 
 QString CConfigApp::DefaultServerName() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) {
-        user = qEnvironmentVariable("USERNAME");
-    }
-    return QStringLiteral("crvlconfig-") + user;
+    return QString::fromStdString(InstanceServerName("crvlconfig"));
 }
 
 bool CConfigApp::ForwardToRunningCopy() {

@@ -1,6 +1,7 @@
 #include "upd_app.h"
 
 #include "command_line.h"
+#include "instance_name.h"
 #include "serial_boot_port.h"
 #include "upd_dialog.h"
 #include "upd_strings.h"
@@ -33,16 +34,7 @@ CUpdApp::CUpdApp(int& argc, char** argv) : QApplication(argc, argv) {
 CUpdApp::~CUpdApp() = default;
 
 QString CUpdApp::InstanceName() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) {
-        user = qEnvironmentVariable("USERNAME");
-    }
-    QString name = QStringLiteral("crvlupd-") + user;
-    const QString key = qEnvironmentVariable("CRVL_INSTANCE_KEY");
-    if (!key.isEmpty()) {
-        name += QLatin1Char('-') + key;
-    }
-    return name;
+    return QString::fromStdString(crvl::InstanceServerName("crvlupd"));
 }
 
 bool CUpdApp::ForwardToRunningInstance() {

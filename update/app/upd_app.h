@@ -16,8 +16,7 @@ public:
     // Runs the main dialog and returns the process exit code.
     int Run();
 
-    // The name of the per-user instance server. CRVL_INSTANCE_KEY, when set,
-    // keeps parallel test runs apart.
+    // The name of the per-user instance server.
     static QString InstanceName();
 
 private:
