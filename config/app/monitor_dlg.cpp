@@ -131,11 +131,12 @@ void CMonitorDlg::Step() {
         plot_->AppendPoint(0.0);
     if (tick.sample)
         plot_->AppendPoint(*tick.sample);
-    // The curve's name, for screen readers.
-    const QString rhythm =
-        QStringLiteral("Rhythm: ") + QLatin1String(WaveformName(stepper_.CurrentWaveform()));
-    if (plot_->accessibleDescription() != rhythm)
-        plot_->setAccessibleDescription(rhythm);
+    // The curve's name, for screen readers; told again only when it changes.
+    if (const Waveform shown = stepper_.CurrentWaveform(); shown != describedWaveform_) {
+        describedWaveform_ = shown;
+        plot_->setAccessibleDescription(QStringLiteral("Rhythm: ") +
+                                        QLatin1String(WaveformName(shown)));
+    }
     if (tick.close) {
         timer_->stop();
         reject();

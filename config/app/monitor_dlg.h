@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLineEdit;
 class QPushButton;
@@ -56,6 +57,7 @@ private:
     QLineEdit* frame_ = nullptr;
     std::array<CLedCtrl*, kMonitorLampCount> lamps_{};
     CEcgPlot* plot_ = nullptr;
+    std::optional<Waveform> describedWaveform_; // the chart's accessible description
     QTimer* timer_ = nullptr;
 };
 
