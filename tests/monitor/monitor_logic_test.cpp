@@ -94,17 +94,26 @@ TEST(MonitorWaveform, SelectionTable) {
     }
 }
 
-TEST(MonitorWaveform, TablesHoldTheirSamples) {
-    EXPECT_EQ(WaveformSamples(Waveform::Sinus).size(), 28u);
-    EXPECT_EQ(WaveformSamples(Waveform::VT).size(), 33u);
-    EXPECT_EQ(WaveformSamples(Waveform::VF).size(), 50u);
-    EXPECT_EQ(WaveformSamples(Waveform::Asystole).size(), 31u);
-    EXPECT_EQ(WaveformSamples(Waveform::Shock).size(), 12u);
-    EXPECT_EQ(WaveformSamples(Waveform::Sinus)[14], 20.0);
-    EXPECT_EQ(WaveformSamples(Waveform::VT)[19], 13.0);
-    EXPECT_EQ(WaveformSamples(Waveform::VF)[40], -10.0);
-    EXPECT_EQ(WaveformSamples(Waveform::Shock)[3], 40.0);
-    EXPECT_EQ(WaveformSamples(Waveform::Asystole).back(), 1.0);
+TEST(MonitorWaveform, TablesHoldEverySample) {
+    const auto samples = [](Waveform w) {
+        const auto s = WaveformSamples(w);
+        return std::vector<double>(s.begin(), s.end());
+    };
+    EXPECT_EQ(samples(Waveform::Sinus),
+              (std::vector<double>{1,  0, 1,  1,  0,  1,  1, 2, 1, 2, 4,  1,  0, -1,
+                                   20, 8, -3, -4, -5, -2, 0, 1, 5, 0, -1, -1, 0, 0}));
+    EXPECT_EQ(samples(Waveform::VT),
+              (std::vector<double>{2, 5,  10, 12, 9, 8, 7, 3, 0,  -5, -8, -7,  -6, -4, -2, 0, 4,
+                                   8, 10, 13, 9,  8, 7, 2, 0, -5, -6, -8, -10, -8, -5, -3, 0}));
+    EXPECT_EQ(samples(Waveform::VF),
+              (std::vector<double>{0,  2,  5, 6, 6, 2,  -2,  -5, -1, 2, 5,  6,  2,  0,  -3, -5, -7,
+                                   -5, -2, 0, 1, 2, 5,  7,   8,  6,  2, -1, -5, -8, -3, 3,  7,  9,
+                                   10, 8,  6, 4, 0, -5, -10, -6, -2, 0, 3,  5,  3,  0,  -1, -3}));
+    EXPECT_EQ(samples(Waveform::Asystole),
+              (std::vector<double>{0, 0,  0,  -1, -1, 0, 0, 1, 1, 1, 0, 1,  0, 1, 0, 0,
+                                   0, -1, -1, -1, 0,  0, 0, 1, 1, 1, 0, -1, 0, 1, 1}));
+    EXPECT_EQ(samples(Waveform::Shock),
+              (std::vector<double>{0, 0, 10, 40, 30, 20, -20, -15, -15, -10, -5, 0}));
 }
 
 TEST(MonitorNumbers, ScenarioAndFrameTexts) {
