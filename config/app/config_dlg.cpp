@@ -470,6 +470,11 @@ void CConfigDlg::SetWaitCursor(bool on) {
     }
 }
 
+void CConfigDlg::RunLater(std::function<void()> fn) {
+    // Dropped if the dialog goes first.
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+}
+
 void CConfigDlg::ShowMessage(const std::string& text, const std::string& caption,
                              MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
@@ -512,6 +517,12 @@ void CConfigDlg::EndDialog() {
 
 void CConfigDlg::RunUploadDialog() {
     RunScenarioUpload(this, *machine_, *this);
+}
+
+void CConfigDlg::CloseUploadDialog() {
+    for (CUploadDlg* upload : findChildren<CUploadDlg*>()) {
+        upload->TrainerLost();
+    }
 }
 
 void CConfigDlg::RunMonitorDialog() {

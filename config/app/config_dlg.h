@@ -48,6 +48,7 @@ public:
     void SetConnectButtonText(const std::string& text) override;
     void EnableButton(ConfigButton button, bool enabled) override;
     void SetWaitCursor(bool on) override;
+    void RunLater(std::function<void()> fn) override;
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     Answer Ask(const std::string& text, const std::string& caption, Question buttons,
@@ -57,6 +58,7 @@ public:
     void Pause(int milliseconds) override;
     void EndDialog() override;
     void RunUploadDialog() override;
+    void CloseUploadDialog() override;
     void RunMonitorDialog() override;
     void SetMonitorConnected(bool connected) override;
 

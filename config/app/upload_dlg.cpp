@@ -71,8 +71,17 @@ QString CUploadDlg::ChooseScenarioFile(QWidget* parent) {
                                         QString::fromLatin1(text::kScenarioFilter));
 }
 
+void CUploadDlg::TrainerLost() {
+    lost_ = true;
+    for (QDialog* child : findChildren<QDialog*>())
+        child->reject();
+    reject();
+}
+
 void CUploadDlg::SelectNew() {
     const QString path = chooseFile_ ? chooseFile_(this) : ChooseScenarioFile(this);
+    if (lost_)
+        return; // already closed
     if (path.isEmpty()) {
         reject(); // cancelling the file dialog cancels the upload too
         return;
@@ -118,6 +127,8 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                          text::kMessageCaption, MessageIcon::Error);
         return UploadOutcome::FileError;
     }
+    if (!machine.Connected())
+        return UploadOutcome::Cancelled; // the trainer went away meanwhile
     machine.Upload(slotIndex + 1, file.name, file.table);
     return UploadOutcome::Sent;
 }
@@ -127,7 +138,9 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
 UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                                 const UploadHooks& hooks) {
     const UploadOutcome outcome = Upload(parent, machine, view, hooks);
-    view.EnableButton(ConfigButton::CustomScenarios, true);
+    // The disconnected view keeps the button disabled.
+    if (machine.Connected())
+        view.EnableButton(ConfigButton::CustomScenarios, true);
     return outcome;
 }
 

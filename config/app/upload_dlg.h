@@ -42,6 +42,9 @@ public:
     // was chosen, with Cancel otherwise.
     void SelectNew();
     void SetSlotIndex(int index);
+    // The trainer went away: closes the dialog (and a file dialog open over
+    // it) with Cancel; a file chosen after this is not taken.
+    void TrainerLost();
 
     int SlotIndex() const { return slotIndex_; } // 0..2, C1..C3
     const QString& FilePath() const { return filePath_; }
@@ -55,6 +58,7 @@ private:
     QButtonGroup* slots_ = nullptr;
     int slotIndex_ = 0;
     QString filePath_;
+    bool lost_ = false;
 };
 
 enum class UploadOutcome { Cancelled, Sent, FormatError, FileError };
@@ -67,7 +71,8 @@ struct UploadHooks {
 // The upload procedure, run when the three slots have been read: shows the
 // dialog with the slots' names, reads and checks the chosen file, reports
 // problems through the view and hands a good table to the connection logic.
-// The Custom Scenarios button is enabled again on every path.
+// The Custom Scenarios button is enabled again on every path that ends with
+// the trainer still connected.
 UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                                 const UploadHooks& hooks = {});
 

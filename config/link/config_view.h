@@ -6,6 +6,7 @@
 
 #include "parameters.h"
 
+#include <functional>
 #include <string>
 
 namespace crvl {
@@ -33,6 +34,12 @@ public:
     virtual void EnableButton(ConfigButton button, bool enabled) = 0;
     virtual void SetWaitCursor(bool on) = 0;
 
+    // Runs fn on the dialog thread once the current step has returned (a
+    // queued call). The connection logic opens its boxes and the upload
+    // dialog this way, never from inside a tick, so that the 200 ms timer
+    // keeps firing underneath them.
+    virtual void RunLater(std::function<void()> fn) = 0;
+
     // Modal boxes; timer ticks and dispatches keep running underneath them.
     virtual void ShowMessage(const std::string& text, const std::string& caption,
                              MessageIcon icon) = 0;
@@ -51,6 +58,8 @@ public:
 
     // Hooks of the upload dialog and the scenario monitor.
     virtual void RunUploadDialog() = 0;
+    // The trainer was lost: an open upload dialog closes without sending.
+    virtual void CloseUploadDialog() = 0;
     virtual void RunMonitorDialog() = 0;
     virtual void SetMonitorConnected(bool connected) = 0;
 };

@@ -105,7 +105,7 @@ void LinkMachine::TickSearch() {
         state_ = LinkState::Idle;
         SetWaitCursor(false);
         view_.SetConnectionLamp(LampColour::Red, LampLight::Lit);
-        NotFound();
+        view_.RunLater([this] { NotFound(); });
         return;
     }
     char status[32];
@@ -192,15 +192,20 @@ void LinkMachine::TickAwaitResult() {
     if (result_ != 0) {
         // A failed write never ends the program, not even a later one.
         exitAfterWrite_ = false;
-        view_.ShowMessage(Str(text::kUpdateFailed), Str(text::kUpdateFailedCaption),
-                          MessageIcon::Exclamation);
+        view_.RunLater([this] {
+            view_.ShowMessage(Str(text::kUpdateFailed), Str(text::kUpdateFailedCaption),
+                              MessageIcon::Exclamation);
+        });
         return;
     }
-    view_.ShowMessage(Str(text::kUpdated), Str(text::kUpdatedCaption), MessageIcon::Information);
-    view_.EnableButton(ConfigButton::Update, false);
-    if (exitAfterWrite_) {
-        Exit();
-    }
+    view_.RunLater([this] {
+        view_.ShowMessage(Str(text::kUpdated), Str(text::kUpdatedCaption),
+                          MessageIcon::Information);
+        view_.EnableButton(ConfigButton::Update, false);
+        if (exitAfterWrite_) {
+            Exit();
+        }
+    });
 }
 
 void LinkMachine::TickAwaitSlot(int slot) {
@@ -213,7 +218,7 @@ void LinkMachine::TickAwaitSlot(int slot) {
         }
         alive_ = true;
         state_ = LinkState::Connected;
-        view_.RunUploadDialog();
+        view_.RunLater([this] { view_.RunUploadDialog(); });
         return;
     }
     // A lost reply must not freeze the tool: give up and go back to the
@@ -224,8 +229,10 @@ void LinkMachine::TickAwaitSlot(int slot) {
         state_ = LinkState::Connected;
         SetWaitCursor(false);
         view_.EnableButton(ConfigButton::CustomScenarios, true);
-        view_.ShowMessage(Str(text::kSlotTimeout), Str(text::kSlotTimeoutCaption),
-                          MessageIcon::Exclamation);
+        view_.RunLater([this] {
+            view_.ShowMessage(Str(text::kSlotTimeout), Str(text::kSlotTimeoutCaption),
+                              MessageIcon::Exclamation);
+        });
     }
 }
 
@@ -405,6 +412,11 @@ void LinkMachine::RunMonitor() {
 }
 
 void LinkMachine::ConnectedView() {
+    // A message that arrived before the line failed is no sign of life.
+    if (link_.LineDead()) {
+        DisconnectedView();
+        return;
+    }
     view_.SetConnectButtonText(Str(text::kDisconnect));
     view_.EnableButton(ConfigButton::CustomScenarios, true);
     view_.EnableButton(ConfigButton::LoadDefaults, true);
@@ -419,10 +431,14 @@ void LinkMachine::ConnectedView() {
 }
 
 void LinkMachine::DisconnectedView() {
-    view_.SetConnectionLamp(LampColour::Yellow, LampLight::Lit);
+    // A failed line stays blue until the user connects again; yellow means
+    // the trainer does not answer on a line that still works.
+    view_.SetConnectionLamp(link_.LineDead() ? LampColour::Blue : LampColour::Yellow,
+                            LampLight::Lit);
     ClearBattery();
     connected_ = false;
     view_.SetMonitorConnected(false);
+    view_.CloseUploadDialog();
     alive_ = false;
     view_.EnableButton(ConfigButton::CustomScenarios, false);
     view_.EnableButton(ConfigButton::Update, false);

@@ -50,6 +50,11 @@ public:
     std::uint16_t CommittedEnd() const { return committedEnd_.load(std::memory_order_acquire); }
     std::uint16_t ReadPos() const { return readPos_.load(std::memory_order_acquire); }
 
+    // Drops every message and any frame in progress, so that nothing
+    // received earlier is handed out. Only when no other thread uses the
+    // ring (the link calls it before its reader starts).
+    void Clear() { ResetAt(CommittedEnd()); }
+
     // Test hook: places an empty ring at position start (both ends), so that
     // wrapping can be exercised without feeding 2 KiB first. Only when no
     // other thread uses the ring.

@@ -26,6 +26,9 @@ int TrainerLink::Open(int portNumber, LinkNotify notify) {
         thread_.join(); // a reader that gave up earlier
     portNumber_ = portNumber;
     notify_ = std::move(notify);
+    // No reader runs now: a message committed after the dialog stopped
+    // asking (while Close ran) must not pass for an answer on this opening.
+    ring_.Clear();
     started_.store(0, std::memory_order_relaxed);
     stopRequest_.store(0, std::memory_order_relaxed);
     ended_.store(0, std::memory_order_relaxed);
@@ -75,8 +78,9 @@ int TrainerLink::Send(const std::uint8_t* payload, std::size_t length) {
 }
 
 std::size_t TrainerLink::Receive(std::uint8_t* buffer) {
-    if (ended_.load(std::memory_order_acquire) != 0 || !IsOpen())
-        return 0;
+    // Also after Close and after a failed read: the notification that is
+    // still on its way takes its message, so none is left to be read one
+    // notification late.
     return ring_.Take(buffer);
 }
 

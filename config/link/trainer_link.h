@@ -37,9 +37,14 @@ public:
     // closed link, or a link whose reader has ended.
     virtual int Send(const std::uint8_t* payload, std::size_t length) = 0;
     // Payload length of the next message copied into buffer (1024 bytes);
-    // 0 when none is waiting or the link is not usable.
+    // 0 when none is waiting. Every notification has its message, also one
+    // that arrived while Close ran or just before the line failed; Open
+    // drops whatever an earlier opening left unread.
     virtual std::size_t Receive(std::uint8_t* buffer) = 0;
     virtual bool IsOpen() const = 0;
+    // True while the link is open but its reader has ended on a failed read:
+    // the line is dead and stays so until Close.
+    virtual bool LineDead() const = 0;
 
     int Send(const Bytes& payload) { return Send(payload.data(), payload.size()); }
 };
@@ -65,6 +70,7 @@ public:
     int Send(const std::uint8_t* payload, std::size_t length) override;
     std::size_t Receive(std::uint8_t* buffer) override;
     bool IsOpen() const override { return isOpen_.load(std::memory_order_acquire) != 0; }
+    bool LineDead() const override { return IsOpen() && ReaderEnded(); }
     using ILink::Send;
 
     // True once the reader thread has ended (port failed or link closed).

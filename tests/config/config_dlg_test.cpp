@@ -8,12 +8,15 @@
 #include "config_dlg.h"
 #include "control_ids.h"
 #include "led_ctrl.h"
+#include "trainer_sim.h"
 #include "updown_ctrl.h"
+#include "upload_dlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +27,11 @@
 #include <QToolTip>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <mutex>
 
 namespace crvl {
 namespace {
@@ -47,9 +55,15 @@ public:
     std::vector<std::string> messages;
     std::deque<Answer> answers;
     int abouts = 0;
+    bool realBoxes = false;  // show message boxes (modal) instead of only recording them
+    bool realPauses = false; // let the dialog thread really wait
 
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override {
         messages.push_back(caption + ": " + text);
+        if (realBoxes) {
+            CConfigDlg::ShowMessage(text, caption, icon);
+        }
     }
     Answer Ask(const std::string& /*text*/, const std::string& caption, Question,
                MessageIcon) override {
@@ -60,7 +74,11 @@ public:
         }
         return answer;
     }
-    void Pause(int) override {}
+    void Pause(int milliseconds) override {
+        if (realPauses) {
+            CConfigDlg::Pause(milliseconds);
+        }
+    }
     void ShowAbout() override { ++abouts; }
 };
 
@@ -99,7 +117,39 @@ protected:
         Tick(4 + 5);
         ASSERT_EQ(dlg->Machine().State(), LinkState::Connected);
     }
+    long Pings() const {
+        const std::vector<std::string> received = link->Received();
+        return std::count(received.begin(), received.end(), "Ping");
+    }
 };
+
+// Runs handle once on the first modal dialog of type T that is shown, from
+// inside that dialog's own event loop.
+template <typename T> class OnModal {
+public:
+    explicit OnModal(std::function<void(T&)> handle) : handle_(std::move(handle)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (modal != nullptr && !done_) {
+                done_ = true;
+                handle_(*modal);
+            }
+        });
+        poll_.start(10);
+    }
+    bool Done() const { return done_; }
+
+private:
+    std::function<void(T&)> handle_;
+    QTimer poll_;
+    bool done_ = false;
+};
+
+// Real time passes for a while (the dialog's timer runs), inside whatever
+// event loop is current.
+void Wait(std::chrono::milliseconds time) {
+    QTest::qWait(static_cast<int>(time.count()));
+}
 
 TEST_F(Dialog, EveryControlIsThereNamedAndInItsStartState) {
     EXPECT_EQ(dlg->windowTitle(), "Corvel Configuration");
@@ -313,6 +363,165 @@ TEST_F(Dialog, WindowMenuCommands) {
     QTest::keyClick(dlg.get(), Qt::Key_M, Qt::ControlModifier);
     EXPECT_FALSE(dlg->Machine().MonitorOpen());
     EXPECT_TRUE(link->Received().empty());
+}
+
+// The 200 ms timer keeps running under the upload dialog and under a result
+// box, so the trainer keeps getting its pings.
+TEST_F(Dialog, PingsGoOnUnderTheUploadDialogAndTheResultBox) {
+    Connect();
+    dlg->realBoxes = true;
+    dlg->TickTimer()->start();
+
+    long underUpload = -1;
+    OnModal<CUploadDlg> upload([&](CUploadDlg& dialog) {
+        const long before = Pings();
+        Wait(std::chrono::seconds(9));
+        underUpload = Pings() - before;
+        dialog.reject();
+    });
+    Control<QPushButton>(ids::kCustomScenarios)->click();
+    for (int i = 0; i < 200 && underUpload < 0; ++i) {
+        Wait(std::chrono::milliseconds(50));
+    }
+    EXPECT_GE(underUpload, 2);
+    EXPECT_TRUE(Control(ids::kCustomScenarios)->isEnabled());
+
+    long underBox = -1;
+    OnModal<QMessageBox> box([&](QMessageBox& shown) {
+        const long before = Pings();
+        Wait(std::chrono::milliseconds(4500));
+        underBox = Pings() - before;
+        shown.accept();
+    });
+    Spin(ids::kVolumeSpin)->DownButton()->click();
+    Control<QPushButton>(ids::kUpdate)->click();
+    for (int i = 0; i < 200 && underBox < 0; ++i) {
+        Wait(std::chrono::milliseconds(50));
+    }
+    EXPECT_GE(underBox, 1);
+    ASSERT_FALSE(dlg->messages.empty());
+    EXPECT_EQ(dlg->messages.back(), "Corvel Updated: " + std::string(text::kUpdated));
+}
+
+TEST_F(Dialog, LosingTheTrainerClosesTheUploadDialog) {
+    Connect();
+    bool closedByItself = false;
+    OnModal<CUploadDlg> upload([&](CUploadDlg& dialog) {
+        link->Protocol().Faults().silent = true;
+        Tick(2 * kPingCycleTicks + 1);
+        closedByItself = !dialog.isVisible();
+    });
+    Control<QPushButton>(ids::kCustomScenarios)->click();
+    Tick(4);
+    ASSERT_TRUE(upload.Done());
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(Control<CLedCtrl>(ids::kConnectionLamp)->RowOffset(), 32); // yellow
+    EXPECT_FALSE(Control(ids::kCustomScenarios)->isEnabled());
+    const std::vector<std::string> received = link->Received();
+    EXPECT_EQ(std::count(received.begin(), received.end(), "UploadScenario"), 0);
+}
+
+// The dialog over the real link and the simulated trainer on a
+// pseudo-terminal, with its own 200 ms timer and real pauses.
+class DialogOnTerminal : public ::testing::Test {
+protected:
+    std::unique_ptr<sim::TrainerSim> trainer;
+    TrainerLink* link = nullptr;
+    std::unique_ptr<TestDlg> dlg;
+    std::mutex logMutex;
+    std::vector<std::string> log;
+
+    void SetUp() override {
+        App();
+        trainer =
+            std::make_unique<sim::TrainerSim>(sim::SimConfig{}, [this](const std::string& line) {
+                std::lock_guard<std::mutex> lock(logMutex);
+                log.push_back(line);
+            });
+        std::string error;
+        ASSERT_TRUE(trainer->Open(error)) << error;
+        ::setenv("CRVL_COM1", trainer->SlavePath().c_str(), 1);
+        trainer->Start();
+        LinkOptions options;
+        options.serial.readTimeoutMs = 50; // a quicker drain and close
+        auto owned = std::make_unique<TrainerLink>(options);
+        link = owned.get();
+        dlg = std::make_unique<TestDlg>(std::move(owned));
+        dlg->realPauses = true;
+        dlg->show();
+    }
+    void TearDown() override {
+        dlg.reset();
+        trainer->Stop();
+        ::unsetenv("CRVL_COM1");
+    }
+
+    template <typename T = QWidget> T* Control(int id) {
+        return dlg->findChild<T*>(QString::number(id));
+    }
+    int LampRow() { return Control<CLedCtrl>(ids::kConnectionLamp)->RowOffset(); }
+    // Lets the program run until done() or the time is up.
+    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            Wait(std::chrono::milliseconds(10));
+        }
+        return done();
+    }
+    bool Connected() { return dlg->Machine().State() == LinkState::Connected && LampRow() == 16; }
+    template <typename F> auto OnTrainer(F f) {
+        std::promise<decltype(f())> result;
+        auto future = result.get_future();
+        trainer->Post([&] { result.set_value(f()); });
+        return future.get();
+    }
+    long Received(const std::string& name) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        return std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+            return line.rfind("rx " + name + " [", 0) == 0;
+        });
+    }
+};
+
+TEST_F(DialogOnTerminal, DisconnectWithAnAnswerOnTheWayThenReconnectAndWrite) {
+    using namespace std::chrono_literals;
+    Control<QPushButton>(ids::kConnect)->click();
+    ASSERT_TRUE(RunUntil([this] { return Connected(); }, 10s));
+    OnTrainer([this] {
+        trainer->Protocol().Faults().replyDelay = 300ms;
+        return 0;
+    });
+    // Just after a ping, press Disconnect: the Alive lands while the tool
+    // waits before closing the line.
+    ASSERT_TRUE(RunUntil([this] { return dlg->Machine().Ticks() != 0; }, 2s));
+    ASSERT_TRUE(RunUntil([this] { return dlg->Machine().Ticks() == 0; }, 6s));
+    const auto committed = link->Ring().CommittedEnd();
+    Control<QPushButton>(ids::kConnect)->click();
+    EXPECT_NE(link->Ring().CommittedEnd(), committed);
+    Wait(300ms);
+    EXPECT_EQ(LampRow(), 0); // red
+    EXPECT_EQ(Control<QPushButton>(ids::kConnect)->text(), "Connect");
+
+    OnTrainer([this] {
+        trainer->Protocol().Faults().replyDelay = 0ms;
+        return 0;
+    });
+    const long requestsBefore = Received("ReadParameters");
+    Control<QPushButton>(ids::kConnect)->click();
+    ASSERT_TRUE(RunUntil([this] { return Connected(); }, 10s));
+    EXPECT_EQ(Received("ReadParameters") - requestsBefore, 1);
+    EXPECT_EQ(Control<QPlainTextEdit>(ids::kStatus)->toPlainText(), "SW-Ver: 2.1\nHW-Ver: 03");
+    EXPECT_TRUE(
+        RunUntil([this] { return Control<QLineEdit>(ids::kBatteryEdit)->text() == "7.2 V"; }, 2s));
+
+    Control<CUpDownCtrl>(ids::kVolumeSpin)->DownButton()->click();
+    Control<QPushButton>(ids::kUpdate)->click();
+    ASSERT_TRUE(RunUntil([this] { return !dlg->messages.empty(); }, 3s));
+    EXPECT_EQ(dlg->messages,
+              (std::vector<std::string>{"Corvel Updated: " + std::string(text::kUpdated)}));
+    EXPECT_EQ(OnTrainer([this] { return trainer->Model().parameters; }),
+              dlg->Machine().Parameters());
+    EXPECT_NE(dlg->Machine().Parameters(), sim::TrainerModel{}.parameters);
 }
 
 TEST(LedCtrl, DrawsItsCellCentredWithMagentaTransparent) {

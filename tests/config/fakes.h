@@ -38,6 +38,7 @@ public:
         }
         open_ = true;
         dead = false;
+        incoming.clear(); // nothing of an earlier opening is handed out
         notify_ = std::move(notify);
         return 1;
     }
@@ -60,7 +61,7 @@ public:
         return 1;
     }
     std::size_t Receive(std::uint8_t* buffer) override {
-        if (!open_ || dead || incoming.empty()) {
+        if (incoming.empty()) {
             return 0;
         }
         const Bytes message = incoming.front();
@@ -69,6 +70,7 @@ public:
         return message.size();
     }
     bool IsOpen() const override { return open_; }
+    bool LineDead() const override { return open_ && dead; }
     using ILink::Send;
 
     // Queues a message and raises the notification, as the reader does.
@@ -112,6 +114,7 @@ public:
     bool waitCursor = false;
     bool ended = false;
     bool monitorConnected = false;
+    int uploadClosings = 0;
     std::function<void()> onUpload;
     std::function<void()> onMonitor;
 
@@ -158,6 +161,9 @@ public:
         }
     }
     void SetWaitCursor(bool on) override { waitCursor = on; }
+    // No event loop here: what the logic leaves for later runs at once; it
+    // always asks for it as the last thing of its step.
+    void RunLater(std::function<void()> fn) override { fn(); }
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon /*icon*/) override {
         events.push_back("message " + caption + ": " + text);
@@ -195,6 +201,7 @@ public:
             onMonitor();
         }
     }
+    void CloseUploadDialog() override { ++uploadClosings; }
     void SetMonitorConnected(bool connected) override { monitorConnected = connected; }
 
     bool Saw(const std::string& event) const {

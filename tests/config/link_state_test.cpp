@@ -191,14 +191,18 @@ TEST_F(Machine, MissingAliveShowsTheDisconnectedViewUntilTheTrainerAnswersAgain)
     EXPECT_TRUE(view.customScenarios);
 }
 
-TEST_F(Machine, ReadFailureTurnsTheLampBlueThenDisconnected) {
+TEST_F(Machine, ReadFailureTurnsTheLampBlueUntilTheUserConnectsAgain) {
     Connect();
     Tick();
     link.FailRead();
     Pump();
     EXPECT_EQ(view.connectionColour, LampColour::Blue);
     Tick(40);
-    EXPECT_EQ(view.connectionColour, LampColour::Yellow);
+    EXPECT_EQ(view.connectionColour, LampColour::Blue);
+    EXPECT_FALSE(view.customScenarios);
+    EXPECT_EQ(view.batteryLight, LampLight::Off);
+    machine.ConnectPressed(); // Disconnect
+    EXPECT_EQ(view.connectionColour, LampColour::Red);
 }
 
 TEST_F(Machine, ShortMessagesAreIgnored) {

@@ -113,7 +113,7 @@ TEST_F(PtySearch, FindsTheTrainerOnCom5) {
     EXPECT_EQ(view.shown, sim::TrainerModel{}.parameters);
 }
 
-TEST_F(PtySearch, HangUpTurnsTheLampBlueThenShowsTheDisconnectedView) {
+TEST_F(PtySearch, HangUpTurnsTheLampBlueUntilTheUserConnectsAgain) {
     machine->ConnectPressed();
     TickUntil(LinkState::Connected, 30);
     ASSERT_EQ(machine->State(), LinkState::Connected);
@@ -126,7 +126,7 @@ TEST_F(PtySearch, HangUpTurnsTheLampBlueThenShowsTheDisconnectedView) {
     for (int i = 0; i < 40; ++i) {
         Tick(1ms);
     }
-    EXPECT_EQ(view.connectionColour, LampColour::Yellow);
+    EXPECT_EQ(view.connectionColour, LampColour::Blue);
     EXPECT_FALSE(view.customScenarios);
     EXPECT_EQ(machine->State(), LinkState::Connected); // nothing reconnects by itself
 }

@@ -6,6 +6,7 @@
 #include "frame_codec.h"
 #include "parameters_sim.h"
 #include "receive_ring.h"
+#include "slots_sim.h"
 #include "trainer_link.h"
 #include "trainer_protocol.h"
 
@@ -26,6 +27,7 @@ public:
 
     SimLink() : protocol_(model, *this, [this](const std::string& line) { log.push_back(line); }) {
         sim::InstallParameterFeature(protocol_);
+        sim::InstallSlotFeature(protocol_);
     }
 
     sim::TrainerProtocol& Protocol() { return protocol_; }
@@ -56,6 +58,7 @@ public:
             return 0;
         }
         open_ = true;
+        incoming_.clear(); // nothing of an earlier opening is handed out
         notify_ = std::move(notify);
         return 1;
     }
@@ -77,7 +80,7 @@ public:
         return 1;
     }
     std::size_t Receive(std::uint8_t* buffer) override {
-        if (!open_ || dead_ || incoming_.empty()) {
+        if (incoming_.empty()) {
             return 0;
         }
         const Bytes message = incoming_.front();
@@ -86,6 +89,7 @@ public:
         return message.size();
     }
     bool IsOpen() const override { return open_; }
+    bool LineDead() const override { return open_ && dead_; }
     using ILink::Send;
 
 private:

@@ -106,16 +106,28 @@ TEST_F(Exchange, MissingVersionConnectsAnyway) {
     EXPECT_EQ(view.connectionColour, LampColour::Green);
 }
 
-TEST_F(Exchange, HangUpTurnsTheLampBlueThenDisconnects) {
+TEST_F(Exchange, HangUpWhileMonitoringIsNeverShownGreen) {
     Connect();
     Tick(); // the first ping is answered
-    Faults().hangUpAfter = link.Protocol().FramesReceived() + 1;
-    Tick(18); // ReadBattery: answered, then the line drops
+    std::vector<std::string> afterFailure;
+    view.onMonitor = [&] {
+        // The next ping is answered, then the line drops: an Alive comes in
+        // just before the failure.
+        Faults().hangUpAfter = link.Protocol().FramesReceived() + 2;
+        Tick(20);
+        ASSERT_TRUE(machine.Alive());
+        EXPECT_EQ(view.connectionColour, LampColour::Blue);
+        const std::size_t failedAt = view.events.size();
+        Tick(41);
+        afterFailure.assign(view.events.begin() + static_cast<long>(failedAt), view.events.end());
+    };
+    machine.RunMonitor();
+    for (const std::string& event : afterFailure) {
+        EXPECT_NE(event, "lamp green");
+    }
+    EXPECT_FALSE(afterFailure.empty());
     EXPECT_EQ(view.connectionColour, LampColour::Blue);
-    Tick(2);
-    EXPECT_EQ(view.connectionColour, LampColour::Green); // the last ping was answered
-    Tick(20);
-    EXPECT_EQ(view.connectionColour, LampColour::Yellow);
+    EXPECT_FALSE(view.monitorConnected); // the monitor closes
     EXPECT_FALSE(view.customScenarios);
 }
 

@@ -7,7 +7,11 @@
 #include <optional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "link_test_util.h"
+#include "pty.h"
+#include "ring_test_util.h"
 #include "trainer_link.h"
 #include "trainer_sim.h"
 
@@ -158,20 +162,55 @@ TEST_F(TrainerLinkTest, SendsRacingAHangUpNeverTouchAFreedPort) {
     EXPECT_EQ(link_.Close(), 1);
 }
 
-TEST_F(TrainerLinkTest, ClosedLinkReopensAndCarriesOn) {
-    ASSERT_EQ(Open(), 1);
-    link_.Send(MakePing());
-    ASSERT_TRUE(notes_.WaitFor(1));
-    EXPECT_EQ(ReceiveOne(), MakeAlive());
-    EXPECT_EQ(link_.Close(), 1);
-    EXPECT_EQ(link_.Receive(Bytes(kMaxPayload).data()), 0u);
-    const auto readPos = link_.Ring().ReadPos();
+// Answers that come in while Close runs, or after it, belong to the
+// connection that ended. The notification still on its way takes its
+// message; the reopened link hands out only what the far end sent after the
+// reopening.
+TEST(TrainerLinkReopen, HandsOutOnlyWhatCameAfterTheReopening) {
+    sim::PseudoTerminal far;
+    std::string error;
+    ASSERT_TRUE(far.Open(error)) << error;
+    PortMapping mapping(6, far.SlavePath());
+    const auto answer = [](std::uint8_t tag) { return test::Frame({msg::kAlive, tag}); };
+    const auto write = [&far](const Bytes& frame) {
+        ASSERT_EQ(::write(far.MasterFd(), frame.data(), frame.size()),
+                  static_cast<ssize_t>(frame.size()));
+    };
+    const auto receive = [](TrainerLink& link) {
+        Bytes buffer(kMaxPayload);
+        buffer.resize(link.Receive(buffer.data()));
+        return buffer;
+    };
 
-    ASSERT_EQ(Open(), 1);
-    link_.Send(MakeReadBattery());
-    ASSERT_TRUE(notes_.WaitFor(2));
-    EXPECT_EQ(ReceiveOne(), MakeBattery(0xB4));
-    EXPECT_GT(link_.Ring().ReadPos(), readPos); // positions are not reset
+    TrainerLink link(FastOptions());
+    Notifications before;
+    ASSERT_EQ(link.Open(6, [&] { before(); }), 1);
+    std::atomic<bool> closed{false};
+    std::thread stream([&] {
+        while (!closed.load()) {
+            write(answer(1));
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    ASSERT_TRUE(before.WaitFor(2));
+    EXPECT_EQ(link.Close(), 1);
+    closed.store(true);
+    stream.join();
+    write(answer(2)); // into the terminal of the closed link
+
+    EXPECT_EQ(receive(link), Bytes({msg::kAlive, 1}));
+    ASSERT_TRUE(link.Ring().HasMessage()); // and more were left unread
+
+    Notifications after;
+    ASSERT_EQ(link.Open(6, [&] { after(); }), 1);
+    EXPECT_EQ(receive(link), Bytes{});
+    write(answer(3));
+    write(answer(4));
+    ASSERT_TRUE(after.WaitFor(2));
+    EXPECT_EQ(receive(link), Bytes({msg::kAlive, 3}));
+    EXPECT_EQ(receive(link), Bytes({msg::kAlive, 4}));
+    EXPECT_EQ(receive(link), Bytes{});
+    EXPECT_EQ(after.Count(), 2);
 }
 
 TEST(TrainerLinkFailure, MissingDeviceFailsAtOnce) {
