@@ -3,7 +3,19 @@
 #include "builder_services.h"
 #include "text_codec.h"
 
+#include <cerrno>
+
 namespace crvl {
+
+namespace {
+
+// errno as the reason of the call that just failed; an I/O error when the
+// library did not say.
+std::error_code systemError() {
+    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+}
+
+} // namespace
 
 CharFileWriter::CharFileWriter(std::string base) : base_(std::move(base)) {}
 
@@ -21,8 +33,12 @@ bool CharFileWriter::openWrite(const std::string& name) {
     // base as it is now.
     base_ = pathFromFileLocation(base_);
     path_ = base_ + name;
+    errno = 0;
     out_ = std::fopen(path_.c_str(), "wb");
     failed_ = false;
+    if (out_ == nullptr) {
+        lastError_ = systemError();
+    }
     return out_ != nullptr;
 }
 
@@ -31,8 +47,10 @@ bool CharFileWriter::put(std::string_view utf8) {
         return false;
     }
     const std::string bytes = encodeText(utf8, currentEncoding());
+    errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) {
         failed_ = true;
+        lastError_ = systemError();
     }
     return !failed_;
 }
@@ -57,8 +75,16 @@ bool CharFileWriter::closeFile() {
     if (out_ == nullptr) {
         return false;
     }
+    errno = 0;
     const bool flushed = std::fflush(out_) == 0;
+    if (!flushed) {
+        lastError_ = systemError();
+    }
+    errno = 0;
     const bool closed = std::fclose(out_) == 0;
+    if (!closed && flushed) {
+        lastError_ = systemError();
+    }
     out_ = nullptr;
     return flushed && closed && !failed_;
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace crvl {
 
@@ -32,6 +33,8 @@ public:
     bool closeFile();
 
     const std::string& path() const { return path_; }
+    // The system's reason for the last failed open, write or close.
+    std::error_code lastError() const { return lastError_; }
 
 private:
     bool put(std::string_view utf8);
@@ -41,6 +44,7 @@ private:
     std::mutex mutex_;
     std::FILE* out_ = nullptr;
     bool failed_ = false;
+    std::error_code lastError_;
 };
 
 } // namespace crvl

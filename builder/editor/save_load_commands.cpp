@@ -6,7 +6,9 @@
 #include "scenario_editor_applet.h"
 #include "scenario_editor_core.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace crvl {
 
@@ -18,14 +20,17 @@ public:
     explicit EditorListener(ScenarioEditorCore& core) : core_(core) {}
 
     std::string loadedFileName() const override { return core_.loadedFileName(); }
-    void setLoadedFileName(const std::string& name) override { core_.setLoadedFileName(name); }
     void sendTheBeep() override { core_.sendTheBeep(); }
     void saveLoadAction(SaveLoadDialog& dialog, const std::string& command) override {
         SaveLoadResult result;
         result.filename = dialog.getFilename();
         result.path = dialog.getPath();
         result.comment = dialog.getComment();
-        result.fileExists = SaveLoadDialog::scenarioFileExist(result.filename, result.path);
+        result.confirmedName = dialog.confirmedName();
+        // A name with nothing behind it starts a new scenario; a file that is
+        // there but cannot be read is a failed load, which the user is told.
+        std::error_code ec;
+        result.fileExists = std::filesystem::exists(result.path + result.filename, ec);
         core_.onSaveLoadDialogReport(command, result);
         dialog.dispose();
     }

@@ -19,8 +19,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 namespace crvl {
@@ -200,10 +198,11 @@ std::string SaveLoadDialog::getComment() const {
     return encodeComment(comment_);
 }
 
-bool SaveLoadDialog::scenarioFileExist(const std::string& filename, const std::string& path) {
-    const std::filesystem::path file(path + filename);
-    std::error_code ec;
-    return std::filesystem::is_regular_file(file, ec) && std::ifstream(file).good();
+std::optional<std::string> SaveLoadDialog::confirmedName() const {
+    if (newPath_) {
+        return std::nullopt;
+    }
+    return nameText();
 }
 
 void SaveLoadDialog::showEvent(QShowEvent* event) {
@@ -372,18 +371,20 @@ void SaveLoadDialog::workerSave() {
         setFileAttributeNormal(getPath() + getFilename());
         readOnly_ = false;
     }
-    parent_.setLoadedFileName(nameText());
-    comment_ = commentField_->toPlainText().toStdString();
-    if (comment_ == ADD_COMMENTS_HINT) {
-        comment_.clear();
-    }
+    takeTypedComment();
     showOnlyProgress();
     report(seLanguage::SAVE_OK_ACTION);
     hide();
 }
 
+void SaveLoadDialog::takeTypedComment() {
+    comment_ = commentField_->toPlainText().toStdString();
+    if (comment_ == ADD_COMMENTS_HINT) {
+        comment_.clear();
+    }
+}
+
 void SaveLoadDialog::workerLoad() {
-    parent_.setLoadedFileName(nameText());
     showOnlyProgress();
     report(seLanguage::LOAD_OK_ACTION);
     hide();
@@ -405,6 +406,9 @@ void SaveLoadDialog::workerBrowse() {
             newPath_ = true;
             if (isSave_ && !name.ends_with(Parameters::SCENARIO_EXTENSION)) {
                 name += Parameters::SCENARIO_EXTENSION;
+            }
+            if (isSave_) {
+                takeTypedComment();
             }
             filename_ = name;
             report(isSave_ ? seLanguage::SAVE_OK_ACTION : seLanguage::LOAD_OK_ACTION);

@@ -42,10 +42,9 @@ public:
     virtual ~SaveLoadListener() = default;
     // The scenario name last confirmed in a save or load dialog.
     virtual std::string loadedFileName() const = 0;
-    virtual void setLoadedFileName(const std::string& name) = 0;
     virtual void sendTheBeep() = 0;
     // SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION; the dialog's
-    // getFilename, getPath and getComment describe the choice.
+    // getFilename, getPath, getComment and confirmedName describe the choice.
     virtual void saveLoadAction(SaveLoadDialog& dialog, const std::string& command) = 0;
 };
 
@@ -76,8 +75,9 @@ public:
     std::string getPath() const;
     // The comment on one line.
     std::string getComment() const;
-    // Whether path + filename is an existing, readable regular file.
-    static bool scenarioFileExist(const std::string& filename, const std::string& path);
+    // The name confirmed with OK, which the editor keeps as its last name
+    // once the file was written or read; none for Browse's choice.
+    std::optional<std::string> confirmedName() const;
     // Dialogs whose worker has not yet ended.
     static int getInstanceCount() { return instances_.load(std::memory_order_acquire); }
     // Stops the worker (at its next pass) and closes the dialog.
@@ -109,6 +109,7 @@ private:
     void onNoOverwrite();
     void showQuestion(bool shown);
     void showOnlyProgress();
+    void takeTypedComment();
     void report(const std::string& command);
     void endWorker();
 

@@ -304,6 +304,12 @@ void ScenarioEditorApplet::messageBox(const std::string& title, const std::strin
     crvl::messageBox(title, text, name);
 }
 
+void ScenarioEditorApplet::showMessageLater(const std::string& title, const std::string& text,
+                                            MessageKind kind) {
+    QMetaObject::invokeMethod(
+        this, [this, title, text, kind] { messageBox(title, text, kind); }, Qt::QueuedConnection);
+}
+
 void ScenarioEditorApplet::paletteChanged() {
     for (const auto& [tool, button] : buttons_) {
         button->setPicture(picture(core_.toolImage(tool)));

@@ -103,6 +103,8 @@ private:
     // ---- EditorView
     void beep() override;
     void messageBox(const std::string& title, const std::string& text, MessageKind kind) override;
+    void showMessageLater(const std::string& title, const std::string& text,
+                          MessageKind kind) override;
     void paletteChanged() override;
     void frameAdded(ScenarioFrame& frame) override;
     void frameRemoved(std::unique_ptr<ScenarioFrame> frame) override;

@@ -10,6 +10,7 @@
 #include "scenario_saving.h"
 #include "se_language.h"
 #include "state_table.h"
+#include "tcl_code_generator.h"
 #include "tcl_control.h"
 
 #include <algorithm>
@@ -70,6 +71,33 @@ std::string_view elementType(PaletteTool tool) {
     default:
         return {};
     }
+}
+
+// The message of a save that failed: what was not saved, and why.
+std::string notSavedMessage(const std::string& filename, SaveFailure failure) {
+    std::string reason;
+    switch (failure) {
+    case SaveFailure::TooManyFrames:
+        reason = seLanguage::notSavedTooManyFramesText;
+        break;
+    case SaveFailure::MissingTemplate:
+        reason = fillIn(seLanguage::notSavedNoTemplateText, {TCLCodeGenerator::prologFileName});
+        break;
+    case SaveFailure::NoPermission:
+        reason = seLanguage::notSavedNoPermissionText;
+        break;
+    case SaveFailure::DiskFull:
+        reason = seLanguage::notSavedDiskFullText;
+        break;
+    case SaveFailure::FolderInTheWay:
+        reason = seLanguage::notSavedFolderText;
+        break;
+    case SaveFailure::None:
+    case SaveFailure::WriteError:
+        reason = seLanguage::notSavedWriteErrorText;
+        break;
+    }
+    return fillIn(seLanguage::notSavedText, {filename}) + "\n" + reason;
 }
 
 } // namespace
@@ -704,11 +732,10 @@ void ScenarioEditorCore::showLoadSaveStatus(int count) {
 void ScenarioEditorCore::onSaveLoadDialogReport(const std::string& command,
                                                 const SaveLoadResult& result) {
     if (command == seLanguage::SAVE_OK_ACTION) {
-        BuilderState::clearFileChanged();
-        onSaveLoadDialogExit(true, result.filename, result.path, result.comment);
+        onSaveLoadDialogExit(true, result);
     } else if (command == seLanguage::LOAD_OK_ACTION) {
         if (result.fileExists) {
-            onSaveLoadDialogExit(false, result.filename, result.path, result.comment);
+            onSaveLoadDialogExit(false, result);
         } else {
             const auto dot = result.filename.rfind('.');
             const std::string name = dot == std::string::npos
@@ -716,6 +743,9 @@ void ScenarioEditorCore::onSaveLoadDialogReport(const std::string& command,
                                          : result.filename.substr(0, dot) + ".scn";
             newDiagram();
             setScenarioName(name);
+            if (result.confirmedName) {
+                loadedFileName_ = *result.confirmedName;
+            }
         }
     }
     // The dialog closes after each of its commands.
@@ -723,18 +753,77 @@ void ScenarioEditorCore::onSaveLoadDialogReport(const std::string& command,
     startRefreshConnectionsTimer();
 }
 
-void ScenarioEditorCore::onSaveLoadDialogExit(bool isSave, const std::string& filename,
-                                              const std::string& path, const std::string& comment) {
+void ScenarioEditorCore::onSaveLoadDialogExit(bool isSave, const SaveLoadResult& result) {
     if (!theTCLWrapper_) {
         sendTheBeep();
         return;
     }
     if (isSave) {
-        saveDiagram(*this, *this, *theTCLWrapper_, filename, path, comment);
+        saveScenario(result);
     } else {
-        DiagramLoader(*this, *this, *theTCLWrapper_).createDiagramFromFile(filename, path);
+        loadScenario(result);
     }
-    setScenarioName(filename);
+}
+
+void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
+    // Saving renumbers the frames and ends the undo; a save that fails
+    // gives both back, so the drawing is as it was before.
+    std::vector<std::pair<ScenarioFrame*, std::string>> titles;
+    for (const auto& frame : frames_) {
+        titles.emplace_back(frame.get(), frame->getTitle());
+    }
+    const std::string undo = undoString_;
+    const int index = nIndex_;
+    const GenerationResult saved =
+        saveDiagram(*this, *this, *theTCLWrapper_, result.filename, result.path, result.comment);
+    if (!saved.ok) {
+        for (auto& [frame, title] : titles) {
+            frame->setTitle(title);
+        }
+        nIndex_ = index;
+        undoString_ = undo;
+        view_.paletteChanged();
+        repaintAll();
+        view_.showMessageLater(seLanguage::saveScenarioText,
+                               notSavedMessage(result.filename, saved.failure),
+                               MessageKind::Exclamation);
+        return;
+    }
+    BuilderState::clearFileChanged();
+    if (result.confirmedName) {
+        loadedFileName_ = *result.confirmedName;
+    }
+    setScenarioName(result.filename);
+}
+
+void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
+    const LoadReport report = DiagramLoader(*this, *this, *theTCLWrapper_)
+                                  .createDiagramFromFile(result.filename, result.path);
+    if (report.outcome != LoadReport::Outcome::Loaded) {
+        // What is on the canvas is a new scenario: the next save asks for a
+        // name and does not overwrite the file that could not be read.
+        setScenarioName(seLanguage::newScenarioText);
+        loadedFileName_ = NEW_FILE_NAME;
+        std::string text = fillIn(seLanguage::loadFailedText, {result.filename}) + "\n";
+        if (report.outcome == LoadReport::Outcome::CannotOpen) {
+            text += seLanguage::loadCannotOpenText;
+        } else {
+            text += seLanguage::loadDamagedText + "\n" + report.error;
+        }
+        view_.showMessageLater(seLanguage::loadScenarioText, text, MessageKind::Exclamation);
+        return;
+    }
+    if (result.confirmedName) {
+        loadedFileName_ = *result.confirmedName;
+    }
+    setScenarioName(result.filename);
+    if (!report.skipped.empty()) {
+        std::string text = fillIn(seLanguage::loadSkippedText, {result.filename});
+        for (const std::string& line : report.skipped) {
+            text += "\n" + line;
+        }
+        view_.showMessageLater(seLanguage::loadScenarioText, text, MessageKind::Exclamation);
+    }
 }
 
 } // namespace crvl

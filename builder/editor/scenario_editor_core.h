@@ -31,6 +31,11 @@ public:
     virtual void beep() = 0;
     virtual void messageBox(const std::string& title, const std::string& text,
                             MessageKind kind) = 0;
+    // The same box, shown once the event in progress is over: saving and
+    // loading run in the save/load dialog's worker pass, which is no place
+    // to wait for the user.
+    virtual void showMessageLater(const std::string& title, const std::string& text,
+                                  MessageKind kind) = 0;
     // The palette's pictures (selected entry, undo availability) changed.
     virtual void paletteChanged() = 0;
     // A frame joined the canvas, at the end of the canvas order.
@@ -72,7 +77,10 @@ struct SaveLoadResult {
     std::string filename;
     std::string path;
     std::string comment;
-    bool fileExists = false; // load: the named scenario file exists
+    bool fileExists = false; // load: something of that name is there
+    // The name confirmed with OK, which becomes loadedFileName once the
+    // file was written or read; none for a file chosen through Browse.
+    std::optional<std::string> confirmedName;
 };
 
 class ScenarioEditorCore : public FrameEditor, public DiagramHost {
@@ -185,12 +193,12 @@ public:
     void newDiagram();
     // command: SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION.
     void onSaveLoadDialogReport(const std::string& command, const SaveLoadResult& result);
-    void onSaveLoadDialogExit(bool isSave, const std::string& filename, const std::string& path,
-                              const std::string& comment);
+    void onSaveLoadDialogExit(bool isSave, const SaveLoadResult& result);
     const std::string& scenarioName() const { return scenarioName_; }
+    // The name last confirmed with OK in a save or load dialog whose file was
+    // then written or read; NEW_FILE_NAME for a new scenario.
     const std::string& loadedFileName() const { return loadedFileName_; }
-    // The save and load dialogs set it to the name confirmed with OK.
-    void setLoadedFileName(std::string name) { loadedFileName_ = std::move(name); }
+    static inline const std::string NEW_FILE_NAME = "newFile";
     TclControl* getTclControl() const { return theTCLWrapper_.get(); }
 
     // ---- printing
@@ -205,6 +213,8 @@ private:
     void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
     void restoreFrame(const std::string& header, SavedLineReader& lines);
     void restoreConnection(const std::string& line);
+    void saveScenario(const SaveLoadResult& result);
+    void loadScenario(const SaveLoadResult& result);
 
     EditorView& view_;
     EditorCommands commands_;
@@ -227,7 +237,7 @@ private:
     int refreshConnectionsTimer_ = REFRESH_TIMERS_STOP;
 
     std::string scenarioName_;
-    std::string loadedFileName_ = "newFile";
+    std::string loadedFileName_ = NEW_FILE_NAME;
     bool printing_ = false;
     std::optional<FontSpec> printingFont_;
 };

@@ -50,7 +50,8 @@ public:
 
     // The first frame with exactly this title, or nullptr.
     ScenarioFrame* stringToFrameIconComponent(std::string_view title) const;
-    // The first frame, in canvas order, whose area holds the canvas point.
+    // The frame drawn on top at the canvas point: the last, in canvas order,
+    // whose area holds it.
     ScenarioFrame* frameAt(Point canvasPoint) const;
     // Connections starting (ending) at the frame, in list order.
     std::vector<Connection*> getAllSrcConnections(const ScenarioFrame& frame) const;

@@ -273,15 +273,34 @@ std::string FailureAction::getAssociatedCode() const {
 
 // ---- events -------------------------------------------------------------
 
-std::optional<std::string> FieldEvent::checkField(const std::string& name) const {
-    try {
-        if (parseDecimal(field_) > 250) {
-            return name + " > 250";
+std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
+                                                   const std::string* aboveCellName) {
+    std::optional<int> number;
+    const auto first = field_.find_first_not_of(' ');
+    const auto last = field_.find_last_not_of(' ');
+    if (first != std::string::npos) {
+        try {
+            number = parseDecimal(std::string_view(field_).substr(first, last - first + 1));
+        } catch (const ScenarioFormatError&) {
         }
-    } catch (const ScenarioFormatError& e) {
-        return std::string(e.what());
     }
+    if (number && aboveCellName != nullptr && *number > MAX_CELL_VALUE) {
+        return *aboveCellName + " > " + std::to_string(MAX_CELL_VALUE);
+    }
+    if (!number || *number < minimum || *number > maximum) {
+        return fillIn(seLanguage::numberRangeText,
+                      {std::to_string(minimum), std::to_string(maximum)});
+    }
+    field_ = std::to_string(*number);
     return std::nullopt;
+}
+
+int savedFieldNumber(std::string_view text, int minimum) {
+    const int number = parseDecimal(text);
+    if (number < minimum || number > FieldEvent::MAX_CELL_VALUE) {
+        throw ScenarioFormatError("Number out of range: \"" + std::string(text) + "\"");
+    }
+    return number;
 }
 
 std::string DefibEvent::title() const {
@@ -292,7 +311,7 @@ void DefibEvent::init(const std::string& attributes) {
     unPackAttributes(attributes);
 }
 void DefibEvent::unPackAttributes(const std::string& attributes) {
-    field_ = attributes.empty() ? "1" : std::to_string(parseDecimal(attributes));
+    field_ = attributes.empty() ? "1" : std::to_string(savedFieldNumber(attributes, MIN_SHOCKS));
 }
 std::string DefibEvent::getAttributes() const {
     return field_;
@@ -303,8 +322,8 @@ std::string DefibEvent::getIdentification() const {
 std::string DefibEvent::getAssociatedCode() const {
     return "SHK " + intStringToHexString(field_);
 }
-std::optional<std::string> DefibEvent::checkBeforeOk() const {
-    return checkField(seLanguage::defibLabelShocks);
+std::optional<std::string> DefibEvent::acceptOk() {
+    return acceptField(MIN_SHOCKS, MAX_SHOCKS, &seLanguage::defibLabelShocks);
 }
 
 std::string CPREvent::title() const {
@@ -329,7 +348,8 @@ void CPREvent::unPackAttributes(const std::string& attributes) {
     case 'A':
         setMode(Mode::Accumulated);
         if (attributes.size() > 1) {
-            field_ = std::to_string(parseDecimal(std::string_view(attributes).substr(1)));
+            field_ = std::to_string(
+                savedFieldNumber(std::string_view(attributes).substr(1), MIN_SECONDS));
         }
         break;
     case 'S':
@@ -338,6 +358,14 @@ void CPREvent::unPackAttributes(const std::string& attributes) {
     default:
         break;
     }
+}
+std::optional<std::string> CPREvent::acceptOk() {
+    // The field counts only for the accumulated mode; the range keeps its
+    // codes apart from those of started (01) and stopped (02).
+    if (mode_ != Mode::Accumulated) {
+        return std::nullopt;
+    }
+    return acceptField(MIN_SECONDS, MAX_SECONDS, nullptr);
 }
 std::string CPREvent::getAttributes() const {
     switch (mode_) {
@@ -388,7 +416,8 @@ void TimeEvent::init(const std::string& attributes) {
 }
 void TimeEvent::unPackAttributes(const std::string& attributes) {
     if (firstChar(attributes) == 'T') {
-        field_ = std::to_string(parseDecimal(std::string_view(attributes).substr(1)));
+        field_ =
+            std::to_string(savedFieldNumber(std::string_view(attributes).substr(1), MIN_SECONDS));
     }
 }
 std::string TimeEvent::getAttributes() const {
@@ -400,8 +429,9 @@ std::string TimeEvent::getIdentification() const {
 std::string TimeEvent::getAssociatedCode() const {
     return "TIM " + intStringToHexString(field_);
 }
-std::optional<std::string> TimeEvent::checkBeforeOk() const {
-    return checkField(title());
+std::optional<std::string> TimeEvent::acceptOk() {
+    const std::string name = title();
+    return acceptField(MIN_SECONDS, MAX_SECONDS, &name);
 }
 
 } // namespace crvl

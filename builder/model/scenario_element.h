@@ -40,8 +40,10 @@ public:
     void setAttributes() { theCancelAttributes = getAttributes(); }
     void onCancel() { unPackAttributes(theCancelAttributes); }
 
-    // A message that refuses OK, or nothing when the dialog may close.
-    virtual std::optional<std::string> checkBeforeOk() const { return std::nullopt; }
+    // The check of the dialog's values on OK: a message that refuses OK, or
+    // nothing when the dialog may close, the numbers then in their plain
+    // form (" 07" becomes "7"), as they are saved and read back.
+    virtual std::optional<std::string> acceptOk() { return std::nullopt; }
 
     // The dialog title from the language table.
     virtual std::string title() const = 0;
@@ -197,13 +199,24 @@ public:
     const std::string& fieldText() const { return field_; }
     void setFieldText(std::string text) { field_ = std::move(text); }
 
+    // The largest number a state table cell holds for an event; FF means
+    // "no such event".
+    static constexpr int MAX_CELL_VALUE = 250;
+
 protected:
-    // The OK check of the shock and time dialogs: a whole number not above
-    // 250; name is what the "> 250" message starts with.
-    std::optional<std::string> checkField(const std::string& name) const;
+    // The OK check of the field: a whole number from minimum to maximum, or
+    // the message that names the range. A number above 250 gets the message
+    // aboveCellName + " > 250" instead, when aboveCellName is given.
+    std::optional<std::string> acceptField(int minimum, int maximum,
+                                           const std::string* aboveCellName);
 
     std::string field_;
 };
+
+// A number of a saved attribute string. Throws ScenarioFormatError when it
+// is not a whole number from minimum to MAX_CELL_VALUE: the state table
+// would get a wrong value from it.
+int savedFieldNumber(std::string_view text, int minimum);
 
 class DefibEvent : public FieldEvent {
 public:
@@ -214,7 +227,7 @@ public:
     std::string getAttributes() const override;
     std::string getIdentification() const override;
     void init(const std::string& attributes) override;
-    std::optional<std::string> checkBeforeOk() const override;
+    std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
 protected:
@@ -231,6 +244,7 @@ public:
     std::string getAttributes() const override;
     std::string getIdentification() const override;
     void init(const std::string& attributes) override;
+    std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
     Mode mode() const { return mode_; }
@@ -255,7 +269,7 @@ public:
     std::string getAttributes() const override;
     std::string getIdentification() const override;
     void init(const std::string& attributes) override;
-    std::optional<std::string> checkBeforeOk() const override;
+    std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
 protected:

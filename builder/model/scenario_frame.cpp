@@ -33,9 +33,11 @@ ScenarioFrame* FrameEditor::stringToFrameIconComponent(std::string_view title) c
 }
 
 ScenarioFrame* FrameEditor::frameAt(Point canvasPoint) const {
-    for (ScenarioFrame* frame : frames()) {
-        if (frame->bounds().contains(canvasPoint)) {
-            return frame;
+    // Later frames are drawn over earlier ones: the one on top is the last.
+    const std::vector<ScenarioFrame*> all = frames();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if ((*it)->bounds().contains(canvasPoint)) {
+            return *it;
         }
     }
     return nullptr;

@@ -19,6 +19,7 @@ public:
     bool openWrite(const std::string& name) override { return writer_.openWrite(name); }
     bool writeLine(std::string_view text) override { return writer_.writeLine(text); }
     bool closeFile() override { return writer_.closeFile(); }
+    std::error_code lastError() const override { return writer_.lastError(); }
 
 private:
     CharFileWriter writer_;
@@ -56,6 +57,25 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 } // namespace
+
+SaveFailure saveFailureOf(std::error_code error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system) {
+        return SaveFailure::NoPermission;
+    }
+    if (error == std::errc::no_space_on_device || error == std::errc::file_too_large) {
+        return SaveFailure::DiskFull;
+    }
+#ifdef EDQUOT
+    if (error == std::error_code(EDQUOT, std::generic_category())) {
+        return SaveFailure::DiskFull;
+    }
+#endif
+    if (error == std::errc::is_a_directory) {
+        return SaveFailure::FolderInTheWay;
+    }
+    return SaveFailure::WriteError;
+}
 
 std::unique_ptr<ScenarioLineWriter> makeCharFileLineWriter(const std::string& directory) {
     return std::make_unique<CharFileLineWriter>(directory);
@@ -108,14 +128,15 @@ GenerationResult TCLCodeGenerator::fillStateTable() {
     for (const auto& frame : in_.frames) {
         const auto number = frameNumberFromTitle(frame.title);
         if (!number) {
-            return {false, "Frame title without a number: " + frame.title};
+            return {false, "Frame title without a number: " + frame.title, SaveFailure::WriteError};
         }
         if (*number >= kStateTableRows) {
-            return {false, "Frame number too large for the state table: " + frame.title};
+            return {false, "Frame number too large for the state table: " + frame.title,
+                    SaveFailure::TooManyFrames};
         }
         lastFrame_ = frameCodes_.writeProcedure(frame, *number);
     }
-    return {true, {}};
+    return {true, {}, SaveFailure::None};
 }
 
 std::string TCLCodeGenerator::ExpandMacros(std::string_view line) const {
@@ -164,7 +185,7 @@ std::string TCLCodeGenerator::ExpandMacros(std::string_view line) const {
 GenerationResult TCLCodeGenerator::WriteScenarioProlog() {
     const auto handle = hostIO_.openRead(prologFileName);
     if (!handle) {
-        return {false, std::string("Cannot open ") + prologFileName};
+        return {false, std::string("Cannot open ") + prologFileName, SaveFailure::MissingTemplate};
     }
     theScenario_.clear();
     // A last line without a line break is not part of the template.
@@ -176,45 +197,54 @@ GenerationResult TCLCodeGenerator::WriteScenarioProlog() {
         theScenario_ += '\n';
     }
     hostIO_.close(*handle);
-    return {true, {}};
+    return {true, {}, SaveFailure::None};
 }
 
 GenerationResult TCLCodeGenerator::writeFile() {
     namespace fs = std::filesystem;
     const std::string target = in_.directory + in_.fileName;
     std::error_code ec;
+    if (fs::is_directory(fs::path(target), ec)) {
+        return {false, "Cannot open " + in_.fileName, SaveFailure::FolderInTheWay};
+    }
     // A read-only scenario is not replaced behind the user's back; the save
     // dialog asks first and makes it writable.
     if (fs::exists(fs::path(target), ec) && getFileReadOnly(target)) {
-        return {false, "Cannot open " + in_.fileName};
+        return {false, "Cannot open " + in_.fileName, SaveFailure::NoPermission};
     }
     const std::string tempName = temporaryName(in_.fileName);
     const fs::path tempPath = fs::path(in_.directory + tempName);
     auto writer = hooks_.makeWriter(in_.directory);
-    if (!writer || !writer->openWrite(tempName)) {
-        return {false, "Cannot open " + in_.fileName};
+    if (!writer) {
+        return {false, "Cannot open " + in_.fileName, SaveFailure::WriteError};
     }
-    auto fail = [&](std::string error) {
+    if (!writer->openWrite(tempName)) {
+        const std::error_code why = writer->lastError();
+        return {false, "Cannot open " + in_.fileName, saveFailureOf(why)};
+    }
+    auto fail = [&]() {
+        const std::error_code why = writer->lastError();
         writer->closeFile();
         fs::remove(tempPath, ec);
-        return GenerationResult{false, std::move(error)};
+        return GenerationResult{false, "File write error " + in_.fileName, saveFailureOf(why)};
     };
     for (const auto& line : splitLines(theScenario_)) {
         if (!writer->writeLine(line)) {
-            return fail("File write error " + in_.fileName);
+            return fail();
         }
     }
     showStatus(60);
     if (!writer->closeFile()) {
-        return fail("File write error " + in_.fileName);
+        return fail();
     }
     fs::rename(tempPath, fs::path(target), ec);
     if (ec) {
+        const std::error_code why = ec;
         fs::remove(tempPath, ec);
-        return {false, "File write error " + in_.fileName};
+        return {false, "File write error " + in_.fileName, saveFailureOf(why)};
     }
     showStatus(100);
-    return {true, {}};
+    return {true, {}, SaveFailure::None};
 }
 
 } // namespace crvl

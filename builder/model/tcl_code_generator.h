@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace crvl {
@@ -25,6 +26,8 @@ public:
     virtual bool writeLine(std::string_view text) = 0;
     // True only when the file was open and every byte reached it.
     virtual bool closeFile() = 0;
+    // The system's reason for the last failure, if it gave one.
+    virtual std::error_code lastError() const { return {}; }
 };
 
 // A CharFileWriter for the given directory (Parameters::ENCODING, CR LF).
@@ -49,9 +52,24 @@ struct GeneratorHooks {
         makeCharFileLineWriter;
 };
 
+// Why a scenario file was not written, in the terms the user is told.
+enum class SaveFailure {
+    None,
+    TooManyFrames,   // a frame number beyond the state table's rows
+    MissingTemplate, // template/scenarioProlog.tcl cannot be read
+    NoPermission,    // the file or its directory may not be written
+    DiskFull,
+    FolderInTheWay, // a directory has the file's name
+    WriteError,     // any other reason
+};
+
+// The failure a system error stands for.
+SaveFailure saveFailureOf(std::error_code error);
+
 struct GenerationResult {
     bool ok = false;
     std::string error; // "Cannot open ...", "File write error ...", ...
+    SaveFailure failure = SaveFailure::None;
 };
 
 class TCLCodeGenerator {

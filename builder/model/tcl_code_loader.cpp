@@ -6,6 +6,7 @@
 #include "scenario_frame.h"
 #include "tcl_control.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 
@@ -52,24 +53,31 @@ std::string taggedValue(const std::string& line) {
     return line.substr(1);
 }
 
+// A saved line as the user may find it in the file: tabs shown as blanks.
+std::string shownLine(std::string line) {
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    return line;
+}
+
 // Reads a type line and an attribute line; the element they name, if any.
+// A pair that cannot be read is listed in skipped under the frame's title.
 std::optional<SavedElement> readElementPair(const std::string& typeLine, SavedLineReader& lines,
-                                            const std::string& where) {
+                                            const std::string& where, SavedFrame& frame) {
+    const std::string attributeLine = nextLine(lines, where);
     SavedElement saved;
-    saved.type = taggedValue(typeLine);
-    saved.attributes = taggedValue(nextLine(lines, where));
-    saved.element = getScenarioElement(saved.type, saved.attributes);
+    try {
+        saved.type = taggedValue(typeLine);
+        saved.attributes = taggedValue(attributeLine);
+        saved.element = getScenarioElement(saved.type, saved.attributes);
+    } catch (const ScenarioFormatError&) {
+        frame.skipped.push_back(frame.title + ": " + shownLine(typeLine) + " " +
+                                shownLine(attributeLine));
+        return std::nullopt;
+    }
     if (!saved.element) {
         return std::nullopt;
     }
     return saved;
-}
-
-// Whether a connection line names a frame that is not on the canvas.
-bool namesAbsentFrame(const FrameEditor& editor, std::string_view line) {
-    const auto tokens = splitAt(line, "#\t\r\n");
-    return tokens.size() >= 4 && (editor.stringToFrameIconComponent(tokens[0]) == nullptr ||
-                                  editor.stringToFrameIconComponent(tokens[1]) == nullptr);
 }
 
 } // namespace
@@ -104,14 +112,14 @@ SavedFrame readFrameIconComponent(const std::string& header, SavedLineReader& li
         if (line == kActionList) {
             for (std::string typeLine = nextLine(lines, where); typeLine != kListEnd;
                  typeLine = nextLine(lines, where)) {
-                if (auto action = readElementPair(typeLine, lines, where)) {
+                if (auto action = readElementPair(typeLine, lines, where, frame)) {
                     frame.actions.push_back(std::move(*action));
                 }
             }
         } else if (line.size() == 8 && line.starts_with("#Output") && line[7] >= '1' &&
                    line[7] <= '3') {
             frame.outputs[static_cast<std::size_t>(line[7] - '1')] =
-                readElementPair(nextLine(lines, where), lines, where);
+                readElementPair(nextLine(lines, where), lines, where, frame);
         }
     }
 }
@@ -160,6 +168,10 @@ ScenarioFrame& DiagramLoader::loadFrameIconComponent(const std::string& header,
     const SavedFrame saved = readFrameIconComponent(header, lines);
     ScenarioFrame& frame = host_.addLoadedFrame(saved.title, saved.location);
     fillFrame(frame, saved);
+    for (const std::string& line : saved.skipped) {
+        editor_.consoleLine("Element skipped: " + line);
+        skipped_.push_back(line);
+    }
     return frame;
 }
 
@@ -171,10 +183,8 @@ void DiagramLoader::loadConnections(SavedLineReader& lines) {
         try {
             editor_.addConnection(Connection::fromString(editor_, *line));
         } catch (const ScenarioFormatError& error) {
-            if (!namesAbsentFrame(editor_, *line)) {
-                throw;
-            }
             editor_.consoleLine(std::string("Connection dropped: ") + error.what());
+            skipped_.push_back(shownLine(*line));
         }
     }
 }
@@ -201,24 +211,31 @@ void DiagramLoader::fallBack(const std::string& error) {
     host_.deleteCurrentDiagram();
 }
 
-void DiagramLoader::createDiagramFromFile(const std::string& fileName,
-                                          const std::string& directory) {
+LoadReport DiagramLoader::createDiagramFromFile(const std::string& fileName,
+                                                const std::string& directory) {
     host_.deleteCurrentDiagram();
+    skipped_.clear();
+    LoadReport report;
+    // The file is read first, so that a failure tells which of the two it was.
+    report.outcome = LoadReport::Outcome::CannotOpen;
     try {
         const std::string text = TCLCodeLoader(hostIO_).loadFile(fileName, directory);
+        report.outcome = LoadReport::Outcome::Damaged;
         if (text.empty()) {
             editor_.consoleLine("Selected scenario contains no diagram info!");
             loadFrame0();
-            return;
-        }
-        if (scanDiagram(text)) {
+        } else if (scanDiagram(text)) {
             editor_.unselectFrameIcons();
         }
         host_.setNindex();
+        report.outcome = LoadReport::Outcome::Loaded;
+        report.skipped = skipped_;
     } catch (const std::exception& error) {
-        fallBack(error.what());
+        report.error = error.what();
+        fallBack(report.error);
         loadFrame0();
     }
+    return report;
 }
 
 void DiagramLoader::loadFrame0() {

@@ -60,11 +60,16 @@ struct SavedFrame {
     Point location;
     std::vector<SavedElement> actions; // element types known, in file order
     std::array<std::optional<SavedElement>, 3> outputs;
+    // Element pairs that could not be read, as "title: type attributes".
+    std::vector<std::string> skipped;
 };
 
 // Reads the frame whose header line ("#FrameIconComponent<TAB>title<TAB>x<TAB>y")
 // was just taken from lines, up to and including "#EndFrameIconComponent".
-// Pairs naming no element are passed over. Throws ScenarioFormatError.
+// Pairs naming no element are passed over; a pair that names an element but
+// cannot be read (a line without "#", a value the element refuses) is left
+// out and listed in skipped. Throws ScenarioFormatError when the frame
+// itself cannot be read.
 SavedFrame readFrameIconComponent(const std::string& header, SavedLineReader& lines);
 
 // Puts the saved actions and events into a frame.
@@ -83,6 +88,20 @@ private:
     TclControl& hostIO_;
 };
 
+// How a scenario file was loaded.
+struct LoadReport {
+    enum class Outcome {
+        Loaded,     // the file's drawing is on the canvas, perhaps without skipped
+        CannotOpen, // the file cannot be read: the start frame instead
+        Damaged,    // the drawing cannot be read: the start frame instead
+    };
+    Outcome outcome = Outcome::Loaded;
+    std::string error; // the reason when not loaded
+    // Element pairs and connection lines left out, as the user may find them
+    // in the file.
+    std::vector<std::string> skipped;
+};
+
 // The editor's loading operations: they rebuild the diagram on the canvas
 // of editor through host. Console lines and beeps go through editor.
 class DiagramLoader {
@@ -93,9 +112,10 @@ public:
     DiagramLoader(FrameEditor& editor, DiagramHost& host, TclControl& hostIO)
         : editor_(editor), host_(host), hostIO_(hostIO) {}
 
-    // Replaces the open diagram by the one in the file. Any error clears what
+    // Replaces the open diagram by the one in the file. An unreadable
+    // element or connection line is left out; any other error clears what
     // was read and falls back to the default start frame.
-    void createDiagramFromFile(const std::string& fileName, const std::string& directory);
+    LoadReport createDiagramFromFile(const std::string& fileName, const std::string& directory);
     // The default start frame from "template/DefaultFrame0.scn", or an empty
     // "Frame0" at (100, 20) when that file cannot be read.
     void loadFrame0();
@@ -105,9 +125,13 @@ public:
     // throw ScenarioFormatError.
     void loadFrameIconComponents(SavedLineReader& lines);
     ScenarioFrame& loadFrameIconComponent(const std::string& header, SavedLineReader& lines);
-    // A line naming a frame that is not on the canvas is dropped with a
-    // console line: no connection is kept without both of its frames.
+    // A line that cannot be read, or that names a frame not on the canvas,
+    // is left out with a console line: no connection is kept without both
+    // of its frames.
     void loadConnections(SavedLineReader& lines);
+
+    // What the steps left out since the loader was made.
+    const std::vector<std::string>& skipped() const { return skipped_; }
 
 private:
     // Scans a saved text for its sections; true when "#EndSavedDiagram" ended it.
@@ -117,6 +141,7 @@ private:
     FrameEditor& editor_;
     DiagramHost& host_;
     TclControl& hostIO_;
+    std::vector<std::string> skipped_;
 };
 
 } // namespace crvl

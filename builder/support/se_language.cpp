@@ -38,6 +38,23 @@ const TextEntry* findEntry(std::string_view key) {
 
 } // namespace
 
+std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>(text[i + 1] - '1');
+            if (index < values.size()) {
+                out += *(values.begin() + index);
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 const std::vector<std::string>& seLanguage::keys() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;

@@ -6,6 +6,7 @@
 // translation file once at start-up.
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -116,7 +117,24 @@ namespace crvl {
     X(helpBack, "Back")                                                                            \
     X(helpForward, "Forward")                                                                      \
     X(helpPrint, "Print")                                                                          \
-    X(helpClose, "Close")
+    X(helpClose, "Close")                                                                          \
+    X(numberRangeText, "Please enter a whole number from %1 to %2.")                               \
+    X(notSavedText, "The scenario was not saved as %1. Your drawing is still open.")               \
+    X(notSavedNoPermissionText, "You have no permission to write there.")                          \
+    X(notSavedDiskFullText, "The disk is full.")                                                   \
+    X(notSavedTooManyFramesText, "A scenario can have no more than 20 frames.")                    \
+    X(notSavedNoTemplateText, "The template file %1 is missing.")                                  \
+    X(notSavedFolderText, "A folder of that name is in the way.")                                  \
+    X(notSavedWriteErrorText, "The file could not be written.")                                    \
+    X(loadFailedText, "The scenario %1 could not be loaded.")                                      \
+    X(loadCannotOpenText, "The file cannot be read.")                                              \
+    X(loadDamagedText, "Its drawing is damaged:")                                                  \
+    X(loadSkippedText, "These lines of %1 could not be read and were left out:")
+
+// The text with "%1", "%2" ... "%9" replaced by the values in order, in one
+// pass from the left: a value is never searched for placeholders. A
+// placeholder without a value stays as it is.
+std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);
 
 class seLanguage {
 public:

@@ -453,7 +453,7 @@ TEST_F(EditorCoreTest, ChangedDocumentAsksBeforeNewOrLoad) {
 TEST_F(EditorCoreTest, LoadingAMissingNameStartsANewScenarioNamedScn) {
     create({100, 200});
     core.onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION,
-                                {"missing.txt", "scenarios/", "", false});
+                                {"missing.txt", "scenarios/", "", false, "missing"});
     EXPECT_EQ(titles(), std::vector<std::string>{"Frame0"});
     EXPECT_EQ(view.scenarioName, "missing.scn");
     EXPECT_EQ(core.drawState(), DrawState::SELECTING);
@@ -472,7 +472,8 @@ TEST_F(EditorCoreTest, SaveRenumbersAndClearsTheChangeLoadBringsTheDrawingBack) 
     core.deleteTool_actionPerformed(); // Frame0, Frame2 left
     ASSERT_TRUE(BuilderState::isFileChanged());
 
-    core.onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"twoframes.scn", path, "note", false});
+    core.onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION,
+                                {"twoframes.scn", path, "note", false, "twoframes"});
     EXPECT_FALSE(BuilderState::isFileChanged());
     EXPECT_TRUE(std::filesystem::exists(dir / "twoframes.scn"));
     EXPECT_EQ(titles(), (std::vector<std::string>{"Frame0", "Frame1"}));
@@ -480,7 +481,8 @@ TEST_F(EditorCoreTest, SaveRenumbersAndClearsTheChangeLoadBringsTheDrawingBack) 
     EXPECT_FALSE(core.undoItemsExist());
     EXPECT_EQ(create({500, 500}).getTitle(), "Frame2");
 
-    core.onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION, {"twoframes.scn", path, "", true});
+    core.onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION,
+                                {"twoframes.scn", path, "", true, "twoframes"});
     EXPECT_EQ(titles(), (std::vector<std::string>{"Frame0", "Frame1"}));
     EXPECT_EQ(frame("Frame1").location(), (Point{100, 400}));
     EXPECT_EQ(core.nIndex(), 1);

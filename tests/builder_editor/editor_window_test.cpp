@@ -12,10 +12,13 @@
 #include "scenario_frame.h"
 #include "se_language.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -213,6 +216,101 @@ TEST_F(EditorWindowTest, ElementDialogOkFillsTheFrameAndEndsTheUndo) {
     EXPECT_EQ(f0.rows()[1].type, "MotionAction");
     EXPECT_FALSE(core().undoItemsExist());
     EXPECT_EQ(core().drawState(), DrawState::SELECTING);
+}
+
+// A number typed out of its field's range, or no number at all, never
+// reaches the frame: OK names the range and leaves the dialog open with the
+// field selected, and Cancel then leaves the frame as it was.
+struct BadNumber {
+    PaletteTool tool;
+    const char* field;
+    const char* radio; // chosen before typing, if any
+    const char* typed;
+    const char* message;
+};
+
+TEST_F(EditorWindowTest, TypedNumbersOutsideTheirFieldNeverReachTheFrame) {
+    const char* shocks = "Defibrillation performed: Please enter a whole number from 1 to 9.";
+    const char* cpr = "CPR: Please enter a whole number from 5 to 250.";
+    const char* time = "Time: Please enter a whole number from 0 to 250.";
+    const BadNumber cases[] = {
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "1x", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "0", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "10", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "-5", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "251",
+         "Defibrillation performed: Shocks Delivered > 250"},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "1x", cpr},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "", cpr},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "1", cpr},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "2", cpr},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "4", cpr},
+        {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "300", cpr},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "1x", time},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "", time},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "-5", time},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "300", "Time: Time > 250"},
+    };
+    ScenarioFrame& f0 = *core().stringToFrameIconComponent("Frame0");
+    const std::string before = f0.toString();
+    const Rect box = f0.outputBounds(1);
+    for (const BadNumber& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " \"" + c.typed + "\"");
+        SeenBox seen;
+        bool stayedOpen = false;
+        QString selected = "-";
+        press(c.tool);
+        onNextModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<ElementDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            if (c.radio != nullptr) {
+                dialog->findChild<QRadioButton*>(QLatin1String(c.radio))->click();
+            }
+            auto* field = dialog->findChild<QAbstractSpinBox*>(QLatin1String(c.field));
+            ASSERT_NE(field, nullptr);
+            field->findChild<QLineEdit*>()->setText(QString::fromLatin1(c.typed));
+            onNextMessageBox(seen);
+            dialog->okButton()->click(); // returns once the box is answered
+            stayedOpen = dialog->isVisible();
+            selected = field->findChild<QLineEdit*>()->selectedText();
+            dialog->cancelButton()->click();
+        });
+        QTest::mouseClick(widgetOf("Frame0"), Qt::LeftButton, {}, QPoint(box.x + 3, box.y + 3));
+        EXPECT_TRUE(seen.shown);
+        EXPECT_EQ(seen.title + ": " + seen.text, c.message);
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(selected.toStdString(), c.typed);
+        EXPECT_EQ(f0.toString(), before);
+    }
+    EXPECT_FALSE(f0.output(1).text);
+}
+
+// Where frames overlap, a connection dragged onto them goes to the one
+// drawn on top: the frame made last.
+TEST_F(EditorWindowTest, ConnectionDroppedOnOverlappingFramesGoesToTheFrameOnTop) {
+    press(PaletteTool::createFramesTool);
+    clickCanvas({300, 300});
+    press(PaletteTool::createFramesTool);
+    clickCanvas({340, 320});
+    ScenarioFrame& f0 = *core().stringToFrameIconComponent("Frame0");
+    ScenarioFrame& f2 = *core().stringToFrameIconComponent("Frame2");
+    const Point drop{440, 340}; // inside Frame1 and Frame2
+    ASSERT_TRUE(core().stringToFrameIconComponent("Frame1")->bounds().contains(drop));
+    ASSERT_TRUE(f2.bounds().contains(drop));
+    EXPECT_EQ(editor->bigPanel()->childAt(drop.x, drop.y), widgetOf("Frame2"));
+
+    press(PaletteTool::linkFramesTool);
+    QWidget* from = widgetOf("Frame0");
+    const Point start = f0.getPartPosition(output1Field) - Point{0, 5};
+    const QPoint end(drop.x - f0.location().x, drop.y - f0.location().y);
+    QTest::mousePress(from, Qt::LeftButton, {}, QPoint(start.x, start.y));
+    QMouseEvent move(QEvent::MouseMove, QPointF(end), from->mapToGlobal(QPointF(end)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(from, &move);
+    QTest::mouseRelease(from, Qt::LeftButton, {}, end);
+    ASSERT_EQ(core().connections().size(), 1u);
+    EXPECT_EQ(&core().connections()[0]->getDest(), &f2);
 }
 
 TEST_F(EditorWindowTest, TwentyFirstFrameShowsTheLimitBox) {

@@ -34,6 +34,10 @@ public:
     void messageBox(const std::string& title, const std::string& text, MessageKind) override {
         messages.push_back(title + ": " + text);
     }
+    void showMessageLater(const std::string& title, const std::string& text,
+                          MessageKind kind) override {
+        messageBox(title, text, kind);
+    }
     void paletteChanged() override { ++paletteChanges; }
     void frameAdded(ScenarioFrame&) override {}
     void frameRemoved(std::unique_ptr<ScenarioFrame> frame) override {

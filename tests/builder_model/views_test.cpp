@@ -160,7 +160,7 @@ TEST_F(ViewsTest, TimeDialogRefusesMoreThan250) {
 
     field->setText("x1");
     dialog->okButton()->click();
-    EXPECT_EQ(warnings.back(), "Time: Not a whole number: \"x1\"");
+    EXPECT_EQ(warnings.back(), "Time: Please enter a whole number from 0 to 250.");
     EXPECT_TRUE(dialog->isVisible());
 
     field->setText("30");

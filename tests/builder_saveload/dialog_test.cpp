@@ -33,15 +33,18 @@ public:
     explicit Editor(TclControl& io) : io_(io) { buildTwoFrameExample(doc); }
 
     std::string loadedFileName() const override { return loaded; }
-    void setLoadedFileName(const std::string& name) override { loaded = name; }
     void sendTheBeep() override { ++beeps; }
     void saveLoadAction(SaveLoadDialog& dialog, const std::string& command) override {
         reports.push_back(command);
         filename = dialog.getFilename();
         path = dialog.getPath();
         comment = dialog.getComment();
+        bool done = command == seLanguage::LOAD_OK_ACTION;
         if (command == seLanguage::SAVE_OK_ACTION) {
-            saveDiagram(doc, doc, io_, filename, path, comment, fixedDateHooks());
+            done = saveDiagram(doc, doc, io_, filename, path, comment, fixedDateHooks()).ok;
+        }
+        if (const auto name = dialog.confirmedName(); done && name) {
+            loaded = *name;
         }
         dialog.dispose();
     }
@@ -271,7 +274,6 @@ TEST_F(Dialogs, LoadReportsTheNameEvenWhenItsFileIsMissing) {
     EXPECT_THAT(editor.reports, ElementsAre(seLanguage::LOAD_OK_ACTION));
     EXPECT_EQ(editor.filename, "no_such.scn");
     EXPECT_EQ(editor.loaded, "no_such");
-    EXPECT_FALSE(SaveLoadDialog::scenarioFileExist(editor.filename, editor.path));
 }
 
 TEST_F(Dialogs, DeleteAsksAndRemovesTheScenario) {
@@ -321,14 +323,17 @@ TEST_F(Dialogs, BrowseReportsTheChosenFileAndDirectory) {
         return QString::fromStdString(base.dir() + "elsewhere/case");
     });
     std::filesystem::create_directories(base.dir() + "elsewhere");
+    find<QPlainTextEdit>(*d, "commentField")->setPlainText("typed\nhere");
     press(*d, "browseButton");
     d->workerPass();
     EXPECT_EQ(startedIn.toStdString(), base.scenarios());
     EXPECT_THAT(editor.reports, ElementsAre(seLanguage::SAVE_OK_ACTION));
     EXPECT_EQ(editor.filename, "case.scn");
     EXPECT_EQ(editor.path, base.dir() + "elsewhere/");
-    EXPECT_EQ(editor.loaded, "newFile"); // Browse leaves the last name alone
-    EXPECT_TRUE(std::filesystem::exists(base.dir() + "elsewhere/case.scn"));
+    EXPECT_EQ(editor.loaded, "newFile");      // Browse leaves the last name alone
+    EXPECT_EQ(editor.comment, "typed\there"); // the comment typed, not one read from a file
+    EXPECT_THAT(base.read("elsewhere/case.scn"),
+                ::testing::HasSubstr("# Comment:  typed\there\r\n"));
     EXPECT_EQ(d->getFilename(), "Filename.scn"); // the choice is in force for the report only
 }
 

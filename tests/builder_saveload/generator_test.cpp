@@ -224,6 +224,7 @@ TEST_F(GeneratorFile, MissingTemplateWritesNothing) {
     const auto result = save("x.scn");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "Cannot open template/scenarioProlog.tcl");
+    EXPECT_EQ(result.failure, SaveFailure::MissingTemplate);
     EXPECT_THAT(doc.console, ElementsAre("Code generation error: Cannot open "
                                          "template/scenarioProlog.tcl"));
     EXPECT_EQ(doc.beeps, 1);
@@ -244,6 +245,7 @@ TEST_F(GeneratorFile, FrameNumberBeyondTheTableStopsBeforeTheFileIsOpened) {
     const auto result = save("big.scn");
     EXPECT_FALSE(result.ok);
     EXPECT_THAT(result.error, HasSubstr("Frame20"));
+    EXPECT_EQ(result.failure, SaveFailure::TooManyFrames);
     EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "big.scn"));
     EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "big.scn.saving"));
 }
@@ -253,11 +255,13 @@ TEST_F(GeneratorFile, ReadOnlyTargetIsNotReplaced) {
     const std::string path = base.write("scenarios/ro.scn", "old");
     std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
-    EXPECT_EQ(save("ro.scn").error, "Cannot open ro.scn");
+    const auto result = save("ro.scn");
+    EXPECT_EQ(result.error, "Cannot open ro.scn");
+    EXPECT_EQ(result.failure, SaveFailure::NoPermission);
     EXPECT_EQ(written("ro.scn"), "old");
 }
 
-// A writer that fails at a chosen line, or when it closes.
+// A writer that fails at a chosen line, or when it closes, as a full disk does.
 class FailingWriter : public ScenarioLineWriter {
 public:
     FailingWriter(std::string directory, int failAtLine, bool failClose)
@@ -267,6 +271,9 @@ public:
         return ++lines_ != failAt_ && real_->writeLine(text);
     }
     bool closeFile() override { return real_->closeFile() && !failClose_; }
+    std::error_code lastError() const override {
+        return std::make_error_code(std::errc::no_space_on_device);
+    }
 
 private:
     std::unique_ptr<ScenarioLineWriter> real_;
@@ -288,6 +295,7 @@ TEST_F(GeneratorFile, FailedWriteKeepsThePreviousScenario) {
         const auto result = save("keep.scn", "second", hooks);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error, "File write error keep.scn");
+        EXPECT_EQ(result.failure, SaveFailure::DiskFull);
         EXPECT_EQ(written("keep.scn"), before);
         EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "keep.scn.saving"));
     }

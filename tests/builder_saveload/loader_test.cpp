@@ -82,8 +82,8 @@ std::string frame(const std::string& title, const std::string& body = "#End\n#En
 
 class Loading : public ::testing::Test {
 protected:
-    void load(const std::string& name) {
-        DiagramLoader(loaded, loaded, io).createDiagramFromFile(name, base.scenarios());
+    LoadReport load(const std::string& name) {
+        return DiagramLoader(loaded, loaded, io).createDiagramFromFile(name, base.scenarios());
     }
     void write(const std::string& name, const std::string& text) {
         base.write("scenarios/" + name, text);
@@ -213,7 +213,9 @@ class LoaderFallback : public Loading, public ::testing::WithParamInterface<BadI
 
 TEST_P(LoaderFallback, ClearsThePartialDiagramAndLoadsTheStartFrame) {
     write("bad.scn", GetParam().text);
-    load("bad.scn");
+    const LoadReport report = load("bad.scn");
+    EXPECT_EQ(report.outcome, LoadReport::Outcome::Damaged);
+    EXPECT_THAT(report.error, HasSubstr(GetParam().error));
     ASSERT_FALSE(loaded.console.empty());
     EXPECT_THAT(loaded.console.front(), HasSubstr(std::string("Code loader error: ")));
     EXPECT_THAT(loaded.console.front(), HasSubstr(GetParam().error));
@@ -231,22 +233,69 @@ const std::string kGoodFrames =
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, LoaderFallback,
-    ::testing::Values(
-        BadInput{"NonNumericX", diagram(kGoodFrames + frame("Frame2", "#End\n#End\n", "1O0\t20")),
-                 "1O0"},
-        BadInput{"HeaderWithTooFewFields",
-                 diagram(kGoodFrames + "#FrameIconComponent\tFrame2\t100\n#End\n"),
-                 "too few fields"},
-        BadInput{"MissingHash", diagram(kGoodFrames + frame("Frame2", "SetECG\n#S;p;VF;\n#End\n")),
-                 "Missing '#' character at start of lineSetECG"},
-        BadInput{"BadElementNumber",
-                 diagram(kGoodFrames + frame("Frame2", "#End\n#Output1\n#TimeEvent\n"
-                                                       "#Tabc\n#End\n")),
-                 "abc"},
-        BadInput{"ConnectionWithTooFewFields", diagram(kGoodFrames, "#Frame0\tFrame1\t2\n"),
-                 "too few fields"},
-        BadInput{"ConnectionPartNotANumber", diagram(kGoodFrames, "#Frame0\tFrame1\tx\t1\n"), "x"}),
+    ::testing::Values(BadInput{"NonNumericX",
+                               diagram(kGoodFrames + frame("Frame2", "#End\n#End\n", "1O0\t20")),
+                               "1O0"},
+                      BadInput{"HeaderWithTooFewFields",
+                               diagram(kGoodFrames + "#FrameIconComponent\tFrame2\t100\n#End\n"),
+                               "too few fields"},
+                      BadInput{"FrameBlockCutShort",
+                               diagram(kGoodFrames + frame("Frame2", "#End\n#Output1\n")),
+                               "Unexpected end"}),
     [](const ::testing::TestParamInfo<BadInput>& p) { return std::string(p.param.name); });
+
+// An element pair or connection line that cannot be read costs that line
+// only: the rest of the drawing loads and the report names what was left out.
+struct BadLine {
+    const char* name;
+    std::string text;
+    const char* skipped;
+};
+
+class LoaderSkip : public Loading, public ::testing::WithParamInterface<BadLine> {};
+
+TEST_P(LoaderSkip, LeavesOutTheLineAndLoadsTheRest) {
+    write("bad.scn", GetParam().text);
+    const LoadReport report = load("bad.scn");
+    EXPECT_EQ(report.outcome, LoadReport::Outcome::Loaded);
+    EXPECT_THAT(report.skipped, ElementsAre(GetParam().skipped));
+    EXPECT_EQ(loaded.beeps, 0);
+    const auto frames = framesOf(loaded);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].rows.size(), 2u); // Frame0 keeps its ECG
+    EXPECT_EQ(frames[0].outputs[0], "1 shocks|DefibEvent|SHK 01|1");
+    EXPECT_EQ(frames[2].rows.size(), 2u); // the other action of Frame2
+}
+
+const std::string kGoodConnection = "#Frame0\tFrame1\t2\t1\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, LoaderSkip,
+    ::testing::Values(
+        BadLine{"MissingHash",
+                diagram(kGoodFrames +
+                            frame("Frame2", "SetECG\n#S;p;VF;\n#MotionAction\n#+\n#End\n#End\n"),
+                        kGoodConnection),
+                "Frame2: SetECG #S;p;VF;"},
+        BadLine{"TypedTextInAField",
+                diagram(kGoodFrames + frame("Frame2", "#MotionAction\n#+\n#End\n#Output1\n"
+                                                      "#CPREvent\n#A1x\n#End\n"),
+                        kGoodConnection),
+                "Frame2: #CPREvent #A1x"},
+        BadLine{"ValueBeyondItsCell",
+                diagram(kGoodFrames + frame("Frame2", "#MotionAction\n#+\n#End\n#Output3\n"
+                                                      "#TimeEvent\n#T300\n#End\n"),
+                        kGoodConnection),
+                "Frame2: #TimeEvent #T300"},
+        BadLine{"ConnectionWithTooFewFields",
+                diagram(kGoodFrames + frame("Frame2", "#MotionAction\n#+\n#End\n#End\n"),
+                        kGoodConnection + "#Frame0\tFrame1\t2\n"),
+                "#Frame0 Frame1 2"},
+        BadLine{"ConnectionPartNotANumber",
+                diagram(kGoodFrames + frame("Frame2", "#MotionAction\n#+\n#End\n#End\n"),
+                        "#Frame0\tFrame1\tx\t1\n" + kGoodConnection),
+                "#Frame0 Frame1 x 1"}),
+    [](const ::testing::TestParamInfo<BadLine>& p) { return std::string(p.param.name); });
 
 TEST_F(Loading, MissingFileFallsBack) {
     load("missing.scn");
@@ -257,9 +306,10 @@ TEST_F(Loading, MissingFileFallsBack) {
 TEST_F(Loading, ConnectionToAFrameNotInTheDiagramIsDropped) {
     write("c.scn", diagram(kGoodFrames, "#Frame0\tFrame9\t2\t1\n#Frame0\tFrame1\t3\t1\n"
                                         "#Frame7\tFrame0\t2\t1\tj\n"));
-    load("c.scn");
+    const LoadReport report = load("c.scn");
     EXPECT_EQ(loaded.frames().size(), 2u);
     EXPECT_THAT(connectionsOf(loaded), ElementsAre("#Frame0\tFrame1\t3\t1\nline"));
+    EXPECT_THAT(report.skipped, ElementsAre("#Frame0 Frame9 2 1", "#Frame7 Frame0 2 1 j"));
     ASSERT_EQ(loaded.console.size(), 2u);
     EXPECT_THAT(loaded.console[0], HasSubstr("Frame9"));
     EXPECT_THAT(loaded.console[1], HasSubstr("Frame7"));

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 namespace crvl::test {
 
@@ -17,6 +19,30 @@ inline void onNextModal(std::function<void(QWidget*)> action) {
             timer->stop();
             timer->deleteLater();
             action(modal);
+        }
+    });
+    timer->start(5);
+}
+
+// What the next message box showed; the box is answered with OK.
+struct SeenBox {
+    bool shown = false;
+    std::string title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget* owner = nullptr;
+};
+
+// Answers the next message box, passing over any other modal dialog (such
+// as the one whose button leads to the box).
+inline void onNextMessageBox(SeenBox& seen) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &seen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            seen = {true, box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
+                    box->parentWidget()};
+            box->accept();
         }
     });
     timer->start(5);

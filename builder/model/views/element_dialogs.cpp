@@ -48,6 +48,12 @@ QLabel* label(const std::string& text, QWidget* parent, int x, int y, int w) {
     return l;
 }
 
+// A refused number: its whole text selected, ready to be typed over.
+void selectAll(SpinField& field) {
+    field.setFocus(Qt::OtherFocusReason);
+    field.selectAll();
+}
+
 // A group of exclusive radios that may also show no choice at all.
 class RadioGroup {
 public:
@@ -170,6 +176,7 @@ public:
 protected:
     void showElement() override { field_->setText(qs(event().fieldText())); }
     void readControls() override { event().setFieldText(field_->text().toStdString()); }
+    void selectRefusedField() override { selectAll(*field_); }
 
 private:
     DefibEvent& event() const { return static_cast<DefibEvent&>(element()); }
@@ -208,6 +215,7 @@ protected:
         field_->setEnabled(cpr().fieldEnabled());
     }
     void readControls() override { cpr().setFieldText(field_->text().toStdString()); }
+    void selectRefusedField() override { selectAll(*field_); }
 
 private:
     CPREvent& cpr() const { return static_cast<CPREvent&>(element()); }
@@ -232,6 +240,7 @@ public:
 protected:
     void showElement() override { field_->setText(qs(event().fieldText())); }
     void readControls() override { event().setFieldText(field_->text().toStdString()); }
+    void selectRefusedField() override { selectAll(*field_); }
 
 private:
     TimeEvent& event() const { return static_cast<TimeEvent&>(element()); }
@@ -288,10 +297,12 @@ void ElementDialog::resizeEvent(QResizeEvent* event) {
 
 void ElementDialog::onOk() {
     readControls();
-    if (const auto refusal = element_->checkBeforeOk()) {
+    if (const auto refusal = element_->acceptOk()) {
         warning()(windowTitle().toStdString(), *refusal);
+        selectRefusedField();
         return;
     }
+    showElement(); // the numbers in the form they are saved in
     finish(1, seLanguage::READ_OK_ACTION);
 }
 

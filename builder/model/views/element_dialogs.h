@@ -55,6 +55,9 @@ protected:
     // Controls from the element, and the element from the controls.
     virtual void showElement() = 0;
     virtual void readControls() {}
+    // The numeric field whose value OK refused gets the focus, its text
+    // selected.
+    virtual void selectRefusedField() {}
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
