@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,8 +110,9 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
     }
 
     ScenarioFile file = LoadScenarioFile(QFile::encodeName(path).toStdString());
-    // The trainer stores single-byte text: name the slot in Latin-1.
-    file.name = ScenarioSlotName(QFileInfo(path).fileName().toLatin1().toStdString());
+    // The name comes from the path as the user sees it, whatever the file
+    // system's encoding.
+    file.name = ScenarioSlotName(path.toStdString());
     switch (file.status) {
     case ScenarioFileStatus::Ok:
         break;

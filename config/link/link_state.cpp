@@ -101,7 +101,7 @@ void LinkMachine::Tick() {
 void LinkMachine::TickSearch() {
     SetWaitCursor(true);
     ++portCounter_;
-    if (portCounter_ > kLastPort) {
+    if (portCounter_ > lastPort_) {
         state_ = LinkState::Idle;
         SetWaitCursor(false);
         view_.SetConnectionLamp(LampColour::Red, LampLight::Lit);
@@ -123,7 +123,7 @@ void LinkMachine::NotFound() {
     const Answer answer = view_.Ask(Str(text::kNotFound), Str(text::kNotFoundCaption),
                                     Question::AbortRetryIgnore, MessageIcon::Error);
     if (answer == Answer::Retry) {
-        portCounter_ = 0;
+        portCounter_ = firstPort_ - 1;
         state_ = LinkState::Search;
     } else if (answer == Answer::Abort) {
         Exit();
@@ -162,6 +162,7 @@ void LinkMachine::TickConnected() {
         Send(MakePing());
     } else if (ticks_ == kBatteryTick) {
         batteryRaw_ = 0;
+        batteryReceived_ = false;
         Send(MakeReadBattery());
     }
 }
@@ -179,6 +180,7 @@ void LinkMachine::TickAwaitVersion() {
     view_.ShowParameters(parameters_);
     ConnectedView();
     batteryRaw_ = 0;
+    batteryReceived_ = false;
     Send(MakeReadBattery());
 }
 
@@ -264,10 +266,12 @@ void LinkMachine::Dispatch() {
     } else if (code == msg::kBattery && connectedState) {
         if (length >= kOneByteReplySize) {
             batteryRaw_ = buffer[1];
+            batteryReceived_ = true;
         }
     } else if (code == msg::kMonitorReport && connectedState) {
         if (length >= kMonitorReportSize) {
             monitor_ = *MonitorRecord::Decode({buffer + 1, MonitorRecord::kSize});
+            ++monitorReports_;
         }
     } else if (code == msg::kResult &&
                IsOneOf(state_, {LinkState::SendParameters, LinkState::UploadSent,
@@ -289,7 +293,8 @@ void LinkMachine::SlotReply(int expectedSlot, const std::uint8_t* payload, std::
         return;
     }
     SlotInfo& info = slotInfo_[Index(expectedSlot)];
-    if (payload[1] == kArgOffset + expectedSlot) {
+    slotMismatch_[Index(expectedSlot)] = payload[1] != kArgOffset + expectedSlot;
+    if (!slotMismatch_[Index(expectedSlot)]) {
         info = *SlotInfo::Decode({payload + 2, SlotInfo::kSize});
     } else {
         // The name shows the user which slot went wrong; the rest of the
@@ -323,9 +328,11 @@ void LinkMachine::ConnectPressed() {
     }
 }
 
-void LinkMachine::StartSearch() {
+void LinkMachine::StartSearch(int firstPort, int lastPort) {
     view_.SetConnectionLamp(LampColour::Yellow, LampLight::Lit);
-    portCounter_ = 0;
+    firstPort_ = firstPort;
+    lastPort_ = lastPort;
+    portCounter_ = firstPort - 1;
     state_ = LinkState::Search;
 }
 
@@ -386,6 +393,7 @@ void LinkMachine::StartSlotRead() {
     SetWaitCursor(true);
     view_.EnableButton(ConfigButton::CustomScenarios, false);
     slotReceived_ = {};
+    slotMismatch_ = {};
     ticks_ = 0;
     state_ = LinkState::AwaitSlot1;
     Send(MakeReadSlotInfo(1));
@@ -456,14 +464,18 @@ void LinkMachine::DisconnectedByUserView() {
 
 void LinkMachine::ShowBattery() {
     view_.SetBatteryText(BatteryText(batteryRaw_));
-    const float volts = static_cast<float>(batteryRaw_) * 0.04f;
-    LampColour colour = LampColour::Red;
+    view_.SetBatteryLamp(BatteryColour(batteryRaw_), LampLight::Lit);
+}
+
+LampColour LinkMachine::BatteryColour(std::uint8_t raw) {
+    const float volts = static_cast<float>(raw) * 0.04f;
     if (volts > 8.0f) {
-        colour = LampColour::Green;
-    } else if (volts > 7.0f) {
-        colour = LampColour::Yellow;
+        return LampColour::Green;
     }
-    view_.SetBatteryLamp(colour, LampLight::Lit);
+    if (volts > 7.0f) {
+        return LampColour::Yellow;
+    }
+    return LampColour::Red;
 }
 
 void LinkMachine::ClearBattery() {

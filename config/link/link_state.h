@@ -83,7 +83,8 @@ public:
     // The Connect button: disconnects in the connected state, otherwise
     // (re)starts the search at COM1.
     void ConnectPressed();
-    void StartSearch();
+    // Searches COM1..COM16; a command line may name one port or a range.
+    void StartSearch(int firstPort = 1, int lastPort = kLastPort);
     void Disconnect();
 
     // Parameters: every user change, the Update button, Load Defaults.
@@ -121,19 +122,27 @@ public:
     bool VersionReceived() const { return versionReceived_; }
     std::uint8_t Result() const { return result_; }
     std::uint8_t BatteryRaw() const { return batteryRaw_; }
+    // A Battery reply arrived since the last ReadBattery.
+    bool BatteryReceived() const { return batteryReceived_; }
     const std::array<std::uint8_t, kVersionSize>& Version() const { return version_; }
     const ParameterRecord& Parameters() const { return parameters_; }
     const MonitorRecord& Monitor() const { return monitor_; }
+    // MonitorReports taken since the machine was made.
+    std::uint32_t MonitorReports() const { return monitorReports_; }
     // The scenario monitor rewrites the rhythm code while it shows a shock;
     // the next MonitorReport restores it.
     MonitorRecord& Monitor() { return monitor_; }
     bool SlotReceived(int slot) const { return slotReceived_[Index(slot)]; }
     const SlotInfo& Slot(int slot) const { return slotInfo_[Index(slot)]; }
+    // The reply for this slot carried another slot's number ("Download Error").
+    bool SlotMismatch(int slot) const { return slotMismatch_[Index(slot)]; }
     // Set by ShockEvent; the scenario monitor clears it when it has shown it.
     bool TakeShock();
 
     static std::string VersionText(const std::array<std::uint8_t, kVersionSize>& version);
     static std::string BatteryText(std::uint8_t raw);
+    // Green above 8.0 V, yellow above 7.0 V, red otherwise.
+    static LampColour BatteryColour(std::uint8_t raw);
 
 private:
     static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
@@ -156,6 +165,8 @@ private:
 
     LinkState state_ = LinkState::Idle;
     int portCounter_ = 0;
+    int firstPort_ = 1;
+    int lastPort_ = kLastPort;
     int ticks_ = 0;
     int attempts_ = 0;
     bool connected_ = false;
@@ -165,13 +176,16 @@ private:
     std::uint8_t result_ = 0xFF;
     bool exitAfterWrite_ = false;
     std::array<bool, kSlotCount> slotReceived_{};
+    std::array<bool, kSlotCount> slotMismatch_{};
     std::array<SlotInfo, kSlotCount> slotInfo_{};
     bool monitorOpen_ = false;
     bool waitCursor_ = false;
     std::uint8_t batteryRaw_ = 0;
+    bool batteryReceived_ = false;
     std::array<std::uint8_t, kVersionSize> version_{};
     ParameterRecord parameters_;
     MonitorRecord monitor_;
+    std::uint32_t monitorReports_ = 0;
     bool shock_ = false;
 };
 

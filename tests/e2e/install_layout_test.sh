@@ -17,7 +17,7 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/crvlbuilder bin/crvlconfig bin/crvlupd bin/trainersim bin/crvl-launch \
+for file in bin/crvlbuilder bin/crvlconfig bin/crvlctl bin/crvlupd bin/trainersim bin/crvl-launch \
     "$libdir/crvl/crvlbuilder" "$libdir/crvl/crvlupd" "$libdir/crvl/crvlupd.ini" \
     "$libdir/crvl/loaders/preloader1.bin" "$libdir/crvl/template/DefaultFrame0.scn" \
     "$libdir/crvl/template/scenarioProlog.tcl" "$libdir/crvl/inits/seTranslator.ini" \

@@ -36,7 +36,17 @@ TEST(ScenarioTableScan, BuilderFileGivesTheTable) {
 TEST(ScenarioTableScan, WrongRowNumberIsAFormatError) {
     std::string text = ScenarioText();
     ReplaceOnce(text, "\r\n  01   ", "\r\n  02   ");
-    EXPECT_EQ(Parse(text).status, ScenarioFileStatus::FormatError);
+    const ScenarioFile file = Parse(text);
+    EXPECT_EQ(file.status, ScenarioFileStatus::FormatError);
+    EXPECT_EQ(file.errorLine, 4u); // two comment lines, row 0, then row 1
+}
+
+TEST(ScenarioTableScan, FormatErrorsNameTheirLine) {
+    EXPECT_EQ(Parse(ScenarioText(0xFF, "AB\r\n")).errorLine, 26u); // the 281st cell
+    std::string text = ScenarioText();
+    text.resize(text.find("\r\n  0A   ")); // ends after row 9, on line 12
+    EXPECT_EQ(Parse(text).errorLine, 12u);
+    EXPECT_EQ(Parse(ScenarioText()).errorLine, 0u);
 }
 
 TEST(ScenarioTableScan, RowZeroIsNotChecked) {
@@ -124,6 +134,29 @@ TEST(ScenarioSlotNameTest, CutAtTheFirstDotAfterTheFirstCharacter) {
     EXPECT_EQ(ScenarioSlotName(".hidden.scn"), ".hidden");
     EXPECT_EQ(ScenarioSlotName("x/abcdefghijklmnopqrstuvwxyz.scn"), "abcdefghijklmnopqrst");
     EXPECT_EQ(ScenarioSlotName("x/abcdefghijklmnopqrst.scn"), "abcdefghijklmnopqrst");
+}
+
+TEST(ScenarioSlotNameTest, NamesAreLatin1Characters) {
+    // UTF-8 "Übung" and "Größe": one byte per character on the trainer.
+    EXPECT_EQ(ScenarioSlotName("x/\xC3\x9C"
+                               "bung.scn"),
+              "\xDC"
+              "bung");
+    EXPECT_EQ(ScenarioSlotName("Gr\xC3\xB6\xC3\x9F"
+                               "e.scn"),
+              "Gr\xF6\xDF"
+              "e");
+    // The euro sign has no Latin-1 byte; a stray continuation byte is no character.
+    EXPECT_EQ(ScenarioSlotName("\xE2\x82\xAC"
+                               "5\x80.scn"),
+              "?5?");
+    // Twenty characters, not twenty bytes of UTF-8.
+    EXPECT_EQ(ScenarioSlotName(std::string(12, 'a') + std::string(5, '\xC3') + ".scn"),
+              std::string(12, 'a') + "?????");
+    std::string umlauts;
+    for (int i = 0; i < 22; ++i)
+        umlauts += "\xC3\xA4";
+    EXPECT_EQ(ScenarioSlotName(umlauts), std::string(20, '\xE4'));
 }
 
 class ScenarioFileOnDisk : public ::testing::Test {

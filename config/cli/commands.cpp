@@ -1,0 +1,502 @@
+#include "commands.h"
+
+#include "monitor_logic.h"
+#include "named_values.h"
+#include "parameter_text.h"
+#include "parameters.h"
+#include "scenario_file.h"
+#include "trainer_session.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace crvl::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The trainer's texts are written for a message box; on one line the line
+// break becomes a blank.
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\n')
+            c = ' ';
+    }
+    return line;
+}
+
+// A device path stands for port 1: the port layer finds it through the
+// same variable that maps COMn to a device.
+void UsePortDevice(int port, const std::string& device) {
+    const std::string name = "CRVL_COM" + std::to_string(port);
+#ifdef _WIN32
+    _putenv_s(name.c_str(), device.c_str());
+#else
+    ::setenv(name.c_str(), device.c_str(), 1);
+#endif
+}
+
+std::string VersionText(std::uint8_t number) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%.2d", number);
+    return text;
+}
+
+const char* BatteryState(std::uint8_t raw) {
+    switch (LinkMachine::BatteryColour(raw)) {
+    case LampColour::Green:
+        return "ok";
+    case LampColour::Yellow:
+        return "low";
+    default:
+        return "depleted";
+    }
+}
+
+bool ParseSeconds(const std::string& text, std::chrono::milliseconds& duration) {
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0) || seconds > 86400)
+        return false;
+    duration = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+    return true;
+}
+
+bool ParseSlot(const std::string& text, int& slot) {
+    for (int n = 1; n <= kSlotCount; ++n) {
+        const std::string number = std::to_string(n);
+        if (text == number || text == "C" + number || text == "c" + number) {
+            slot = n;
+            return true;
+        }
+    }
+    return false;
+}
+
+class Runner {
+public:
+    Runner(const Invocation& invocation, const Io& io, PortChoice ports)
+        : invocation_(invocation), io_(io), ports_(std::move(ports)) {}
+
+    int Run() {
+        const std::string& command = invocation_.command;
+        if (command == "find")
+            return Find();
+        if (command == "info")
+            return Info();
+        if (command == "params")
+            return Params();
+        if (command == "set")
+            return Set();
+        if (command == "defaults")
+            return Defaults();
+        if (command == "slots")
+            return Slots();
+        if (command == "upload")
+            return Upload();
+        if (command == "monitor")
+            return Monitor();
+        return Usage("unknown command '" + command + "'");
+    }
+
+private:
+    // Output ------------------------------------------------------------
+
+    void Print(const NamedValues& values) {
+        if (invocation_.quiet)
+            return;
+        if (invocation_.json) {
+            io_.out(FormatJson(values));
+            return;
+        }
+        std::string lines = FormatLines(values);
+        lines.pop_back();
+        io_.out(lines);
+    }
+    // One line of a stream (find --all, monitor): name=value pairs or JSON.
+    void PrintRecord(const NamedValues& values, const std::string& plain) {
+        if (!invocation_.quiet)
+            io_.out(invocation_.json ? FormatJson(values) : plain);
+    }
+    int Fail(int code, const std::string& where, const std::string& what) {
+        io_.err("crvlctl: " + where + ": " + what);
+        return code;
+    }
+    int Usage(const std::string& what) {
+        io_.err("crvlctl: " + what + " (try 'crvlctl " + invocation_.command + " --help')");
+        return kExitUsage;
+    }
+    std::string Label() const { return PortLabel(ports_, session_->Port()); }
+    std::string RangeLabel(int first, int last) const {
+        return first == last ? PortLabel(ports_, first)
+                             : "COM" + std::to_string(first) + "..COM" + std::to_string(last);
+    }
+
+    // The trainer ---------------------------------------------------------
+
+    void MakeSession() {
+        if (!ports_.device.empty())
+            UsePortDevice(ports_.first, ports_.device);
+        link_ = std::make_unique<TrainerLink>();
+        session_ = std::make_unique<TrainerSession>(*link_, io_.interrupted);
+    }
+
+    // Connects to the first trainer of first..last; 0 or the exit code
+    // (with its error line).
+    int Connect(int first, int last, bool report = true) {
+        if (!session_)
+            MakeSession();
+        const Search found = session_->Connect(first, last);
+        const std::string where = RangeLabel(first, last);
+        switch (found) {
+        case Search::Connected:
+            return session_->LineLost() ? Lost() : kExitDone;
+        case Search::Interrupted:
+            return Fail(kExitInterrupted, where, "interrupted");
+        case Search::CannotOpen:
+            if (!report)
+                return kExitNoTrainer;
+            return Fail(kExitNoTrainer, where,
+                        first == last ? "cannot open the port (missing, or in use by another "
+                                        "program)"
+                                      : "no trainer found (no port could be opened)");
+        case Search::NoTrainer:
+            if (!report)
+                return kExitNoTrainer;
+            return Fail(kExitNoTrainer, where,
+                        first == last ? "no trainer answered" : "no trainer found");
+        }
+        return kExitNoTrainer;
+    }
+    int Connect() { return Connect(ports_.first, ports_.last); }
+
+    int Lost() { return Fail(kExitTrainer, Label(), "the connection to the trainer was lost"); }
+
+    // Leaves the trainer detached and the port closed, whatever happened.
+    int Leave(int code) {
+        if (session_)
+            session_->Leave();
+        return code;
+    }
+
+    // The end of a request: 0, or the exit code with its error line.
+    int Check(Outcome outcome, const std::string& failed) {
+        switch (outcome) {
+        case Outcome::Done:
+            return session_->LineLost() ? Lost() : kExitDone;
+        case Outcome::Refused:
+            return Fail(kExitTrainer, Label(),
+                        failed + " (the trainer answered Result " +
+                            std::to_string(session_->Machine().Result()) + ")");
+        case Outcome::NoAnswer:
+            return Fail(kExitTrainer, Label(), failed + " (no answer from the trainer)");
+        case Outcome::LineLost:
+            return Lost();
+        case Outcome::Interrupted:
+            return Fail(kExitInterrupted, Label(), "interrupted");
+        }
+        return kExitTrainer;
+    }
+
+    NamedValues Identity() const {
+        NamedValues values{Value("port", Label())};
+        const LinkMachine& machine = session_->Machine();
+        if (machine.VersionReceived()) {
+            const auto& v = machine.Version();
+            values.push_back({"software", std::to_string(v[0]) + "." + std::to_string(v[1])});
+            values.push_back(Value("hardware", VersionText(v[2])));
+        }
+        return values;
+    }
+
+    // "COM3 software=2.1 hardware=03"
+    void PrintIdentity() {
+        const NamedValues values = Identity();
+        const NamedValues versions(values.begin() + 1, values.end());
+        PrintRecord(values, Label() + (versions.empty() ? "" : " " + FormatPairs(versions)));
+    }
+
+    bool NoArguments() {
+        if (!invocation_.args.empty()) {
+            Usage("unexpected argument '" + invocation_.args.front() + "'");
+            return false;
+        }
+        return true;
+    }
+
+    // Commands --------------------------------------------------------------
+
+    int Find() {
+        bool all = false;
+        for (const std::string& arg : invocation_.args) {
+            if (arg != "--all")
+                return Usage("unexpected argument '" + arg + "'");
+            all = true;
+        }
+        if (!all) {
+            if (const int code = Connect())
+                return Leave(code);
+            PrintIdentity();
+            return Leave(kExitDone);
+        }
+        // One search over the ports left after each trainer found, one port
+        // per tick as crvlconfig searches.
+        int found = 0;
+        for (int first = ports_.first; first <= ports_.last;) {
+            const int code = Connect(first, ports_.last, false);
+            if (code == kExitInterrupted)
+                return Leave(code);
+            if (session_->Machine().State() != LinkState::Connected)
+                break; // nothing more on the ports left
+            if (code == kExitDone) {
+                ++found;
+                PrintIdentity();
+            }
+            first = session_->Port() + 1;
+            session_->Disconnect();
+        }
+        if (found == 0)
+            return Fail(kExitNoTrainer, RangeLabel(ports_.first, ports_.last), "no trainer found");
+        return Leave(kExitDone);
+    }
+
+    int Info() {
+        if (!NoArguments())
+            return kExitUsage;
+        if (const int code = Connect())
+            return Leave(code);
+        const Outcome battery = session_->AwaitBattery();
+        NamedValues values = Identity();
+        if (battery == Outcome::Done) {
+            const std::uint8_t raw = session_->Machine().BatteryRaw();
+            char volts[16];
+            std::snprintf(volts, sizeof volts, "%.1f", static_cast<double>(raw * 0.04f));
+            values.push_back(Value("battery-volts", volts));
+            values.push_back(Value("battery-state", BatteryState(raw)));
+        }
+        Print(values);
+        if (!session_->Machine().VersionReceived())
+            return Leave(Fail(kExitTrainer, Label(), "the trainer did not send its version"));
+        return Leave(Check(battery, "no battery reading"));
+    }
+
+    int Params() {
+        if (!NoArguments())
+            return kExitUsage;
+        if (const int code = Connect())
+            return Leave(code);
+        Print(DescribeParameters(session_->Machine().Parameters()));
+        return Leave(kExitDone);
+    }
+
+    int Written(Outcome outcome, NamedValues values) {
+        const int code = Check(outcome, std::string(text::kUpdateFailed));
+        if (code == kExitDone) {
+            values.insert(values.begin(), Value("port", Label()));
+            values.push_back(Value("result", "0"));
+            std::string plain = Label() + ": ";
+            for (std::size_t i = 1; i + 1 < values.size(); ++i)
+                plain += values[i].value + " ";
+            PrintRecord(values, plain + OneLine(text::kUpdated));
+        }
+        return Leave(code);
+    }
+
+    int Set() {
+        if (invocation_.args.empty())
+            return Usage("set needs at least one NAME=VALUE");
+        // Every assignment is checked before the port is touched.
+        ParameterRecord probe;
+        for (const std::string& assignment : invocation_.args) {
+            std::string error;
+            if (!ApplyParameter(assignment, probe, error))
+                return Usage(error);
+        }
+        if (const int code = Connect())
+            return Leave(code);
+        ParameterRecord record = session_->Machine().Parameters();
+        for (const std::string& assignment : invocation_.args) {
+            std::string error;
+            ApplyParameter(assignment, record, error);
+        }
+        return Written(session_->Write(record), {});
+    }
+
+    int Defaults() {
+        if (!NoArguments())
+            return kExitUsage;
+        if (const int code = Connect())
+            return Leave(code);
+        return Written(session_->WriteDefaults(), {});
+    }
+
+    int Slots() {
+        if (!NoArguments())
+            return kExitUsage;
+        if (const int code = Connect())
+            return Leave(code);
+        const Outcome outcome = session_->ReadSlots();
+        if (outcome == Outcome::NoAnswer)
+            return Leave(Fail(kExitTrainer, Label(), OneLine(text::kSlotTimeout)));
+        if (outcome != Outcome::Done)
+            return Leave(Check(outcome, ""));
+        NamedValues values;
+        int mismatch = 0;
+        for (int slot = 1; slot <= kSlotCount; ++slot) {
+            const std::string name(session_->Machine().Slot(slot).Name());
+            values.push_back({"C" + std::to_string(slot), Utf8FromLatin1(name), false});
+            if (mismatch == 0 && session_->Machine().SlotMismatch(slot))
+                mismatch = slot;
+        }
+        Print(values);
+        if (mismatch != 0)
+            return Leave(Fail(kExitTrainer, Label(),
+                              "the trainer answered C" + std::to_string(mismatch) +
+                                  " with another slot's reply (" +
+                                  std::string(text::kDownloadError) + ")"));
+        return Leave(Check(Outcome::Done, ""));
+    }
+
+    int Upload() {
+        std::vector<std::string> positional;
+        std::optional<std::string> name;
+        const auto& args = invocation_.args;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (args[i] == "--name" && i + 1 < args.size()) {
+                name = args[++i];
+            } else if (args[i].starts_with("--name=")) {
+                name = args[i].substr(7);
+            } else if (args[i].starts_with("--")) {
+                return Usage("unknown option " + args[i]);
+            } else {
+                positional.push_back(args[i]);
+            }
+        }
+        int slot = 0;
+        if (positional.size() != 2)
+            return Usage("upload needs SLOT and FILE");
+        if (!ParseSlot(positional[0], slot))
+            return Usage("bad slot '" + positional[0] + "' (1, 2, 3 or C1, C2, C3)");
+        const std::string& path = positional[1];
+        ScenarioFile file = LoadScenarioFile(path);
+        switch (file.status) {
+        case ScenarioFileStatus::Ok:
+            break;
+        case ScenarioFileStatus::FormatError:
+            return Fail(kExitUsage, path + " line " + std::to_string(file.errorLine),
+                        "Format error in scenario file");
+        case ScenarioFileStatus::CannotOpen:
+        case ScenarioFileStatus::ReadFailed:
+            return Fail(kExitUsage, path, "the scenario file could not be read");
+        }
+        if (name) {
+            const std::string latin1 = Latin1FromUtf8(*name);
+            if (latin1.empty() || latin1.size() > SlotInfo::kNameSize ||
+                Utf8FromLatin1(latin1) != *name)
+                return Usage("--name needs 1 to 20 characters of Latin-1");
+            file.name = latin1;
+        }
+        if (const int code = Connect())
+            return Leave(code);
+        return Written(
+            session_->Upload(slot, file.name, file.table),
+            {Value("slot", "C" + std::to_string(slot)), Value("name", Utf8FromLatin1(file.name))});
+    }
+
+    int Monitor() {
+        std::optional<std::chrono::milliseconds> duration;
+        const auto& args = invocation_.args;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            std::string value;
+            if (args[i] == "--seconds" && i + 1 < args.size())
+                value = args[++i];
+            else if (args[i].starts_with("--seconds="))
+                value = args[i].substr(10);
+            else
+                return Usage("unexpected argument '" + args[i] + "'");
+            std::chrono::milliseconds parsed{};
+            if (!ParseSeconds(value, parsed))
+                return Usage("bad --seconds '" + value + "' (a number of seconds above 0)");
+            duration = parsed;
+        }
+        if (const int code = Connect())
+            return Leave(code);
+
+        std::optional<Clock::time_point> start;
+        std::uint32_t seen = session_->Machine().MonitorReports();
+        std::optional<MonitorRecord> last;
+        auto stamp = [&] {
+            char t[32];
+            std::snprintf(t, sizeof t, "%.2f",
+                          std::chrono::duration<double>(Clock::now() - *start).count());
+            return Value("t", t);
+        };
+        const auto step = [&] {
+            if (!start)
+                start = Clock::now();
+            const LinkMachine& machine = session_->Machine();
+            if (machine.MonitorReports() != seen) {
+                seen = machine.MonitorReports();
+                const MonitorRecord& r = machine.Monitor();
+                if (!last || *last != r) {
+                    last = r;
+                    NamedValues values{
+                        stamp(),
+                        {"scenario", ScenarioNumberText(r.scenario), false},
+                        {"frame", FrameNumberText(r.frame), false},
+                        Value("electrodes", std::to_string(r.electrodes)),
+                        Value("motion", std::to_string(r.motion)),
+                        Value("shockable", std::to_string(r.shockable)),
+                        Value("pulse", std::to_string(r.pulse)),
+                        Value("rhythm", std::to_string(r.rhythm)),
+                        Value("battery", std::to_string(r.battery)),
+                        Value("failure", std::to_string(r.failure)),
+                    };
+                    PrintRecord(values, FormatPairs(values));
+                }
+            }
+            if (session_->TakeShock()) {
+                const NamedValues values{stamp(), Value("event", "shock")};
+                PrintRecord(values, FormatPairs(values));
+            }
+        };
+        const Outcome outcome = session_->Monitor(duration, step);
+        if (outcome == Outcome::Refused)
+            return Leave(Fail(kExitTrainer, Label(), "the trainer ended the monitoring"));
+        return Leave(Check(outcome, "the trainer stopped answering"));
+    }
+
+    const Invocation& invocation_;
+    const Io& io_;
+    PortChoice ports_;
+    std::unique_ptr<TrainerLink> link_;
+    std::unique_ptr<TrainerSession> session_;
+};
+
+} // namespace
+
+int RunInvocation(const Invocation& invocation, const Io& io) {
+    if (invocation.version) {
+        io.out("crvlctl " CRVL_VERSION);
+        return kExitDone;
+    }
+    if (invocation.help) {
+        std::string text =
+            invocation.command.empty() ? ProgramHelp() : CommandHelp(invocation.command);
+        text.pop_back();
+        io.out(text);
+        return kExitDone;
+    }
+    PortChoice ports;
+    std::string error;
+    if (!ResolvePort(invocation.port, ports, error)) {
+        io.err("crvlctl: " + error);
+        return kExitUsage;
+    }
+    return Runner(invocation, io, ports).Run();
+}
+
+} // namespace crvl::cli

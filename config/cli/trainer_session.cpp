@@ -1,0 +1,188 @@
+#include "trainer_session.h"
+
+#include <thread>
+
+namespace crvl::cli {
+
+namespace {
+constexpr auto kTick = std::chrono::milliseconds(kTickMs);
+constexpr auto kPauseSlice = std::chrono::milliseconds(20);
+} // namespace
+
+TrainerSession::TrainerSession(ILink& link, std::function<bool()> interrupted)
+    : link_(link), interrupted_(std::move(interrupted)),
+      machine_(link, *this, [this] { Notify(); }), nextTick_(Clock::now() + kTick) {}
+
+TrainerSession::~TrainerSession() {
+    // Closing joins the reader thread, so no notification outlives us.
+    link_.Close();
+}
+
+void TrainerSession::Notify() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++pending_;
+    }
+    wake_.notify_one();
+}
+
+void TrainerSession::Step() {
+    int arrived = 0;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait_until(lock, nextTick_, [this] { return pending_ > 0; });
+        arrived = pending_;
+        pending_ = 0;
+    }
+    for (int i = 0; i < arrived; ++i)
+        machine_.Dispatch();
+    const auto now = Clock::now();
+    if (now >= nextTick_) {
+        // A late tick does not make the next ones come faster.
+        nextTick_ = std::max(nextTick_ + kTick, now + kTick / 2);
+        machine_.Tick();
+    }
+}
+
+bool TrainerSession::RunUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        if (interrupted_())
+            return false;
+        Step();
+    }
+    return true;
+}
+
+Search TrainerSession::Connect(int firstPort, int lastPort) {
+    // Notifications still pending belong to a link closed since; a new
+    // connection starts from what its own port delivers.
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = 0;
+    }
+    lineLost_ = false;
+    notFound_ = false;
+    bool opened = false;
+    machine_.StartSearch(firstPort, lastPort);
+    const bool finished = RunUntil([&] {
+        opened = opened || machine_.State() == LinkState::RequestParameters;
+        return notFound_ || machine_.State() == LinkState::Connected;
+    });
+    if (!finished)
+        return Search::Interrupted;
+    if (machine_.State() == LinkState::Connected)
+        return Search::Connected;
+    return opened ? Search::NoTrainer : Search::CannotOpen;
+}
+
+Outcome TrainerSession::Failure() const {
+    return lineLost_ ? Outcome::LineLost : Outcome::NoAnswer;
+}
+
+Outcome TrainerSession::AwaitBattery() {
+    batteryShown_ = false;
+    if (!RunUntil([this] { return batteryShown_; }))
+        return Outcome::Interrupted;
+    return machine_.BatteryReceived() ? Outcome::Done : Failure();
+}
+
+Outcome TrainerSession::AwaitResult() {
+    if (!RunUntil([this] { return message_.has_value(); }))
+        return Outcome::Interrupted;
+    if (*message_ == text::kUpdated)
+        return Outcome::Done;
+    if (machine_.Result() != 0xFF)
+        return Outcome::Refused;
+    return Failure();
+}
+
+Outcome TrainerSession::Write(const ParameterRecord& record) {
+    message_.reset();
+    shown_ = record; // what the controls would hold
+    machine_.MarkChanged();
+    machine_.CollectAndWrite();
+    return AwaitResult();
+}
+
+Outcome TrainerSession::WriteDefaults() {
+    message_.reset();
+    machine_.LoadDefaults();
+    return AwaitResult();
+}
+
+Outcome TrainerSession::ReadSlots() {
+    message_.reset();
+    slotsRead_ = false;
+    machine_.StartSlotRead();
+    if (!RunUntil([this] { return slotsRead_ || message_.has_value(); }))
+        return Outcome::Interrupted;
+    return slotsRead_ ? Outcome::Done : Failure();
+}
+
+Outcome TrainerSession::Upload(int slot, std::string_view name, const ScenarioTable& table) {
+    message_.reset();
+    machine_.Upload(slot, name, table);
+    return AwaitResult();
+}
+
+Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duration,
+                                const std::function<void()>& step) {
+    monitorStep_ = &step;
+    monitorDuration_ = duration;
+    monitorConnected_ = false;
+    machine_.RunMonitor();
+    monitorStep_ = nullptr;
+    if (monitorConnected_ || interrupted_())
+        return Outcome::Done;
+    if (lineLost_ || !machine_.Connected())
+        return Failure();
+    return Outcome::Refused; // the trainer detached the tool (AttachedReport)
+}
+
+void TrainerSession::RunMonitorDialog() {
+    // The logic opens the monitor only while connected; the time counts
+    // from here, after its pause.
+    monitorConnected_ = true;
+    const auto stop = Clock::now() + monitorDuration_.value_or(std::chrono::milliseconds(0));
+    RunUntil([&] {
+        if (monitorStep_)
+            (*monitorStep_)();
+        return !monitorConnected_ || (monitorDuration_ && Clock::now() >= stop);
+    });
+}
+
+void TrainerSession::Disconnect() {
+    machine_.Disconnect();
+}
+
+void TrainerSession::Leave() {
+    machine_.Exit();
+}
+
+void TrainerSession::SetConnectionLamp(LampColour colour, LampLight) {
+    // Blue: a notification delivered no message, the port has failed.
+    if (colour == LampColour::Blue)
+        lineLost_ = true;
+}
+
+void TrainerSession::ShowMessage(const std::string& text, const std::string&, MessageIcon) {
+    message_ = text;
+}
+
+Answer TrainerSession::Ask(const std::string& text, const std::string&, Question, MessageIcon) {
+    if (text == text::kNotFound) {
+        notFound_ = true;
+        return Answer::Ignore; // the command line reports it and leaves
+    }
+    // Every write is collected before anything else happens, so no change
+    // waits when the program leaves.
+    return Answer::No;
+}
+
+void TrainerSession::Pause(int milliseconds) {
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (Clock::now() < end && !interrupted_())
+        std::this_thread::sleep_for(std::min<Clock::duration>(kPauseSlice, end - Clock::now()));
+}
+
+} // namespace crvl::cli

@@ -1,0 +1,129 @@
+// crvlctl's hold on one trainer: the configuration tool's connection logic
+// (LinkMachine) over the link, stepped every 200 ms on this thread as the
+// dialog's timer steps it, with every link notification dispatched here.
+// The session is the logic's view: it records what the dialog would show
+// (lamps, result boxes, the slot read's end) instead of drawing it, so a
+// command waits exactly as long as crvlconfig would.
+#pragma once
+
+#include "config_view.h"
+#include "link_state.h"
+#include "trainer_link.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace crvl::cli {
+
+// How a request to the trainer ended.
+enum class Outcome {
+    Done,
+    Refused,     // the trainer answered with a Result other than 0
+    NoAnswer,    // no reply within the logic's wait
+    LineLost,    // the port failed (unplugged, hung up)
+    Interrupted, // Ctrl-C
+};
+
+// How a search ended.
+enum class Search {
+    Connected,
+    CannotOpen,  // no port of the range could be opened
+    NoTrainer,   // ports opened, none answered ReadParameters
+    Interrupted, // Ctrl-C
+};
+
+class TrainerSession final : private ConfigView {
+public:
+    // interrupted is polled between steps (a Ctrl-C flag).
+    TrainerSession(ILink& link, std::function<bool()> interrupted);
+    ~TrainerSession() override;
+
+    TrainerSession(const TrainerSession&) = delete;
+    TrainerSession& operator=(const TrainerSession&) = delete;
+
+    // Searches the ports firstPort..lastPort one per tick, as Connect does.
+    Search Connect(int firstPort, int lastPort);
+    // The port connected to.
+    int Port() const { return machine_.PortCounter(); }
+    const LinkMachine& Machine() const { return machine_; }
+
+    // The battery reading that follows the connection.
+    Outcome AwaitBattery();
+    // Writes the record as the Update button does (nothing else touched).
+    Outcome Write(const ParameterRecord& record);
+    // Load Defaults: the factory record, written at once.
+    Outcome WriteDefaults();
+    // Reads custom slots 1..3 (Machine().Slot(n) afterwards).
+    Outcome ReadSlots();
+    Outcome Upload(int slot, std::string_view name, const ScenarioTable& table);
+    // Runs the scenario monitor: reports on, then step() after every step
+    // until the time is up, Ctrl-C, or the trainer goes (LineLost or
+    // NoAnswer). A time-out or Ctrl-C ends it as Done.
+    Outcome Monitor(std::optional<std::chrono::milliseconds> duration,
+                    const std::function<void()>& step);
+
+    // The Connect button in the connected state: SetAttached off, close.
+    void Disconnect();
+    // The exit procedure: SetAttached off, close.
+    void Leave();
+
+    bool LineLost() const { return lineLost_; }
+    // A ShockEvent arrived since the last call.
+    bool TakeShock() { return machine_.TakeShock(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // One wait: dispatches what arrived, ticks when the tick is due.
+    void Step();
+    // Steps until done() or Ctrl-C; false on Ctrl-C.
+    bool RunUntil(const std::function<bool()>& done);
+    Outcome AwaitResult();
+    Outcome Failure() const;
+    void Notify();
+
+    // ConfigView
+    void SetConnectionLamp(LampColour colour, LampLight light) override;
+    void SetBatteryLamp(LampColour, LampLight) override {}
+    void SetStatusText(const std::string&) override {}
+    void SetBatteryText(const std::string&) override { batteryShown_ = true; }
+    void SetConnectButtonText(const std::string&) override {}
+    void EnableButton(ConfigButton, bool) override {}
+    void SetWaitCursor(bool) override {}
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    Answer Ask(const std::string& text, const std::string& caption, Question buttons,
+               MessageIcon icon) override;
+    void ShowParameters(const ParameterRecord& record) override { shown_ = record; }
+    ParameterRecord CollectParameters() override { return shown_; }
+    void Pause(int milliseconds) override;
+    void EndDialog() override {} // the command returns on its own
+    void RunUploadDialog() override { slotsRead_ = true; }
+    void RunMonitorDialog() override;
+    void SetMonitorConnected(bool connected) override { monitorConnected_ = connected; }
+
+    ILink& link_;
+    std::function<bool()> interrupted_;
+    LinkMachine machine_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    int pending_ = 0; // notifications not yet dispatched
+    Clock::time_point nextTick_;
+
+    ParameterRecord shown_;
+    std::optional<std::string> message_;
+    bool notFound_ = false;
+    bool lineLost_ = false;
+    bool batteryShown_ = false;
+    bool slotsRead_ = false;
+    bool monitorConnected_ = false;
+    std::optional<std::chrono::milliseconds> monitorDuration_;
+    const std::function<void()>* monitorStep_ = nullptr;
+};
+
+} // namespace crvl::cli

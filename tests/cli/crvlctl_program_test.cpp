@@ -1,0 +1,343 @@
+// crvlctl as its users run it: a process against simulated trainers, one
+// port each. Every case looks at the exit code, the one line on standard
+// error, and what the trainer received and stored.
+
+#include "ctl_process.h"
+
+#include "parameters.h"
+#include "scenario_file.h"
+
+#include <csignal>
+
+namespace crvl::cli::test {
+namespace {
+
+using crvl::test::ScenarioText;
+
+std::vector<std::string> On(const Trainer& trainer, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--port", trainer.Path()});
+    return args;
+}
+
+ParameterRecord Record(const std::string& hex) {
+    std::array<std::uint8_t, ParameterRecord::kSize> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(std::stoi(hex.substr(3 * i, 2), nullptr, 16));
+    return *ParameterRecord::Decode(bytes);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, eol; (eol = text.find('\n', at)) != std::string::npos; at = eol + 1)
+        lines.push_back(text.substr(at, eol - at));
+    return lines;
+}
+
+// The trainer was attached while crvlctl talked to it and is detached now.
+void ExpectLeftDetached(Trainer& trainer) {
+    const auto received = trainer.Received();
+    ASSERT_FALSE(received.empty());
+    EXPECT_NE(std::find(received.begin(), received.end(), "SetAttached on"), received.end());
+    EXPECT_EQ(received.back(), "SetAttached off");
+    EXPECT_FALSE(trainer.Attached());
+}
+
+TEST(Crvlctl, HelpAndBadUsage) {
+    const CtlResult help = RunCtl({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: crvlctl [--port COMn | --port PATH]")) << help.out;
+    for (const char* word : {"find", "info", "params", "set", "defaults", "slots", "upload",
+                             "monitor", "Exit codes:", "130"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    const CtlResult set = RunCtl({"set", "--help"});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_NE(set.out.find("pad-tolerance     50, 60, 70"), std::string::npos) << set.out;
+    EXPECT_NE(set.out.find("no-shock-pause    30, 60, 90, 120, 150, 180, monitoring"),
+              std::string::npos);
+
+    const CtlResult none = RunCtl({});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_EQ(none.err, "crvlctl: no command given (try 'crvlctl --help')\n");
+    EXPECT_EQ(RunCtl({"frobnicate"}).code, 2);
+    const CtlResult port = RunCtl({"--port", "COM17", "params"});
+    EXPECT_EQ(port.code, 2);
+    EXPECT_EQ(port.err, "crvlctl: port COM17 is not one of COM1..COM16\n");
+}
+
+TEST(Crvlctl, ParamsInfoAndFindReadTheTrainer) {
+    Trainer trainer({"--parameters", "05 0c 01 02 00 b4 00 5a 96 05", "--version", "2.1.3",
+                     "--battery", "190"});
+    const CtlResult params = RunCtl(On(trainer, {"params"}));
+    EXPECT_EQ(params.code, 0) << params.err;
+    EXPECT_EQ(params.out, "volume = 5\n"
+                          "default-scenario = C2\n"
+                          "cpr-pause = long\n"
+                          "shock-series = 2\n"
+                          "protocol-timeout = unlimited\n"
+                          "cpr-timer = 180\n"
+                          "no-shock-pause = monitoring\n"
+                          "prompt-interval = 90\n"
+                          "pad-tolerance = 150\n"
+                          "lamp-indication = off\n"
+                          "volume-buttons = on\n"
+                          "remote-response = off\n");
+    EXPECT_EQ(params.err, "");
+    ExpectLeftDetached(trainer);
+    EXPECT_EQ(trainer.Received().front(), "ReadParameters");
+
+    const CtlResult info = RunCtl(On(trainer, {"--json", "info"}));
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_EQ(info.out, "{\"port\":\"" + trainer.Path() +
+                            "\",\"software\":\"2.1\",\"hardware\":\"03\",\"battery-volts\":7.6,"
+                            "\"battery-state\":\"low\"}\n");
+
+    const CtlResult find = RunCtl(On(trainer, {"find"}));
+    EXPECT_EQ(find.code, 0) << find.err;
+    EXPECT_EQ(find.out, trainer.Path() + " software=2.1 hardware=03\n");
+    ExpectLeftDetached(trainer);
+}
+
+TEST(Crvlctl, SetWritesOnlyTheNamedBytes) {
+    // 45 s and a tolerance of 175 are values no dialog control shows, and
+    // option bit 3 is none of the three boxes: all must go back as read.
+    Trainer trainer({"--parameters", "03 01 00 01 2d 78 78 3c af 08"});
+    const CtlResult set = RunCtl(On(trainer, {"set", "volume=7", "remote-response=off"}));
+    EXPECT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(set.out, trainer.Path() +
+                           ": The new configuration was successfully transferred to the Corvel.\n");
+    EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 78 78 3c af 0c"));
+    ExpectLeftDetached(trainer);
+
+    // A bad name or value: nothing is written, the port is not even opened.
+    const std::size_t before = trainer.Received().size();
+    const CtlResult name = RunCtl(On(trainer, {"set", "volume=2", "colour=red"}));
+    EXPECT_EQ(name.code, 2);
+    EXPECT_EQ(name.err, "crvlctl: unknown parameter 'colour' (try 'crvlctl set --help')\n");
+    const CtlResult value = RunCtl(On(trainer, {"set", "pad-tolerance=55"}));
+    EXPECT_EQ(value.code, 2);
+    EXPECT_TRUE(value.err.starts_with("crvlctl: bad value '55' for pad-tolerance (allowed: 50, "
+                                      "60,"))
+        << value.err;
+    EXPECT_EQ(RunCtl(On(trainer, {"set", "cpr-timer=unlimited"})).code, 2);
+    EXPECT_EQ(trainer.Received().size(), before);
+    EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 78 78 3c af 0c"));
+}
+
+TEST(Crvlctl, RefusedOrUnansweredWritesExitWithOne) {
+    Trainer trainer({"--parameters", "03 01 00 01 3c 78 78 3c aa 00", "--write-result", "1"});
+    const ParameterRecord stored = trainer.Parameters();
+    const CtlResult refused = RunCtl(On(trainer, {"set", "volume=2"}));
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err, "crvlctl: " + trainer.Path() +
+                               ": Configuration update failed ! (the trainer answered Result 1)\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(trainer.Parameters(), stored);
+    ExpectLeftDetached(trainer);
+
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Faults().writeResult = 0;
+        s.Protocol().Faults().noResult = true;
+        return 0;
+    });
+    const CtlResult silent = RunCtl(On(trainer, {"--quiet", "defaults"}));
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_EQ(silent.err, "crvlctl: " + trainer.Path() +
+                              ": Configuration update failed ! (no answer from the trainer)\n");
+
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Model().parameters = *ParameterRecord::Decode(std::array<std::uint8_t, 10>{3, 2});
+        s.Protocol().Faults().noResult = false;
+        return 0;
+    });
+    const CtlResult defaults = RunCtl(On(trainer, {"--json", "defaults"}));
+    EXPECT_EQ(defaults.code, 0) << defaults.err;
+    EXPECT_EQ(defaults.out, "{\"port\":\"" + trainer.Path() + "\",\"result\":0}\n");
+    EXPECT_EQ(trainer.Parameters(), DefaultParameters());
+}
+
+TEST(Crvlctl, SlotsNamesAndAWrongSlotReply) {
+    Trainer trainer;
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Model().slots[0].SetName("\xDC"
+                                   "bung"); // Latin-1 on the trainer
+        return 0;
+    });
+    const CtlResult slots = RunCtl(On(trainer, {"slots"}));
+    EXPECT_EQ(slots.code, 0) << slots.err;
+    EXPECT_EQ(slots.out, "C1 = \xC3\x9C"
+                         "bung\nC2 = Custom 2\nC3 = Custom 3\n");
+    const auto received = trainer.Received();
+    EXPECT_EQ(std::count(received.begin(), received.end(), "ReadSlotInfo slot 2"), 1);
+
+    trainer.Query([](sim::TrainerSim& s) { return s.Protocol().Faults().wrongSlot = 2; });
+    const CtlResult wrong = RunCtl(On(trainer, {"slots"}));
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(Lines(wrong.out)[1], "C2 = Download Error");
+    EXPECT_EQ(wrong.err, "crvlctl: " + trainer.Path() +
+                             ": the trainer answered C2 with another slot's reply (Download "
+                             "Error)\n");
+    ExpectLeftDetached(trainer);
+}
+
+TEST(Crvlctl, UploadSendsTheFilesTable) {
+    TempDir dir;
+    const std::string file = dir.Write("Drill.old.scn", ScenarioText(0x3C));
+    const ScenarioTable table = LoadScenarioFile(file).table;
+    Trainer trainer;
+
+    const CtlResult upload = RunCtl(On(trainer, {"upload", "C2", file}));
+    EXPECT_EQ(upload.code, 0) << upload.err;
+    EXPECT_EQ(upload.out, trainer.Path() +
+                              ": C2 Drill The new configuration was successfully transferred to "
+                              "the Corvel.\n");
+    EXPECT_EQ(trainer.Slot(2).Name(), "Drill");
+    EXPECT_EQ(trainer.Slot(2).table, table);
+    EXPECT_EQ(trainer.Slot(1).Name(), "Custom 1");
+    ExpectLeftDetached(trainer);
+
+    const CtlResult named = RunCtl(On(trainer, {"upload", "3", file, "--name",
+                                                "\xC3\x9C"
+                                                "bung 1"}));
+    EXPECT_EQ(named.code, 0) << named.err;
+    EXPECT_EQ(trainer.Slot(3).Name(), "\xDC"
+                                      "bung 1");
+
+    // A malformed file sends nothing; neither does a name the trainer cannot hold.
+    std::string text = ScenarioText();
+    text.replace(text.find("\r\n  01   "), 9, "\r\n  02   ");
+    const std::string bad = dir.Write("bad.scn", text);
+    const std::size_t before = trainer.Received().size();
+    const CtlResult format = RunCtl(On(trainer, {"upload", "1", bad}));
+    EXPECT_EQ(format.code, 2);
+    EXPECT_EQ(format.err, "crvlctl: " + bad + " line 4: Format error in scenario file\n");
+    EXPECT_EQ(RunCtl(On(trainer, {"upload", "1", file, "--name", std::string(21, 'x')})).code, 2);
+    EXPECT_EQ(RunCtl(On(trainer, {"upload", "4", file})).code, 2);
+    EXPECT_EQ(trainer.Received().size(), before);
+
+    trainer.Query([](sim::TrainerSim& s) { return s.Protocol().Faults().uploadResult = 1; });
+    const CtlResult refused = RunCtl(On(trainer, {"upload", "1", file}));
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err, "crvlctl: " + trainer.Path() +
+                               ": Configuration update failed ! (the trainer answered Result 1)\n");
+    EXPECT_EQ(trainer.Slot(1).Name(), "Custom 1");
+}
+
+TEST(Crvlctl, NoTrainerOrAMissingAnswer) {
+    Trainer silent({"--silent"});
+    const CtlResult none = RunCtl(On(silent, {"params"}));
+    EXPECT_EQ(none.code, 3);
+    EXPECT_EQ(none.err, "crvlctl: " + silent.Path() + ": no trainer answered\n");
+    const auto asked = silent.Received();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "ReadParameters"), 3);
+
+    const CtlResult missing = RunCtl({"--port", "/nonexistent/crvlctl-port", "info"});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_EQ(missing.err, "crvlctl: /nonexistent/crvlctl-port: cannot open the port (missing, or "
+                           "in use by another program)\n");
+
+    Trainer noVersion({"--no-version"});
+    const CtlResult info = RunCtl(On(noVersion, {"info"}));
+    EXPECT_EQ(info.code, 1);
+    EXPECT_EQ(info.err,
+              "crvlctl: " + noVersion.Path() + ": the trainer did not send its version\n");
+    ExpectLeftDetached(noVersion);
+}
+
+TEST(Crvlctl, AHangUpEndsWithOne) {
+    // Gone after ReadParameters, ReadVersion, SetAttached on and ReadBattery.
+    Trainer trainer({"--hang-up-after", "4"});
+    const CtlResult set = RunCtl(On(trainer, {"set", "volume=2"}));
+    EXPECT_EQ(set.code, 1);
+    EXPECT_EQ(set.err, "crvlctl: " + trainer.Path() + ": the connection to the trainer was lost\n");
+    EXPECT_EQ(trainer.Received().size(), 4u);
+}
+
+TEST(Crvlctl, MonitorPrintsEachChangeAndLeavesOnCtrlC) {
+    Trainer trainer;
+    CtlProcess monitor(On(trainer, {"monitor"}));
+    const std::string first = monitor.ReadLine();
+    ASSERT_TRUE(first.starts_with("t=")) << first;
+    // The built-in scenario starts in VF.
+    EXPECT_EQ(first.substr(first.find(' ')), " scenario=01 frame=00 electrodes=0 motion=0 "
+                                             "shockable=1 pulse=0 rhythm=2 battery=2 failure=0");
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Player().Shock();
+        return 0;
+    });
+    std::vector<std::string> next{monitor.ReadLine(), monitor.ReadLine()};
+    std::sort(next.begin(), next.end(), [](const std::string& a, const std::string& b) {
+        return a.substr(a.find(' ')) < b.substr(b.find(' '));
+    });
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_TRUE(next[0].ends_with(" event=shock")) << next[0];
+    EXPECT_TRUE(next[1].ends_with(" frame=01 electrodes=0 motion=0 shockable=0 pulse=1 rhythm=0 "
+                                  "battery=2 failure=0"))
+        << next[1];
+
+    monitor.Signal(SIGINT);
+    const CtlResult end = monitor.Finish();
+    EXPECT_EQ(end.code, 0) << end.err;
+    EXPECT_EQ(end.err, "");
+    const auto received = trainer.Received();
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(
+        std::vector<std::string>(received.end() - 3, received.end()),
+        (std::vector<std::string>{"SetMonitorReports off", "SetAttached on", "SetAttached off"}));
+    EXPECT_FALSE(trainer.Attached());
+
+    const CtlResult timed = RunCtl(On(trainer, {"--json", "monitor", "--seconds", "0.5"}));
+    EXPECT_EQ(timed.code, 0) << timed.err;
+    EXPECT_NE(timed.out.find("\"scenario\":\"01\",\"frame\":\"01\""), std::string::npos)
+        << timed.out;
+}
+
+TEST(Crvlctl, ThreeTrainersAtOnce) {
+    TempDir dir;
+    std::vector<std::unique_ptr<Trainer>> trainers;
+    std::vector<std::unique_ptr<CtlProcess>> uploads;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+        trainers.push_back(std::make_unique<Trainer>());
+        files.push_back(dir.Write("room" + std::to_string(i) + ".scn",
+                                  ScenarioText(static_cast<std::uint8_t>(0x10 + i))));
+    }
+    for (int i = 0; i < 3; ++i)
+        uploads.push_back(
+            std::make_unique<CtlProcess>(On(*trainers[i], {"upload", "2", files[i]})));
+    for (int i = 0; i < 3; ++i) {
+        const CtlResult result = uploads[i]->Finish();
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(trainers[i]->Slot(2).Name(), "room" + std::to_string(i));
+        EXPECT_EQ(trainers[i]->Slot(2).table, LoadScenarioFile(files[i]).table);
+    }
+}
+
+TEST(Crvlctl, SearchFindsTrainersOnTheirPorts) {
+    Trainer fourth;
+    Trainer ninth;
+    std::vector<std::string> env;
+    for (int n = 1; n <= 16; ++n) {
+        const std::string device = n == 4   ? fourth.Path()
+                                   : n == 9 ? ninth.Path()
+                                            : "/nonexistent/crvlctl-com" + std::to_string(n);
+        env.push_back("CRVL_COM" + std::to_string(n) + "=" + device);
+    }
+    const CtlResult first = RunCtl({"find"}, env);
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, "COM4 software=2.1 hardware=03\n");
+
+    const CtlResult all = RunCtl({"find", "--all", "--json"}, env);
+    EXPECT_EQ(all.code, 0) << all.err;
+    EXPECT_EQ(all.out, "{\"port\":\"COM4\",\"software\":\"2.1\",\"hardware\":\"03\"}\n"
+                       "{\"port\":\"COM9\",\"software\":\"2.1\",\"hardware\":\"03\"}\n");
+    ExpectLeftDetached(fourth);
+    ExpectLeftDetached(ninth);
+
+    const CtlResult named = RunCtl({"--port", "COM9", "params", "--quiet"}, env);
+    EXPECT_EQ(named.code, 0);
+    EXPECT_EQ(named.out, "");
+}
+
+} // namespace
+} // namespace crvl::cli::test
