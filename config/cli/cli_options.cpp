@@ -164,7 +164,7 @@ bool ResolvePort(const std::optional<std::string>& port, PortChoice& choice, std
 }
 
 std::string PortLabel(const PortChoice& choice, int port) {
-    return choice.device.empty() ? "COM" + std::to_string(port) : choice.device;
+    return choice.device.empty() ? std::string("COM") + std::to_string(port) : choice.device;
 }
 
 std::vector<std::string_view> CommandNames() {
@@ -202,7 +202,7 @@ std::string ProgramHelp() {
         "\n"
         "Commands:\n";
     for (const CommandSpec& c : Commands()) {
-        std::string line = "  " + std::string(c.usage);
+        std::string line = std::string("  ") + std::string(c.usage);
         line.resize(std::max<std::size_t>(line.size() + 2, 34), ' ');
         text += line + std::string(c.summary) + "\n";
     }

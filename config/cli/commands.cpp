@@ -31,7 +31,7 @@ std::string OneLine(std::string_view text) {
 // A device path stands for port 1: the port layer finds it through the
 // same variable that maps COMn to a device.
 void UsePortDevice(int port, const std::string& device) {
-    const std::string name = "CRVL_COM" + std::to_string(port);
+    const std::string name = std::string("CRVL_COM") + std::to_string(port);
 #ifdef _WIN32
     _putenv_s(name.c_str(), device.c_str());
 #else
@@ -131,8 +131,9 @@ private:
     }
     std::string Label() const { return PortLabel(ports_, session_->Port()); }
     std::string RangeLabel(int first, int last) const {
-        return first == last ? PortLabel(ports_, first)
-                             : "COM" + std::to_string(first) + "..COM" + std::to_string(last);
+        return first == last
+                   ? PortLabel(ports_, first)
+                   : std::string("COM") + std::to_string(first) + "..COM" + std::to_string(last);
     }
 
     // The trainer ---------------------------------------------------------
@@ -216,7 +217,8 @@ private:
     void PrintIdentity() {
         const NamedValues values = Identity();
         const NamedValues versions(values.begin() + 1, values.end());
-        PrintRecord(values, Label() + (versions.empty() ? "" : " " + FormatPairs(versions)));
+        PrintRecord(values,
+                    Label() + (versions.empty() ? "" : std::string(" ") + FormatPairs(versions)));
     }
 
     bool NoArguments() {
@@ -347,14 +349,15 @@ private:
         int mismatch = 0;
         for (int slot = 1; slot <= kSlotCount; ++slot) {
             const std::string name(session_->Machine().Slot(slot).Name());
-            values.push_back({"C" + std::to_string(slot), Utf8FromLatin1(name), false});
+            values.push_back(
+                {std::string("C") + std::to_string(slot), Utf8FromLatin1(name), false});
             if (mismatch == 0 && session_->Machine().SlotMismatch(slot))
                 mismatch = slot;
         }
         Print(values);
         if (mismatch != 0)
             return Leave(Fail(kExitTrainer, Label(),
-                              "the trainer answered C" + std::to_string(mismatch) +
+                              std::string("the trainer answered C") + std::to_string(mismatch) +
                                   " with another slot's reply (" +
                                   std::string(text::kDownloadError) + ")"));
         return Leave(Check(Outcome::Done, ""));
@@ -386,7 +389,7 @@ private:
         case ScenarioFileStatus::Ok:
             break;
         case ScenarioFileStatus::FormatError:
-            return Fail(kExitUsage, path + " line " + std::to_string(file.errorLine),
+            return Fail(kExitUsage, path + std::string(" line ") + std::to_string(file.errorLine),
                         "Format error in scenario file");
         case ScenarioFileStatus::CannotOpen:
         case ScenarioFileStatus::ReadFailed:
@@ -401,9 +404,9 @@ private:
         }
         if (const int code = Connect())
             return Leave(code);
-        return Written(
-            session_->Upload(slot, file.name, file.table),
-            {Value("slot", "C" + std::to_string(slot)), Value("name", Utf8FromLatin1(file.name))});
+        return Written(session_->Upload(slot, file.name, file.table),
+                       {Value("slot", std::string("C") + std::to_string(slot)),
+                        Value("name", Utf8FromLatin1(file.name))});
     }
 
     int Monitor() {

@@ -157,7 +157,7 @@ NamedValues DescribeParameters(const ParameterRecord& record) {
 bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::string& error) {
     const auto eq = assignment.find('=');
     if (eq == std::string_view::npos) {
-        error = "'" + std::string(assignment) + "' is not NAME=VALUE";
+        error = std::string("'").append(assignment).append("' is not NAME=VALUE");
         return false;
     }
     const std::string_view name = assignment.substr(0, eq);
@@ -166,7 +166,7 @@ bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::s
     const auto field =
         std::find_if(fields.begin(), fields.end(), [&](const Field& f) { return f.name == name; });
     if (field == fields.end()) {
-        error = "unknown parameter '" + std::string(name) + "'";
+        error = std::string("unknown parameter '").append(name).append("'");
         return false;
     }
     if (field->kind == Kind::Option) {
@@ -184,7 +184,7 @@ bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::s
             }
         }
     }
-    error = "bad value '" + std::string(value) + "' for " + std::string(name) +
+    error = std::string("bad value '").append(value).append("' for ").append(name) +
             " (allowed: " + JoinChoices(*field) + ")";
     return false;
 }
@@ -192,7 +192,7 @@ bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::s
 std::string ParameterHelp() {
     std::string text;
     for (const Field& field : Fields()) {
-        std::string line = "  " + std::string(field.name);
+        std::string line = std::string("  ").append(field.name);
         line.resize(20, ' ');
         text += line + JoinChoices(field) + "\n";
     }
