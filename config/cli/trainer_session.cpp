@@ -42,6 +42,12 @@ void TrainerSession::Step() {
         nextTick_ = std::max(nextTick_ + kTick, now + kTick / 2);
         machine_.Tick();
     }
+    // The dialog opens these after the step has returned; so does this.
+    while (!later_.empty()) {
+        auto fn = std::move(later_.front());
+        later_.erase(later_.begin());
+        fn();
+    }
 }
 
 bool TrainerSession::RunUntil(const std::function<bool()>& done) {
@@ -76,7 +82,7 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
 }
 
 Outcome TrainerSession::Failure() const {
-    return lineLost_ ? Outcome::LineLost : Outcome::NoAnswer;
+    return LineLost() ? Outcome::LineLost : Outcome::NoAnswer;
 }
 
 Outcome TrainerSession::AwaitBattery() {
@@ -134,7 +140,7 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
     monitorStep_ = nullptr;
     if (monitorConnected_ || interrupted_())
         return Outcome::Done;
-    if (lineLost_ || !machine_.Connected())
+    if (LineLost() || !machine_.Connected())
         return Failure();
     return Outcome::Refused; // the trainer detached the tool (AttachedReport)
 }

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace crvl::cli {
 
@@ -71,7 +72,7 @@ public:
     // The exit procedure: SetAttached off, close.
     void Leave();
 
-    bool LineLost() const { return lineLost_; }
+    bool LineLost() const { return lineLost_ || link_.LineDead(); }
     // A ShockEvent arrived since the last call.
     bool TakeShock() { return machine_.TakeShock(); }
 
@@ -94,6 +95,7 @@ private:
     void SetConnectButtonText(const std::string&) override {}
     void EnableButton(ConfigButton, bool) override {}
     void SetWaitCursor(bool) override {}
+    void RunLater(std::function<void()> fn) override { later_.push_back(std::move(fn)); }
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     Answer Ask(const std::string& text, const std::string& caption, Question buttons,
@@ -103,6 +105,7 @@ private:
     void Pause(int milliseconds) override;
     void EndDialog() override {} // the command returns on its own
     void RunUploadDialog() override { slotsRead_ = true; }
+    void CloseUploadDialog() override {}
     void RunMonitorDialog() override;
     void SetMonitorConnected(bool connected) override { monitorConnected_ = connected; }
 
@@ -114,6 +117,8 @@ private:
     std::condition_variable wake_;
     int pending_ = 0; // notifications not yet dispatched
     Clock::time_point nextTick_;
+    // What the logic asked to run after the current step (its boxes).
+    std::vector<std::function<void()>> later_;
 
     ParameterRecord shown_;
     std::optional<std::string> message_;
