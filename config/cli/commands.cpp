@@ -184,7 +184,7 @@ private:
     }
 
     // The end of a request: 0, or the exit code with its error line.
-    int Check(Outcome outcome, const std::string& failed) {
+    int Finished(Outcome outcome, const std::string& failed) {
         switch (outcome) {
         case Outcome::Done:
             return session_->LineLost() ? Lost() : kExitDone;
@@ -282,7 +282,7 @@ private:
         Print(values);
         if (!session_->Machine().VersionReceived())
             return Leave(Fail(kExitTrainer, Label(), "the trainer did not send its version"));
-        return Leave(Check(battery, "no battery reading"));
+        return Leave(Finished(battery, "no battery reading"));
     }
 
     int Params() {
@@ -295,7 +295,7 @@ private:
     }
 
     int Written(Outcome outcome, NamedValues values) {
-        const int code = Check(outcome, std::string(text::kUpdateFailed));
+        const int code = Finished(outcome, std::string(text::kUpdateFailed));
         if (code == kExitDone) {
             values.insert(values.begin(), Value("port", Label()));
             values.push_back(Value("result", "0"));
@@ -344,7 +344,7 @@ private:
         if (outcome == Outcome::NoAnswer)
             return Leave(Fail(kExitTrainer, Label(), OneLine(text::kSlotTimeout)));
         if (outcome != Outcome::Done)
-            return Leave(Check(outcome, ""));
+            return Leave(Finished(outcome, ""));
         NamedValues values;
         int mismatch = 0;
         for (int slot = 1; slot <= kSlotCount; ++slot) {
@@ -360,7 +360,7 @@ private:
                               std::string("the trainer answered C") + std::to_string(mismatch) +
                                   " with another slot's reply (" +
                                   std::string(text::kDownloadError) + ")"));
-        return Leave(Check(Outcome::Done, ""));
+        return Leave(Finished(Outcome::Done, ""));
     }
 
     int Upload() {
@@ -469,7 +469,7 @@ private:
         const Outcome outcome = session_->Monitor(duration, step);
         if (outcome == Outcome::Refused)
             return Leave(Fail(kExitTrainer, Label(), "the trainer ended the monitoring"));
-        return Leave(Check(outcome, "the trainer stopped answering"));
+        return Leave(Finished(outcome, "the trainer stopped answering"));
     }
 
     const Invocation& invocation_;
