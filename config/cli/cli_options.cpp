@@ -47,16 +47,20 @@ const std::vector<CommandSpec>& Commands() {
          "first; a malformed file sends nothing (exit 2). The slot's name is the\n"
          "file name up to its first dot, at most 20 characters, as crvlconfig\n"
          "names it, or NAME (1 to 20 characters of Latin-1).\n"},
-        {"monitor", "monitor [--seconds N]", "print each change of the monitor record",
+        {"monitor", "monitor [--seconds N] [--log FILE]", "print each change of the monitor record",
          "Opens the scenario monitor as crvlconfig does (the trainer is detached,\n"
          "2.5 s later monitor reports are switched on) and prints one line per\n"
-         "change of the trainer's monitor record and one per delivered shock:\n"
-         "  t=0.25 scenario=C1 frame=00 electrodes=0 motion=0 shockable=1 pulse=0\n"
-         "    rhythm=2 battery=2 failure=0\n"
-         "  t=3.50 event=shock\n"
-         "t counts seconds from the start of the reports. Ends after N seconds\n"
-         "(a decimal number), or with Ctrl-C (exit 0 in both cases); a trainer\n"
-         "that stops answering ends it with exit 1.\n"},
+         "event of the run, with the columns of the session log:\n"
+         "  time_s=0.250 event=start scenario=01 frame=00 rhythm=VF shockable=yes\n"
+         "    pulse=no pads=yes motion=no failure=no battery=ok\n"
+         "event is start, frame (another frame), state (another condition), shock,\n"
+         "lost (the trainer stopped answering) or end; time_s counts seconds from\n"
+         "the start of the reports.\n"
+         "  --seconds N   end after N seconds (a decimal number); without it the\n"
+         "                monitor runs until Ctrl-C. Both end with exit 0; a trainer\n"
+         "                that stops answering ends it with exit 1.\n"
+         "  --log FILE    also write the run to FILE as a session log (CSV, the\n"
+         "                format of crvlconfig's sessions/); FILE must not exist.\n"},
     };
     return commands;
 }

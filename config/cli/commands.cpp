@@ -1,10 +1,10 @@
 #include "commands.h"
 
-#include "monitor_logic.h"
 #include "named_values.h"
 #include "parameter_text.h"
 #include "parameters.h"
 #include "scenario_file.h"
+#include "session_log.h"
 #include "trainer_session.h"
 
 #include <chrono>
@@ -409,67 +409,99 @@ private:
                         Value("name", Utf8FromLatin1(file.name))});
     }
 
+    // One line of the session: the log's columns as name=value pairs (the
+    // values never hold a comma, see the session log's format).
+    void PrintSessionLine(SessionEvent event, double time, const SessionFields& fields) {
+        const std::string csv = FormatSessionLine({time, event, fields});
+        const std::string_view header = kSessionHeader;
+        NamedValues values;
+        std::size_t name = 0;
+        std::size_t value = 0;
+        while (name <= header.size()) {
+            const std::size_t nameEnd = std::min(header.find(',', name), header.size());
+            const std::size_t valueEnd = std::min(csv.find(',', value), csv.size());
+            values.push_back(Value(std::string(header.substr(name, nameEnd - name)),
+                                   csv.substr(value, valueEnd - value)));
+            name = nameEnd + 1;
+            value = valueEnd + 1;
+        }
+        PrintRecord(values, FormatPairs(values));
+    }
+
     int Monitor() {
         std::optional<std::chrono::milliseconds> duration;
+        std::optional<std::string> logPath;
         const auto& args = invocation_.args;
         for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string value;
-            if (args[i] == "--seconds" && i + 1 < args.size())
-                value = args[++i];
-            else if (args[i].starts_with("--seconds="))
-                value = args[i].substr(10);
-            else
+            const auto option = [&](const std::string& name) -> std::optional<std::string> {
+                if (args[i] == name && i + 1 < args.size())
+                    return args[++i];
+                if (args[i].starts_with(name + "="))
+                    return args[i].substr(name.size() + 1);
+                return std::nullopt;
+            };
+            if (const auto seconds = option("--seconds")) {
+                std::chrono::milliseconds parsed{};
+                if (!ParseSeconds(*seconds, parsed))
+                    return Usage("bad --seconds '" + *seconds + "' (a number of seconds above 0)");
+                duration = parsed;
+            } else if (const auto file = option("--log")) {
+                logPath = *file;
+            } else {
                 return Usage("unexpected argument '" + args[i] + "'");
-            std::chrono::milliseconds parsed{};
-            if (!ParseSeconds(value, parsed))
-                return Usage("bad --seconds '" + value + "' (a number of seconds above 0)");
-            duration = parsed;
+            }
         }
         if (const int code = Connect())
             return Leave(code);
 
+        // The run's time counts from the moment the reports are switched on,
+        // for the lines printed and the log alike.
         std::optional<Clock::time_point> start;
-        std::uint32_t seen = session_->Machine().MonitorReports();
-        std::optional<MonitorRecord> last;
-        auto stamp = [&] {
-            char t[32];
-            std::snprintf(t, sizeof t, "%.2f",
-                          std::chrono::duration<double>(Clock::now() - *start).count());
-            return Value("t", t);
+        const auto elapsed = [&] {
+            return start ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                                                 *start)
+                         : std::chrono::milliseconds(0);
         };
+        const auto seconds = [&] { return static_cast<double>(elapsed().count()) / 1000.0; };
+        SessionWriter log(elapsed);
+        if (logPath && !log.OpenFile(*logPath))
+            return Leave(Fail(kExitUsage, "--log", log.Error()));
+
+        bool started = false;
+        SessionFields last;
+        std::uint32_t seen = session_->Machine().MonitorReports();
         const auto step = [&] {
             if (!start)
                 start = Clock::now();
             const LinkMachine& machine = session_->Machine();
             if (machine.MonitorReports() != seen) {
                 seen = machine.MonitorReports();
-                const MonitorRecord& r = machine.Monitor();
-                if (!last || *last != r) {
-                    last = r;
-                    NamedValues values{
-                        stamp(),
-                        {"scenario", ScenarioNumberText(r.scenario), false},
-                        {"frame", FrameNumberText(r.frame), false},
-                        Value("electrodes", std::to_string(r.electrodes)),
-                        Value("motion", std::to_string(r.motion)),
-                        Value("shockable", std::to_string(r.shockable)),
-                        Value("pulse", std::to_string(r.pulse)),
-                        Value("rhythm", std::to_string(r.rhythm)),
-                        Value("battery", std::to_string(r.battery)),
-                        Value("failure", std::to_string(r.failure)),
-                    };
-                    PrintRecord(values, FormatPairs(values));
+                SessionFields fields = FieldsForRecord(machine.Monitor());
+                if (const auto event = ReportEvent(started, last, fields)) {
+                    started = true;
+                    last = std::move(fields);
+                    PrintSessionLine(*event, seconds(), last);
                 }
+                log.Report(machine.Monitor());
             }
             if (session_->TakeShock()) {
-                const NamedValues values{stamp(), Value("event", "shock")};
-                PrintRecord(values, FormatPairs(values));
+                PrintSessionLine(SessionEvent::Shock, seconds(), last);
+                log.Shock();
             }
         };
         const Outcome outcome = session_->Monitor(duration, step);
+        if (outcome == Outcome::NoAnswer || outcome == Outcome::LineLost) {
+            PrintSessionLine(SessionEvent::Lost, seconds(), last);
+            log.Lost();
+        }
+        PrintSessionLine(SessionEvent::End, seconds(), last);
+        const bool logged = !logPath || log.End();
         if (outcome == Outcome::Refused)
             return Leave(Fail(kExitTrainer, Label(), "the trainer ended the monitoring"));
-        return Leave(Finished(outcome, "the trainer stopped answering"));
+        const int code = Finished(outcome, "the trainer stopped answering");
+        if (code == kExitDone && !logged)
+            return Leave(Fail(kExitUsage, "--log", log.Error()));
+        return Leave(code);
     }
 
     const Invocation& invocation_;

@@ -158,11 +158,15 @@ void TrainerSession::RunMonitorDialog() {
 }
 
 void TrainerSession::Disconnect() {
+    leaving_ = true;
     machine_.Disconnect();
+    leaving_ = false;
 }
 
 void TrainerSession::Leave() {
+    leaving_ = true;
     machine_.Exit();
+    leaving_ = false;
 }
 
 void TrainerSession::SetConnectionLamp(LampColour colour, LampLight) {
@@ -186,8 +190,10 @@ Answer TrainerSession::Ask(const std::string& text, const std::string&, Question
 }
 
 void TrainerSession::Pause(int milliseconds) {
+    // The pauses of leaving are always waited out: the port's close
+    // discards what the trainer has not read yet.
     const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (Clock::now() < end && !interrupted_())
+    while (Clock::now() < end && (leaving_ || !interrupted_()))
         std::this_thread::sleep_for(std::min<Clock::duration>(kPauseSlice, end - Clock::now()));
 }
 

@@ -127,6 +127,7 @@ private:
     bool batteryShown_ = false;
     bool slotsRead_ = false;
     bool monitorConnected_ = false;
+    bool leaving_ = false; // in Disconnect or Leave
     std::optional<std::chrono::milliseconds> monitorDuration_;
     const std::function<void()>* monitorStep_ = nullptr;
 };

@@ -144,10 +144,21 @@ bool SessionWriter::Open(const std::filesystem::path& folder,
     }
     // A run that started in the same second as an earlier one gets the
     // next free number, so no file is ever overwritten.
+    std::filesystem::path path;
     for (int run = 1;; ++run) {
-        path_ = folder / SessionFileName(start, run);
-        if (!std::filesystem::exists(path_, ec))
+        path = folder / SessionFileName(start, run);
+        if (!std::filesystem::exists(path, ec))
             break;
+    }
+    return OpenFile(path);
+}
+
+bool SessionWriter::OpenFile(const std::filesystem::path& file) {
+    path_ = file;
+    std::error_code ec;
+    if (std::filesystem::exists(path_, ec)) {
+        error_ = path_.string() + " exists already";
+        return false;
     }
     errno = 0;
     file_.open(path_, std::ios::binary | std::ios::out);
@@ -192,16 +203,23 @@ bool SessionWriter::Report(const MonitorRecord& record) {
     if (!file_.is_open())
         return false;
     SessionFields fields = FieldsForRecord(record);
-    if (started_ && fields == last_)
+    const std::optional<SessionEvent> event = ReportEvent(started_, last_, fields);
+    if (!event)
         return true;
-    SessionEvent event = SessionEvent::State;
-    if (!started_)
-        event = SessionEvent::Start;
-    else if (fields.scenario != last_.scenario || fields.frame != last_.frame)
-        event = SessionEvent::Frame;
     started_ = true;
     last_ = std::move(fields);
-    return Write(event);
+    return Write(*event);
+}
+
+std::optional<SessionEvent> ReportEvent(bool started, const SessionFields& last,
+                                        const SessionFields& now) {
+    if (!started)
+        return SessionEvent::Start;
+    if (now == last)
+        return std::nullopt;
+    if (now.scenario != last.scenario || now.frame != last.frame)
+        return SessionEvent::Frame;
+    return SessionEvent::State;
 }
 
 bool SessionWriter::Shock() {

@@ -63,6 +63,12 @@ struct SessionLine {
     bool operator==(const SessionLine&) const = default;
 };
 
+// The event a report writes after the fields of the last line (nullopt
+// when it shows nothing new): start for the first, frame when the scenario
+// or frame changed, else state.
+std::optional<SessionEvent> ReportEvent(bool started, const SessionFields& last,
+                                        const SessionFields& now);
+
 // One line of the file, without its CR LF; fields are quoted when needed.
 std::string FormatSessionLine(const SessionLine& line);
 
@@ -85,6 +91,9 @@ public:
     // calls then do nothing.
     bool Open(const std::filesystem::path& folder,
               std::chrono::system_clock::time_point start = std::chrono::system_clock::now());
+    // Creates this file (never one that exists) and writes the header;
+    // false (with Error()) when that fails.
+    bool OpenFile(const std::filesystem::path& file);
 
     // Each returns false once the log is not being written (never opened,
     // or a write failed: Error() says why). Report writes start, frame or

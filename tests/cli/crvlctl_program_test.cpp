@@ -6,6 +6,7 @@
 
 #include "parameters.h"
 #include "scenario_file.h"
+#include "session_log.h"
 
 #include <csignal>
 
@@ -253,43 +254,74 @@ TEST(Crvlctl, AHangUpEndsWithOne) {
     EXPECT_EQ(trainer.Received().size(), 4u);
 }
 
+// The columns after time_s, as the session log has them.
+std::string Columns(const std::string& line) {
+    return line.substr(line.find(' ') + 1);
+}
+
 TEST(Crvlctl, MonitorPrintsEachChangeAndLeavesOnCtrlC) {
     Trainer trainer;
     CtlProcess monitor(On(trainer, {"monitor"}));
     const std::string first = monitor.ReadLine();
-    ASSERT_TRUE(first.starts_with("t=")) << first;
+    ASSERT_TRUE(first.starts_with("time_s=")) << first;
     // The built-in scenario starts in VF.
-    EXPECT_EQ(first.substr(first.find(' ')), " scenario=01 frame=00 electrodes=0 motion=0 "
-                                             "shockable=1 pulse=0 rhythm=2 battery=2 failure=0");
+    EXPECT_EQ(Columns(first), "event=start scenario=01 frame=00 rhythm=VF shockable=yes pulse=no "
+                              "pads=yes motion=no failure=no battery=ok");
     trainer.Query([](sim::TrainerSim& s) {
         s.Player().Shock();
         return 0;
     });
-    std::vector<std::string> next{monitor.ReadLine(), monitor.ReadLine()};
-    std::sort(next.begin(), next.end(), [](const std::string& a, const std::string& b) {
-        return a.substr(a.find(' ')) < b.substr(b.find(' '));
-    });
-    ASSERT_EQ(next.size(), 2u);
-    EXPECT_TRUE(next[0].ends_with(" event=shock")) << next[0];
-    EXPECT_TRUE(next[1].ends_with(" frame=01 electrodes=0 motion=0 shockable=0 pulse=1 rhythm=0 "
-                                  "battery=2 failure=0"))
-        << next[1];
+    const std::string shock = monitor.ReadLine();
+    EXPECT_EQ(Columns(shock), "event=shock scenario=01 frame=00 rhythm=VF shockable=yes pulse=no "
+                              "pads=yes motion=no failure=no battery=ok");
+    EXPECT_EQ(Columns(monitor.ReadLine()), "event=frame scenario=01 frame=01 rhythm=Sinus "
+                                           "shockable=no pulse=yes pads=yes motion=no failure=no "
+                                           "battery=ok");
 
     monitor.Signal(SIGINT);
     const CtlResult end = monitor.Finish();
     EXPECT_EQ(end.code, 0) << end.err;
     EXPECT_EQ(end.err, "");
+    EXPECT_TRUE(end.out.find(" event=end scenario=01 frame=01 ") != std::string::npos) << end.out;
     const auto received = trainer.Received();
     ASSERT_GE(received.size(), 3u);
     EXPECT_EQ(
         std::vector<std::string>(received.end() - 3, received.end()),
         (std::vector<std::string>{"SetMonitorReports off", "SetAttached on", "SetAttached off"}));
     EXPECT_FALSE(trainer.Attached());
+}
 
-    const CtlResult timed = RunCtl(On(trainer, {"--json", "monitor", "--seconds", "0.5"}));
+TEST(Crvlctl, MonitorWritesTheSessionLog) {
+    TempDir dir;
+    const std::string log = dir.Write("run.csv", "");
+    std::filesystem::remove(log);
+    Trainer trainer;
+    const CtlResult timed =
+        RunCtl(On(trainer, {"--json", "monitor", "--seconds", "0.5", "--log", log}));
     EXPECT_EQ(timed.code, 0) << timed.err;
-    EXPECT_NE(timed.out.find("\"scenario\":\"01\",\"frame\":\"01\""), std::string::npos)
-        << timed.out;
+    const auto lines = Lines(timed.out);
+    ASSERT_EQ(lines.size(), 2u) << timed.out;
+    EXPECT_TRUE(lines[0].starts_with("{\"time_s\":0.")) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with(",\"event\":\"start\",\"scenario\":\"01\",\"frame\":\"00\","
+                                   "\"rhythm\":\"VF\",\"shockable\":\"yes\",\"pulse\":\"no\","
+                                   "\"pads\":\"yes\",\"motion\":\"no\",\"failure\":\"no\","
+                                   "\"battery\":\"ok\"}"))
+        << lines[0];
+    std::ifstream in(log, std::ios::binary);
+    const std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 3u) << csv;
+    EXPECT_EQ(rows[0], std::string(kSessionHeader) + "\r");
+    EXPECT_TRUE(rows[1].ends_with(",start,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",end,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[2];
+    // The time of each printed line is the time in the log.
+    EXPECT_EQ(rows[1].substr(0, rows[1].find(',')), lines[0].substr(10, lines[0].find(',') - 10));
+
+    // An existing log is never overwritten.
+    const CtlResult again = RunCtl(On(trainer, {"monitor", "--seconds", "0.5", "--log", log}));
+    EXPECT_EQ(again.code, 2);
+    EXPECT_EQ(again.err, "crvlctl: --log: " + log + " exists already\n");
+    ExpectLeftDetached(trainer);
 }
 
 TEST(Crvlctl, ThreeTrainersAtOnce) {
