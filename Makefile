@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test test-tsan fuzz windows-core ci format install clean
+.PHONY: deps configure build run demo test test-asan test-tsan fuzz fuzz-long windows-core ci format install clean
 
 deps:
 	@sh scripts/deps.sh
@@ -26,6 +26,19 @@ demo: build
 test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# Every program and test under AddressSanitizer and UndefinedBehaviorSanitizer;
+# the first report of either ends the test. Leaks that Qt's own libraries keep
+# are listed, with their reasons, in tests/lsan.supp.
+ASAN_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	QT_QPA_PLATFORM=offscreen
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	cd build-asan && $(ASAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
+
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS)
@@ -35,6 +48,13 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	cd build-fuzz && ctest --output-on-failure -L fuzz
+
+# A longer run than CI's: every target SECONDS seconds, with its figures.
+SECONDS ?= 600
+fuzz-long: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	sh scripts/fuzz-long.sh $(SECONDS)
 
 windows-core: deps
 	cmake --preset windows-core

@@ -41,11 +41,14 @@ function(crvl_benchmark name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# crvl_fuzz(<name> SOURCES <files...> LIBS <libs...> [SECONDS <n>])
+# crvl_fuzz(<name> SOURCES <files...> LIBS <libs...> [SECONDS <n>] [SEEDS <files or dirs...>])
 # Built only in the fuzz preset (clang). Each target is also a test that
-# fuzzes for a short fixed time, so CI exercises it on every change.
+# fuzzes for a short fixed time, so CI exercises it on every change. SEEDS
+# (files of the project, or directories of them) are copied at configure time
+# into the build tree's corpus of the target, where the fuzzer also keeps what
+# it finds; the source tree is never written.
 function(crvl_fuzz name)
-  cmake_parse_arguments(T "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "SECONDS" "SOURCES;LIBS;SEEDS" ${ARGN})
   if(NOT CRVL_FUZZ)
     return()
   endif()
@@ -57,6 +60,17 @@ function(crvl_fuzz name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
-  add_test(NAME ${name}.run COMMAND ${name} -max_total_time=${T_SECONDS} -timeout=5 -rss_limit_mb=2048)
+  set(corpus ${CMAKE_BINARY_DIR}/fuzz/corpus/${name})
+  file(MAKE_DIRECTORY ${corpus})
+  foreach(seed ${T_SEEDS})
+    if(IS_DIRECTORY ${seed})
+      file(GLOB seed_files ${seed}/*)
+      file(COPY ${seed_files} DESTINATION ${corpus})
+    else()
+      file(COPY ${seed} DESTINATION ${corpus})
+    endif()
+  endforeach()
+  add_test(NAME ${name}.run
+    COMMAND ${name} -max_total_time=${T_SECONDS} -timeout=5 -rss_limit_mb=2048 ${corpus})
   set_tests_properties(${name}.run PROPERTIES LABELS fuzz TIMEOUT 300)
 endfunction()

@@ -67,7 +67,7 @@ std::string blanksToUnderscores(std::string name) {
 
 bool acceptableScenarioName(std::string_view name) {
     const auto first = name.find_first_not_of(' ');
-    return first != std::string_view::npos && name.find_first_of("/\\") == std::string_view::npos;
+    return first != std::string_view::npos && name.find_first_of("/\\;") == std::string_view::npos;
 }
 
 std::optional<std::string> readScenarioComment(TclControl& io, const std::string& filename,

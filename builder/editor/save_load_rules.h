@@ -23,8 +23,10 @@ std::string decodeComment(std::string_view stored);
 std::string nameFromProposal(std::string name);
 // Every blank of a name typed in the dialog becomes "_".
 std::string blanksToUnderscores(std::string name);
-// Whether OK may go on with a name: not empty after trimming blanks, and
-// without "/" or "\", which would lead out of the scenario directory.
+// Whether OK may go on with a name: not empty after trimming blanks, without
+// "/" or "\", which would lead out of the scenario directory, and without
+// ";", which separates the names of the scenario list (such a file would be
+// listed under other names, and saving over it would not ask first).
 bool acceptableScenarioName(std::string_view name);
 
 // The comment of the scenario file path + filename, decoded: the rest of

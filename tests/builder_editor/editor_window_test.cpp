@@ -35,14 +35,9 @@ namespace {
 
 const std::string kDataDir = std::string(CRVL_SOURCE_DIR) + "/builder/data/";
 
-// One application for the whole run. It is never destroyed: tearing it down
-// from the exit handlers, after the platform plugin, crashes.
+// The run's application, made by the test program's main.
 QApplication& app() {
-    static int argc = 1;
-    static char name[] = "builder_editor_window_test";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    return *application;
+    return *qApp;
 }
 
 class EditorWindowTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 // the start frame must still be there.
 
 #include "fake_editor.h"
+#include "fuzz_input.h"
 #include "scenario_element.h"
 #include "scenario_error.h"
 
@@ -18,17 +19,7 @@ namespace {
 
 using namespace crvl;
 
-class Input {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool empty() const { return pos_ >= size_; }
-    int next(int range) { return empty() ? 0 : data_[pos_++] % range; }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-};
+using Input = test::FuzzInput;
 
 // Deletes as the editor does: the first frame with something to delete.
 class GestureEditor : public test::FakeEditor {

@@ -217,16 +217,18 @@ TEST_F(Dialogs, ReadOnlyScenarioAnsweredNoStaysUntouched) {
     EXPECT_TRUE(find<QPushButton>(*d, "okButton")->isVisible());
 }
 
-TEST_F(Dialogs, EmptyNameOrDirectoryInTheNameBeeps) {
+TEST_F(Dialogs, EmptyNameDirectoryOrListSeparatorInTheNameBeeps) {
     auto d = open(true, "scenarios/Filename");
-    for (const QString& name : {QString("   "), QString("../outside"), QString("a\\b")}) {
+    for (const QString& name :
+         {QString("   "), QString("../outside"), QString("a\\b"), QString("a;b")}) {
         type(*d, name);
         press(*d, "okButton");
         d->workerPass();
     }
-    EXPECT_EQ(editor.beeps, 3);
+    EXPECT_EQ(editor.beeps, 4);
     EXPECT_THAT(editor.reports, IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(base.dir() + "outside.scn"));
+    EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "a;b.scn"));
 }
 
 TEST_F(Dialogs, CommentGoesOutOnOneLineAndComesBack) {

@@ -38,13 +38,9 @@ namespace {
 
 using testing::SimLink;
 
+// The run's application, made by the test program's main.
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "config_dlg_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's input devices must not outlive it at exit.
-    static auto* app = new QApplication(argc, argv);
-    return *app;
+    return *qApp;
 }
 
 // The dialog with its boxes and pauses recorded instead of shown.

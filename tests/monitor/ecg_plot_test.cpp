@@ -11,14 +11,6 @@ const QRgb kWhite = qRgb(255, 255, 255);
 
 class EcgPlotTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "ecg_plot_test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     // A chart with the scenario monitor's settings whose client area is
     // clientWidth x clientHeight.
     void Make(int clientWidth, int clientHeight) {

@@ -15,14 +15,6 @@ namespace {
 
 class MonitorDlgTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "monitor_dlg_test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     void SetUp() override {
         record_.scenario = 12;
         record_.frame = 17;

@@ -33,14 +33,6 @@ const std::string kFormat = "message crvlconfig: Format error in scenario file";
 
 class TrainerE2E : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "trainer_e2e_test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     void StartTrainer(sim::FaultSwitches faults = {}) {
         sim::SimConfig config;
         config.faults = faults;

@@ -25,12 +25,9 @@
 namespace crvl::remote_ui {
 namespace {
 
+// The run's application, made by the test program's main.
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "remote_ui_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return *qApp;
 }
 
 Reply Command(std::initializer_list<QString> fields) {

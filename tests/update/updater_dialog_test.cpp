@@ -25,12 +25,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The run's application, made by the test program's main.
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "update_dialog_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return *qApp;
 }
 
 QStringList Items(QComboBox* box) {
