@@ -1,6 +1,6 @@
 #!/bin/sh
 # The road of one scenario without hardware: the simulated trainer on a
-# pseudo-terminal with a demo scenario in custom slot 1, crvlconfig with COM1
+# pseudo-terminal with a shipped lesson in custom slot 1, crvlconfig with COM1
 # mapped to it, and crvlbuilder. Standard input goes to the simulator; it
 # stops when both programs are closed.
 #   scripts/demo.sh [build dir]
@@ -18,7 +18,7 @@ done
 # and crvlconfig's upload dialog opens there.
 work=${CRVL_DEMO_DIR:-${TMPDIR:-/tmp}/crvl-demo-$(id -u)}
 mkdir -p "$work/scenarios"
-for data in picts images inits template help; do
+for data in picts images inits template help lessons; do
     ln -sfn "$bin/$data" "$work/$data"
 done
 cp "$root/dist/demo/demo.scn" "$work/scenarios/demo.scn"
@@ -26,10 +26,11 @@ link="$work/trainer"
 rm -f "$link"
 
 cat <<TEXT
-The simulated trainer holds "demo" in custom slot 1 (scenario 11). Try:
+The simulated trainer holds the lesson "vf-shock-series" in custom slot 1
+(scenario 11): VF, a shock, 120 s of CPR, twice, then a third shock. Try:
   - crvlconfig: Connect; Custom Scenarios: upload $work/scenarios/demo.scn
     (or one you saved from the builder) into a slot; Monitor.
-  - here, type commands to the trainer: play 11, shock, cpr start, wait 30,
+  - here, type commands to the trainer: play 11, shock, cpr start, wait 120,
     scenario, help. The monitor follows the frames.
   - crvlbuilder saves into $work/scenarios/.
 Close both programs to stop the simulator.
@@ -61,4 +62,4 @@ sim_pid=$$
     wait $config_pid $builder_pid || true
     kill "$sim_pid" 2>/dev/null || true
 ) </dev/null &
-exec "$bin/trainersim" --link "$link" --scenario "$work/scenarios/demo.scn" --slot 1 2>"$work/trainersim.log"
+exec "$bin/trainersim" --link "$link" --lesson vf-shock-series --slot 1 2>"$work/trainersim.log"

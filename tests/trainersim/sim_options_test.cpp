@@ -2,6 +2,7 @@
 
 #include "sim_commands.h"
 #include "sim_options.h"
+#include "slots_sim.h"
 
 namespace crvl::sim {
 namespace {
@@ -36,6 +37,22 @@ TEST(SimOptions, RejectsBadInput) {
         EXPECT_FALSE(ParseArguments(args, o, error)) << args[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(SimOptions, LessonIsFoundByItsName) {
+    const std::string shipped = std::string(CRVL_SOURCE_DIR) + "/builder/data/lessons";
+    const std::vector<std::string> dirs = {"/nonexistent", shipped};
+    EXPECT_EQ(FindLesson("vf-first-shock", dirs), shipped + "/vf-first-shock.scn");
+    EXPECT_EQ(FindLesson("asystole-cpr.scn", dirs), shipped + "/asystole-cpr.scn");
+    // Only plain names: no way out of the lesson folders.
+    for (const char* name :
+         {"", "no-such-lesson", "../lessons/vf-first-shock", "de/vf-first-shock", ".scn"}) {
+        EXPECT_EQ(FindLesson(name, dirs), "") << name;
+    }
+    SimOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseArguments({"--lesson", "no-such-lesson"}, o, error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(SimOptions, HelpListsEverySwitch) {

@@ -4,7 +4,10 @@
 #include "sim_numbers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace crvl::sim {
 
@@ -37,6 +40,38 @@ bool LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path, st
     info.SetName(file.name);
     info.table = file.table;
     return true;
+}
+
+std::vector<std::string> LessonDirectories() {
+    std::vector<std::string> dirs;
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        dirs.push_back((self.parent_path() / "lessons").string());
+    }
+    dirs.push_back(CRVL_INSTALLED_LESSONS);
+    return dirs;
+}
+
+std::string FindLesson(const std::string& name, const std::vector<std::string>& dirs) {
+    std::string stem = name;
+    if (stem.size() > 4 && stem.ends_with(".scn")) {
+        stem.resize(stem.size() - 4);
+    }
+    const bool plain = !stem.empty() && std::all_of(stem.begin(), stem.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+    });
+    if (!plain) {
+        return {};
+    }
+    for (const std::string& dir : dirs) {
+        const std::filesystem::path path = std::filesystem::path(dir) / (stem + ".scn");
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) {
+            return path.string();
+        }
+    }
+    return {};
 }
 
 std::string SlotSummary(const TrainerModel& model) {
@@ -89,7 +124,15 @@ void AddSlotSwitches(std::vector<SwitchSpec>& table) {
                          o.config.scenarioFile = v;
                          return LoadSlotFromFile(check, 1, v, error);
                      }});
-    table.push_back({"--slot", "N", "the slot (1..3) that --scenario fills; 1 by default",
+    table.push_back(
+        {"--lesson", "NAME",
+         "preload a custom slot (see --slot) with a shipped lesson, e.g. vf-first-shock",
+         [](SimOptions& o, const std::string& v) {
+             o.config.scenarioFile = FindLesson(v, LessonDirectories());
+             return !o.config.scenarioFile.empty();
+         }});
+    table.push_back({"--slot", "N",
+                     "the slot (1..3) that --scenario or --lesson fills; 1 by default",
                      [](SimOptions& o, const std::string& v) {
                          return ParseNumber(v, 1, kSlotCount, o.config.scenarioSlot);
                      }});

@@ -19,7 +19,7 @@ namespace crvl::sim {
 // the next slot; FaultSwitches::uploadResult is the Result of an upload.
 void InstallSlotFeature(TrainerProtocol& protocol);
 
-// --scenario FILE, --slot N, --slot-name N=TEXT, --wrong-slot N, --upload-result N.
+// --scenario FILE, --lesson NAME, --slot N, --slot-name N=TEXT, --wrong-slot N, --upload-result N.
 void AddSlotSwitches(std::vector<SwitchSpec>& table);
 // slots, slot-name, wrong-slot, upload-result, load.
 void AddSlotCommands(CommandTable& table);
@@ -27,6 +27,15 @@ void AddSlotCommands(CommandTable& table);
 // Reads a scenario file into slot 1..3 (name from the file name); false with
 // a reason when the file cannot be read or its table is not valid.
 bool LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path, std::string& error);
+
+// The folders a lesson is looked for in: "lessons/" beside the program (as
+// in build/bin/), then the installed lessons.
+std::vector<std::string> LessonDirectories();
+
+// The file of the lesson NAME ("vf-first-shock", with or without ".scn") in
+// the first of dirs that holds it; empty when none does or the name is not
+// a plain lesson name (letters, digits and "-" only).
+std::string FindLesson(const std::string& name, const std::vector<std::string>& dirs);
 
 // "1: Custom 1 | 2: case | 3: Custom 3"
 std::string SlotSummary(const TrainerModel& model);
