@@ -86,6 +86,12 @@ std::vector<std::string> connectionLines(const std::string& text) {
     return lines;
 }
 
+// A saved element's type and attributes as the element itself gives them.
+void ownReading(SavedElement& saved) {
+    saved.type = std::string(saved.element->className());
+    saved.attributes = saved.element->getAttributes();
+}
+
 // The tab-, CR-, LF- or "#"-separated fields of a connection line.
 std::vector<std::string> connectionFields(std::string_view line) {
     return splitTokens(line, "#\t\r\n");
@@ -649,6 +655,17 @@ void ScenarioEditorCore::paste(const std::string& text) {
         while (auto line = reader.next()) {
             if (line->starts_with(kFrameHeader)) {
                 pasted.push_back(readFrameIconComponent(*line, reader));
+                // The frames keep each element as the element reads its text:
+                // text from elsewhere may hold what no dialog writes.
+                SavedFrame& frame = pasted.back();
+                for (SavedElement& action : frame.actions) {
+                    ownReading(action);
+                }
+                for (auto& output : frame.outputs) {
+                    if (output) {
+                        ownReading(*output);
+                    }
+                }
             } else if (*line == "#Connections") {
                 while (auto connection = reader.next()) {
                     if (*connection == kConnectionsEnd) {

@@ -1,6 +1,8 @@
 // Any text pasted into the editor: it adds at most what the frame limit
 // allows, every connection joins two frames on the canvas, and the paste is
-// one step that undo and redo take back and do again exactly.
+// one step that undo and redo take back and do again exactly. An input whose
+// first byte is odd is read as a list of saved-diagram lines, one byte each,
+// so that most inputs hold frames; otherwise it is pasted as it is.
 
 #include "builder_console.h"
 #include "connection.h"
@@ -11,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -39,6 +42,54 @@ void checkDocument(const ScenarioEditorCore& core) {
     }
 }
 
+// Lines of saved diagrams, right and wrong.
+const char* const kLines[] = {
+    "#BeginSavedDiagram",
+    "#FrameIconComponents",
+    "#FrameIconComponent\tFrame0\t100\t20",
+    "#FrameIconComponent\tFrame1\t300\t200",
+    "#FrameIconComponent\tFrame2\t-5\t2147483647",
+    "#FrameIconComponent\tFrame7\t40",
+    "#FrameIconComponent\tFrameX\t1\t1",
+    "#listOfactionItems",
+    "#SetECG",
+    "#S;p;VF;",
+    "#MotionAction",
+    "#0",
+    "#End",
+    "#Output1",
+    "#Output2",
+    "#Output3",
+    "#DefibEvent",
+    "#TimeEvent",
+    "#CPREvent",
+    "#1",
+    "#30",
+    "#EndFrameIconComponent",
+    "#EndFrameIconComponents",
+    "#Connections",
+    "#Frame0\tFrame1\t2\t1",
+    "#Frame1\tFrame2\t3\t1\tj",
+    "#Frame1\tFrame1\t4\t1",
+    "#Frame2\tFrame0\t1\t2",
+    "#Frame1\tFrame9\t2\t1",
+    "#EndConnections",
+    "#EndSavedDiagram",
+    "garbage",
+};
+
+std::string pastedText(const std::uint8_t* data, std::size_t size) {
+    if (size == 0 || data[0] % 2 == 0) {
+        return {reinterpret_cast<const char*>(data), size};
+    }
+    std::string text;
+    for (std::size_t k = 1; k < size; ++k) {
+        text += kLines[data[k] % std::size(kLines)];
+        text += '\n';
+    }
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -51,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScenarioEditorCore core(view);
     view.core = &core;
     core.newDiagram();
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text = pastedText(data, size);
     for (int round = 0; round < 2; ++round) {
         const DocumentState before = core.documentState();
         const std::size_t steps = core.history().undoCount();
