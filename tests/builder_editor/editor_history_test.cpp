@@ -264,7 +264,7 @@ TEST_F(EditorHistoryTest, ChangedFlagFollowsTheSavePoint) {
     core.deleteTool_actionPerformed();
     ASSERT_TRUE(BuilderState::isFileChanged());
     core.onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION,
-                                {"flag.scn", dir.string() + "/", "", false});
+                                {"flag.scn", dir.string() + "/", "", false, {}});
     EXPECT_EQ(used, std::vector<std::string>{dir.string() + "/flag.scn"});
     EXPECT_FALSE(BuilderState::isFileChanged());
     EXPECT_FALSE(core.undoItemsExist()); // the save withdrew the palette's undo
@@ -294,7 +294,7 @@ TEST_F(EditorHistoryTest, ChangedFlagFollowsTheSavePoint) {
 
     // Loading and New start the history afresh.
     core.onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION,
-                                {"flag.scn", dir.string() + "/", "", true});
+                                {"flag.scn", dir.string() + "/", "", true, {}});
     EXPECT_FALSE(core.canUndo());
     EXPECT_FALSE(core.canRedo());
     EXPECT_EQ(diagram(), saved);

@@ -643,10 +643,10 @@ TEST_F(MainWindowKeysTest, RecentScenariosAfterSaveAndLoadNewestFirst) {
     EXPECT_FALSE(window->recentMenu()->isEnabled());
 
     create({100, 300});
-    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"first.scn", path, "", false});
+    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"first.scn", path, "", false, {}});
     create({100, 500});
-    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"second.scn", path, "", false});
-    core().onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION, {"first.scn", path, "", true});
+    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"second.scn", path, "", false, {}});
+    core().onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION, {"first.scn", path, "", true, {}});
     EXPECT_EQ(recentTexts(), (QStringList{"1 " + QString::fromStdString(path + "first.scn"),
                                           "2 " + QString::fromStdString(path + "second.scn")}));
     EXPECT_EQ(QSettings(QString::fromLatin1(MainFrame::SETTINGS_ORGANISATION),
