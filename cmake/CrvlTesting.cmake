@@ -1,5 +1,8 @@
 # Helpers for tests, benchmarks and fuzz targets. Every test runs with the
-# offscreen Qt platform, so no display is needed.
+# offscreen Qt platform, so no display is needed, and with a configuration
+# folder of its own in the build tree, so that no test reads or writes the
+# user's settings (such as the builder's recent scenarios).
+set(CRVL_TEST_CONFIG_HOME "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config")
 
 # crvl_gtest(<name> SOURCES <files...> LIBS <libs...> [LABELS <labels...>] [TIMEOUT <s>])
 function(crvl_gtest name)
@@ -23,6 +26,15 @@ function(crvl_gtest name)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
       TIMEOUT ${T_TIMEOUT}
       LABELS "${T_LABELS}")
+  # gtest_discover_tests would split a property list into separate words:
+  # the whole environment is set once the tests are known.
+  set(environment ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${environment}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n"
+    "    \"QT_QPA_PLATFORM=offscreen;${CRVL_TEST_CONFIG_HOME}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment})
 endfunction()
 
 # crvl_benchmark(<name> SOURCES <files...> LIBS <libs...>)
@@ -38,7 +50,7 @@ function(crvl_benchmark name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   add_test(NAME ${name}.smoke COMMAND ${name} --benchmark_min_time=0.01)
   set_tests_properties(${name}.smoke PROPERTIES LABELS bench TIMEOUT 120
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${CRVL_TEST_CONFIG_HOME}")
 endfunction()
 
 # crvl_fuzz(<name> SOURCES <files...> LIBS <libs...> [SECONDS <n>] [SEEDS <files or dirs...>])

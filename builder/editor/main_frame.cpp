@@ -4,16 +4,22 @@
 #include "builder_services.h"
 #include "message_box.h"
 #include "parameters.h"
+#include "recent_scenarios.h"
 #include "scenario_editor_applet.h"
 #include "se_language.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMenuBar>
+#include <QSettings>
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace crvl {
 
@@ -28,6 +34,25 @@ constexpr std::size_t slotOf(MainFrame::MenuCommand command) {
     return static_cast<std::size_t>(command);
 }
 
+constexpr std::size_t slotOf(MainFrame::EditCommand command) {
+    return static_cast<std::size_t>(command);
+}
+
+QSettings userSettings() {
+    return QSettings(QSettings::UserScope, QString::fromLatin1(MainFrame::SETTINGS_ORGANISATION),
+                     QString::fromLatin1(MainFrame::SETTINGS_APPLICATION));
+}
+
+RecentScenarios storedRecentScenarios() {
+    std::vector<std::string> entries;
+    for (const QString& entry : userSettings()
+                                    .value(QString::fromLatin1(MainFrame::RECENT_SCENARIOS_KEY))
+                                    .toStringList()) {
+        entries.push_back(entry.toStdString());
+    }
+    return RecentScenarios(entries);
+}
+
 } // namespace
 
 MainFrame::MainFrame(ScenarioEditorApplet* editor, BuilderArguments args, std::string baseDirectory)
@@ -37,6 +62,7 @@ MainFrame::MainFrame(ScenarioEditorApplet* editor, BuilderArguments args, std::s
     setMessageBoxOwner(this);
     editor_->setFrame(this);
     barebones_ = args_.barebones();
+    createActions();
     if (!barebones_) {
         buildMenuBar();
     }
@@ -66,34 +92,95 @@ MainFrame::~MainFrame() {
     }
 }
 
+// The actions belong to the window, so that their shortcuts work without a
+// menu bar too.
+void MainFrame::createActions() {
+    struct Item {
+        MenuCommand command;
+        const char* name;
+        QList<QKeySequence> keys;
+    };
+    const Item items[] = {
+        {MenuCommand::New, "mItemNew", {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {MenuCommand::Load, "mItemLoad", {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+        {MenuCommand::Save, "mItemSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+        {MenuCommand::Print, "mItemPrint", {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {MenuCommand::Exit, "mItemExit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+        {MenuCommand::About, "mItemAbout", {}},
+        {MenuCommand::Help, "mItemHelp", {QKeySequence(Qt::Key_F1)}},
+    };
+    for (const Item& item : items) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setShortcuts(item.keys);
+        addAction(action);
+        // With a menu bar the chosen text decides (menuCommand).
+        const MenuCommand command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (mFile_ == nullptr) {
+                runCommand(command);
+            }
+        });
+        items_[slotOf(command)] = action;
+    }
+    struct EditItem {
+        EditCommand command;
+        const char* name;
+        QList<QKeySequence> keys;
+    };
+    const EditItem editItems[] = {
+        {EditCommand::Undo, "mItemUndo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
+        {EditCommand::Redo,
+         "mItemRedo",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {EditCommand::Copy, "mItemCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}},
+        {EditCommand::Paste, "mItemPaste", {QKeySequence(Qt::CTRL | Qt::Key_V)}},
+    };
+    for (const EditItem& item : editItems) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setShortcuts(item.keys);
+        addAction(action);
+        const EditCommand command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] { runEditCommand(command); });
+        editItems_[slotOf(command)] = action;
+    }
+    connect(editor_, &ScenarioEditorApplet::editHistoryChanged, this, &MainFrame::updateEditMenu);
+}
+
 void MainFrame::buildMenuBar() {
     QMenuBar* mb = menuBar();
     mb->setObjectName(QStringLiteral("mb"));
     mFile_ = mb->addMenu(menuText(seLanguage::menuFile));
     mFile_->setObjectName(QStringLiteral("mFile"));
-    struct Item {
-        MenuCommand command;
-        QMenu* menu;
-        const char* name;
-    };
-    const Item order[] = {
-        {MenuCommand::New, mFile_, "mItemNew"},   {MenuCommand::Load, mFile_, "mItemLoad"},
-        {MenuCommand::Save, mFile_, "mItemSave"}, {MenuCommand::Print, mFile_, "mItemPrint"},
-        {MenuCommand::Exit, mFile_, "mItemExit"},
-    };
-    for (const Item& item : order) {
-        items_[slotOf(item.command)] = item.menu->addAction(QString());
-        items_[slotOf(item.command)]->setObjectName(QString::fromLatin1(item.name));
+    for (MenuCommand command :
+         {MenuCommand::New, MenuCommand::Load, MenuCommand::Save, MenuCommand::Print}) {
+        mFile_->addAction(items_[slotOf(command)]);
     }
+    mRecent_ = mFile_->addMenu(menuText(seLanguage::menuRecent));
+    mRecent_->setObjectName(QStringLiteral("mRecent"));
+    connect(mRecent_, &QMenu::aboutToShow, this, &MainFrame::fillRecentMenu);
+    fillRecentMenu();
+    mFile_->addAction(items_[slotOf(MenuCommand::Exit)]);
+    buildEditMenu(mb);
     mHelp_ = mb->addMenu(menuText(seLanguage::menuHelp));
     mHelp_->setObjectName(QStringLiteral("mHelp"));
-    items_[slotOf(MenuCommand::About)] = mHelp_->addAction(QString());
-    items_[slotOf(MenuCommand::About)]->setObjectName(QStringLiteral("mItemAbout"));
-    items_[slotOf(MenuCommand::Help)] = mHelp_->addAction(QString());
-    items_[slotOf(MenuCommand::Help)]->setObjectName(QStringLiteral("mItemHelp"));
+    mHelp_->addAction(items_[slotOf(MenuCommand::About)]);
+    mHelp_->addAction(items_[slotOf(MenuCommand::Help)]);
     relabelMenus();
-    connect(mb, &QMenuBar::triggered, this,
-            [this](QAction* action) { menuCommand(action->text()); });
+    connect(mb, &QMenuBar::triggered, this, [this](QAction* action) {
+        if (std::find(items_.begin(), items_.end(), action) != items_.end()) {
+            menuCommand(action->text());
+        }
+    });
+}
+
+void MainFrame::buildEditMenu(QMenuBar* mb) {
+    mEdit_ = mb->addMenu(menuText(seLanguage::menuEdit));
+    mEdit_->setObjectName(QStringLiteral("mEdit"));
+    for (QAction* item : editItems_) {
+        mEdit_->addAction(item);
+    }
 }
 
 void MainFrame::relabelMenus() {
@@ -112,12 +199,95 @@ void MainFrame::relabelMenus() {
     for (const auto& [command, text] : texts) {
         items_[slotOf(command)]->setText(menuText(*text));
     }
+    editItem(EditCommand::Copy)->setText(menuText(seLanguage::menuItemCopy));
+    editItem(EditCommand::Paste)->setText(menuText(seLanguage::menuItemPaste));
+    updateEditMenu();
     mFile_->setTitle(menuText(seLanguage::menuFile));
+    mRecent_->setTitle(menuText(seLanguage::menuRecent));
+    mEdit_->setTitle(menuText(seLanguage::menuEdit));
     mHelp_->setTitle(menuText(seLanguage::menuHelp));
 }
 
 QAction* MainFrame::menuItem(MenuCommand command) const {
     return items_[slotOf(command)];
+}
+
+QAction* MainFrame::editItem(EditCommand command) const {
+    return editItems_[slotOf(command)];
+}
+
+void MainFrame::updateEditMenu() {
+    const ScenarioEditorCore& core = editor_->core();
+    QAction* undo = editItem(EditCommand::Undo);
+    undo->setText(menuText(core.undoText()));
+    undo->setEnabled(core.canUndo());
+    QAction* redo = editItem(EditCommand::Redo);
+    redo->setText(menuText(core.redoText()));
+    redo->setEnabled(core.canRedo());
+}
+
+void MainFrame::runEditCommand(EditCommand command) {
+    ScenarioEditorCore& core = editor_->core();
+    switch (command) {
+    case EditCommand::Undo:
+        core.undo();
+        break;
+    case EditCommand::Redo:
+        core.redo();
+        break;
+    case EditCommand::Copy:
+        if (const std::string text = core.copySelection(); !text.empty()) {
+            QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        }
+        break;
+    case EditCommand::Paste:
+        core.paste(QGuiApplication::clipboard()->text().toStdString());
+        break;
+    }
+}
+
+void MainFrame::rememberScenario(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    RecentScenarios recent = storedRecentScenarios();
+    recent.add(ec ? path : absolute.string());
+    QStringList entries;
+    for (const std::string& entry : recent.entries()) {
+        entries << QString::fromStdString(entry);
+    }
+    QSettings settings = userSettings();
+    settings.setValue(QString::fromLatin1(RECENT_SCENARIOS_KEY), entries);
+    settings.sync();
+    fillRecentMenu();
+}
+
+void MainFrame::fillRecentMenu() {
+    if (mRecent_ == nullptr) {
+        return;
+    }
+    mRecent_->clear();
+    int number = 0;
+    for (const std::string& path : storedRecentScenarios().existing()) {
+        QAction* item =
+            mRecent_->addAction(QString::number(++number) + QLatin1Char(' ') + menuText(path));
+        connect(item, &QAction::triggered, this, [this, path] { openRecent(path); });
+    }
+    mRecent_->setEnabled(number > 0);
+}
+
+void MainFrame::openRecent(const std::string& path) {
+    if (BuilderState::isFileChanged()) {
+        if (!services_.askSaveChanges) {
+            QApplication::beep();
+            return;
+        }
+        // Answering No goes on through load(), which opens this file.
+        recentPending_ = path;
+        services_.askSaveChanges("loading");
+        recentPending_.reset();
+        return;
+    }
+    editor_->core().loadScenarioFile(path);
 }
 
 bool MainFrame::menuCommand(const QString& text) {
@@ -129,32 +299,36 @@ bool MainFrame::menuCommand(const QString& text) {
         if (items_[k]->text() != text) {
             continue;
         }
-        switch (static_cast<MenuCommand>(k)) {
-        case MenuCommand::Exit:
-            doClose();
-            break;
-        case MenuCommand::New:
-            newScenario();
-            break;
-        case MenuCommand::Load:
-            load();
-            break;
-        case MenuCommand::Save:
-            save();
-            break;
-        case MenuCommand::Print:
-            showPrintDialog();
-            break;
-        case MenuCommand::About:
-            requestAbout();
-            break;
-        case MenuCommand::Help:
-            doHelp(BuilderState::getDocumentBase());
-            break;
-        }
+        runCommand(static_cast<MenuCommand>(k));
         return true;
     }
     return false;
+}
+
+void MainFrame::runCommand(MenuCommand command) {
+    switch (command) {
+    case MenuCommand::Exit:
+        doClose();
+        break;
+    case MenuCommand::New:
+        newScenario();
+        break;
+    case MenuCommand::Load:
+        load();
+        break;
+    case MenuCommand::Save:
+        save();
+        break;
+    case MenuCommand::Print:
+        showPrintDialog();
+        break;
+    case MenuCommand::About:
+        requestAbout();
+        break;
+    case MenuCommand::Help:
+        doHelp(BuilderState::getDocumentBase());
+        break;
+    }
 }
 
 void MainFrame::startUp() {
@@ -166,6 +340,9 @@ void MainFrame::startUp() {
     editor_->init(baseDirectory_);
     editor_->commands().print = [this] { showPrintDialog(); };
     editor_->commands().help = [this] { doHelp(BuilderState::getDocumentBase()); };
+    editor_->commands().scenarioFileUsed = [this](const std::string& path) {
+        rememberScenario(path);
+    };
     setBrowserButtonsTexts(seLanguage::helpBack, seLanguage::helpForward, seLanguage::helpPrint,
                            seLanguage::helpClose);
     // The editor has set its own size; the window follows it.
@@ -232,6 +409,10 @@ void MainFrame::newScenario() {
 }
 
 void MainFrame::load() {
+    if (recentPending_) {
+        editor_->core().loadScenarioFile(*std::exchange(recentPending_, std::nullopt));
+        return;
+    }
     editor_->loadTool_mouseClicked();
 }
 

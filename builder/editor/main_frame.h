@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -32,6 +33,12 @@ public:
 
     // The menu commands, in the order a chosen text is matched against them.
     enum class MenuCommand { Exit, New, Load, Save, Print, About, Help };
+    // The Edit menu's commands.
+    enum class EditCommand { Undo, Redo, Copy, Paste };
+    // The user's settings: the recent scenarios, newest first.
+    static constexpr const char* SETTINGS_ORGANISATION = "crvl";
+    static constexpr const char* SETTINGS_APPLICATION = "crvlbuilder";
+    static constexpr const char* RECENT_SCENARIOS_KEY = "recentScenarios";
 
     // Builds the window around editor (which it takes over) and shows it; the
     // loop starts the editor once the event loop runs.
@@ -71,6 +78,12 @@ public:
     void showStatus(const std::string& text) { statusText_ = text; }
     const std::string& statusText() const { return statusText_; }
     QAction* menuItem(MenuCommand command) const;
+    QAction* editItem(EditCommand command) const;
+    // The File menu's list of recent scenarios; none without a menu bar.
+    QMenu* recentMenu() const { return mRecent_; }
+    // Opens a scenario file by its full path as Load would, asking first
+    // whether to save unsaved changes.
+    void openRecent(const std::string& path);
     static std::string aboutText();
 
     // What later parts of the builder plug in; unset ones beep.
@@ -101,8 +114,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createActions();
     void buildMenuBar();
+    void buildEditMenu(QMenuBar* mb);
     void relabelMenus();
+    void runCommand(MenuCommand command);
+    void runEditCommand(EditCommand command);
+    void updateEditMenu();
+    void rememberScenario(const std::string& path);
+    void fillRecentMenu();
     void printPending(bool& flag, const std::string& mode, int fontSize);
 
     static inline MainFrame* mySelf = nullptr;
@@ -112,7 +132,12 @@ private:
     bool barebones_ = false;
     QMenu* mFile_ = nullptr;
     QMenu* mHelp_ = nullptr;
+    QMenu* mEdit_ = nullptr;
+    QMenu* mRecent_ = nullptr;
     std::array<QAction*, 7> items_{};
+    std::array<QAction*, 4> editItems_{};
+    // A recent scenario waiting for the answer to "save changes?".
+    std::optional<std::string> recentPending_;
     QTimer loop_;
     bool started_ = false;
     bool doPrintOnePage_ = false;

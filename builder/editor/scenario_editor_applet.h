@@ -94,6 +94,8 @@ public:
 signals:
     // A status text for the main window.
     void statusChanged(const QString& text);
+    // What undo and redo would do changed.
+    void editHistoryChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -112,6 +114,7 @@ private:
     void repaintCanvas(Rect canvasRegion) override;
     void canvasResized(Size size) override;
     void scenarioNameChanged(const std::string& name) override;
+    void historyChanged() override { emit editHistoryChanged(); }
     void showStatus(const std::string& text) override;
     int frameLineHeight() const override;
     void runElementDialog(std::string_view type) override;

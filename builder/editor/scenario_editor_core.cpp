@@ -34,19 +34,67 @@ std::vector<std::string> removedLines(const std::string& before, const std::stri
     return removed;
 }
 
-// The second tab-, CR- or LF-separated field of a line, or nothing.
-std::optional<std::string> secondField(std::string_view line) {
-    int field = 0;
-    std::size_t start = 0;
-    while (start < line.size()) {
-        const auto end = line.find_first_of("\t\r\n", start);
-        const auto stop = end == std::string_view::npos ? line.size() : end;
-        if (stop > start && ++field == 2) {
-            return std::string(line.substr(start, stop - start));
-        }
-        start = stop + 1;
+// Recording stops while one operation makes many changes.
+class HistoryPause {
+public:
+    explicit HistoryPause(bool& recording) : recording_(recording), was_(recording) {
+        recording_ = false;
     }
-    return std::nullopt;
+    ~HistoryPause() { recording_ = was_; }
+    HistoryPause(const HistoryPause&) = delete;
+    HistoryPause& operator=(const HistoryPause&) = delete;
+
+private:
+    bool& recording_;
+    bool was_;
+};
+
+constexpr std::string_view kFrameHeader = "#FrameIconComponent\t";
+constexpr std::string_view kFrameEnd = "#EndFrameIconComponent\n";
+constexpr std::string_view kConnections = "#Connections\n";
+constexpr std::string_view kConnectionsEnd = "#EndConnections";
+
+// The frame blocks of a saved-diagram text, each as the frame writes it.
+std::vector<std::string> frameBlocks(const std::string& text) {
+    std::vector<std::string> blocks;
+    for (auto at = text.find(kFrameHeader); at != std::string::npos;
+         at = text.find(kFrameHeader, at)) {
+        const auto end = text.find(kFrameEnd, at);
+        if (end == std::string::npos) {
+            break;
+        }
+        blocks.push_back(text.substr(at, end + kFrameEnd.size() - at));
+        at = end;
+    }
+    return blocks;
+}
+
+// The connection lines of a saved-diagram text.
+std::vector<std::string> connectionLines(const std::string& text) {
+    std::vector<std::string> lines;
+    const auto at = text.find(kConnections);
+    if (at == std::string::npos) {
+        return lines;
+    }
+    SavedLineReader reader(text.substr(at + kConnections.size()));
+    while (auto line = reader.next()) {
+        if (*line == kConnectionsEnd) {
+            break;
+        }
+        lines.push_back(*line);
+    }
+    return lines;
+}
+
+// A saved element's type and attributes as the element itself gives them.
+void ownReading(SavedElement& saved) {
+    saved.type = std::string(saved.element->className());
+    saved.attributes = saved.element->getAttributes();
+}
+
+// The tab-, CR-, LF- or "#"-separated fields of a connection line.
+std::vector<std::string> connectionFields(std::string_view line) {
+    return splitTokens(line, "#\t\r\n");
 }
 
 // The element an element tool makes, by class name.
@@ -116,9 +164,13 @@ void ScenarioEditorCore::init(const std::string& baseDirectory) {
     setScenarioName(seLanguage::newScenarioText);
     canvasSize_ = INITIAL_PANEL_SIZE;
     view_.canvasResized(canvasSize_);
-    DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
+    {
+        const HistoryPause pause(recording_);
+        DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
+    }
     setNindex();
     unselectAll();
+    restartHistory();
 }
 
 // ---- the document -----------------------------------------------------------
@@ -143,6 +195,7 @@ std::vector<Connection*> ScenarioEditorCore::connections() const {
 
 void ScenarioEditorCore::addConnection(std::unique_ptr<Connection> connection) {
     theConnections_.push_back(std::move(connection));
+    recordStep(seLanguage::stepCreateConnection);
 }
 
 void ScenarioEditorCore::removeAllConnections(ScenarioFrame& frame) {
@@ -352,6 +405,7 @@ void ScenarioEditorCore::bigPanel_MouseClick(Point canvasPoint, bool altOnly) {
         if (r.x + r.width > canvasSize_.width || r.y + r.height > canvasSize_.height) {
             resizePanelToFit();
         }
+        recordStep(fillIn(seLanguage::stepCreateFrame, {frame.getTitle()}));
     }
     if (drawState_ == DrawState::SELECTING) {
         if (checkIfHitOnLine(canvasPoint.x, canvasPoint.y) != nullptr && altOnly) {
@@ -377,7 +431,7 @@ void ScenarioEditorCore::setNindex() {
 // ---- delete and undo ----------------------------------------------------------------
 
 void ScenarioEditorCore::resetUndo() {
-    undoString_.clear();
+    paletteUndoWithdrawn_ = true;
     view_.paletteChanged();
 }
 
@@ -391,12 +445,18 @@ void ScenarioEditorCore::deleteTool_actionPerformed() {
     const std::string before = connectionsText();
 
     std::string undoText;
+    std::string name = seLanguage::stepDeleteConnection;
     for (ScenarioFrame* frame : frames()) {
         std::string saved = frame->toString();
+        const int item = frame->selectedItem();
         const DeleteResult result = frame->deleteTheSelectedFrameItem();
         if (result != DeleteResult::Nothing) {
             resetUndo();
             undoText = std::move(saved);
+            const std::string& text = result == DeleteResult::Frame ? seLanguage::stepDeleteFrame
+                                      : item == inputField          ? seLanguage::stepDeleteAction
+                                                                    : seLanguage::stepClearOutput;
+            name = fillIn(text, {frame->getTitle()});
             if (result == DeleteResult::Frame) {
                 removeFrame(*frame);
             }
@@ -421,75 +481,262 @@ void ScenarioEditorCore::deleteTool_actionPerformed() {
         sendTheBeep();
         return;
     }
-    undoString_ = std::move(undoText);
-    view_.paletteChanged();
     resizePanelToFit();
     startRefreshTimer();
     repaintAll();
+    recordStep(std::move(name), StepKind::Deletion, std::move(undoText));
+}
+
+// ---- history ----------------------------------------------------------------------------
+
+void ScenarioEditorCore::recordStep(std::string name, StepKind kind, std::string removed) {
+    if (!recording_) {
+        return;
+    }
+    DocumentState state = documentState();
+    if (state == history_.current()) {
+        return;
+    }
+    history_.record({std::move(name), kind, std::move(removed)}, std::move(state));
+    fileChanged();
+    historyMoved();
+}
+
+void ScenarioEditorCore::restartHistory() {
+    history_.reset(documentState(), !BuilderState::isFileChanged());
+    historyMoved();
+}
+
+void ScenarioEditorCore::historyMoved() {
+    paletteUndoWithdrawn_ = false;
+    view_.paletteChanged();
+    view_.historyChanged();
+}
+
+DocumentState ScenarioEditorCore::documentState() const {
+    std::vector<const ScenarioFrame*> all(frames_.size());
+    std::transform(frames_.begin(), frames_.end(), all.begin(),
+                   [](const auto& frame) { return frame.get(); });
+    return {diagramText(std::move(all), connections()), nIndex_};
+}
+
+bool ScenarioEditorCore::undoItemsExist() const {
+    const HistoryStep* step = history_.undoStep();
+    return !paletteUndoWithdrawn_ && step != nullptr && step->kind == StepKind::Deletion;
+}
+
+const std::string& ScenarioEditorCore::undoString() const {
+    static const std::string none;
+    return undoItemsExist() ? history_.undoStep()->removed : none;
 }
 
 void ScenarioEditorCore::undoTool_mouseClicked() {
-    if (undoString_.empty()) {
+    if (!undoItemsExist()) {
         sendTheBeep();
         return;
     }
-    const std::string text = undoString_;
-    undoDeletion(text);
-    resetUndo();
-    fileChanged();
-    unselectFrameIcons();
-    repaintAll();
+    undo();
 }
 
-void ScenarioEditorCore::restoreFrame(const std::string& header, SavedLineReader& lines) {
+void ScenarioEditorCore::undo() {
+    if (!history_.canUndo()) {
+        sendTheBeep();
+        return;
+    }
+    showState(history_.undo());
+}
+
+void ScenarioEditorCore::redo() {
+    if (!history_.canRedo()) {
+        sendTheBeep();
+        return;
+    }
+    showState(history_.redo());
+}
+
+std::string ScenarioEditorCore::undoText() const {
+    const HistoryStep* step = history_.undoStep();
+    return step == nullptr ? seLanguage::menuItemUndo
+                           : fillIn(seLanguage::undoStepText, {step->name});
+}
+
+std::string ScenarioEditorCore::redoText() const {
+    const HistoryStep* step = history_.redoStep();
+    return step == nullptr ? seLanguage::menuItemRedo
+                           : fillIn(seLanguage::redoStepText, {step->name});
+}
+
+ScenarioFrame& ScenarioEditorCore::restoreFrame(const std::string& header, SavedLineReader& lines) {
     const SavedFrame saved = readFrameIconComponent(header, lines);
     ScenarioFrame& frame = addLoadedFrame(saved.title, saved.location);
     fillFrame(frame, saved);
+    return frame;
 }
 
-void ScenarioEditorCore::restoreConnection(const std::string& line) {
-    addConnection(Connection::fromString(*this, line));
-}
-
-void ScenarioEditorCore::undoDeletion(const std::string& text) {
+// Frames the state holds as they are stay where they are; the others are
+// rebuilt and come to the front, at the end of the canvas order. The
+// connections are rebuilt in their order.
+void ScenarioEditorCore::showState(const DocumentState& state) {
+    const HistoryPause pause(recording_);
     try {
-        SavedLineReader lines(text);
-        while (auto line = lines.next()) {
-            if (line->starts_with("#FrameIconComponent")) {
-                const auto title = secondField(*line);
-                if (!title) {
-                    throw ScenarioFormatError("frame line without a title: " + *line);
-                }
-                std::vector<std::string> dropped;
-                if (ScenarioFrame* existing = stringToFrameIconComponent(*title)) {
-                    // Only an item of it was deleted: replace the frame whole.
-                    const std::string before = connectionsText();
-                    if (*title == seLanguage::NAME_STARTFRAME) {
-                        existing->setTitle("Frame99999");
-                    }
-                    removeAllConnections(*existing);
-                    removeFrame(*existing);
-                    dropped = removedLines(before, connectionsText());
-                }
-                restoreFrame(*line, lines);
-                setNindex();
-                resizePanelToFit();
-                for (const std::string& connection : dropped) {
-                    restoreConnection(connection);
-                }
-            } else if (*line == "#Connections") {
-                while (auto connection = lines.next()) {
-                    if (*connection == "#EndConnections") {
-                        break;
-                    }
-                    restoreConnection(*connection);
-                }
+        for (const auto& connection : theConnections_) {
+            connection->EraseLine(*this);
+        }
+        theConnections_.clear();
+        std::vector<std::string> wanted = frameBlocks(state.diagram);
+        for (ScenarioFrame* frame : frames()) {
+            const auto kept = std::find(wanted.begin(), wanted.end(), frame->toString());
+            if (kept != wanted.end()) {
+                wanted.erase(kept);
+            } else {
+                removeFrame(*frame);
             }
+        }
+        for (const std::string& block : wanted) {
+            SavedLineReader lines(block);
+            if (const auto header = lines.next()) {
+                restoreFrame(*header, lines);
+            }
+        }
+        for (const std::string& line : connectionLines(state.diagram)) {
+            addConnection(Connection::fromString(*this, line));
         }
     } catch (const std::exception& error) {
         consoleLine(std::string("Undo error: ") + error.what());
         sendTheBeep();
     }
+    nIndex_ = state.nIndex;
+    if (history_.atSavePoint()) {
+        BuilderState::clearFileChanged();
+    } else {
+        fileChanged();
+    }
+    unselectFrameIcons();
+    resizePanelToFit();
+    repaintAll();
+    startRefreshConnectionsTimer();
+    historyMoved();
+}
+
+void ScenarioEditorCore::frameMoved(ScenarioFrame& frame) {
+    recordStep(fillIn(seLanguage::stepMoveFrame, {frame.getTitle()}));
+}
+
+// ---- copy and paste -------------------------------------------------------------------
+
+std::string ScenarioEditorCore::copySelection() {
+    std::vector<const ScenarioFrame*> selected;
+    for (const auto& frame : frames_) {
+        if (frame->isSelected()) {
+            selected.push_back(frame.get());
+        }
+    }
+    if (selected.empty()) {
+        sendTheBeep();
+        return {};
+    }
+    auto isSelected = [&](const ScenarioFrame& frame) {
+        return std::find(selected.begin(), selected.end(), &frame) != selected.end();
+    };
+    std::vector<Connection*> among;
+    for (const auto& connection : theConnections_) {
+        if (isSelected(connection->getSource()) && isSelected(connection->getDest())) {
+            among.push_back(connection.get());
+        }
+    }
+    return diagramText(std::move(selected), among);
+}
+
+void ScenarioEditorCore::paste(const std::string& text) {
+    std::vector<SavedFrame> pasted;
+    std::vector<std::string> lines;
+    try {
+        SavedLineReader reader(text);
+        while (auto line = reader.next()) {
+            if (line->starts_with(kFrameHeader)) {
+                pasted.push_back(readFrameIconComponent(*line, reader));
+                // The frames keep each element as the element reads its text:
+                // text from elsewhere may hold what no dialog writes.
+                SavedFrame& frame = pasted.back();
+                for (SavedElement& action : frame.actions) {
+                    ownReading(action);
+                }
+                for (auto& output : frame.outputs) {
+                    if (output) {
+                        ownReading(*output);
+                    }
+                }
+            } else if (*line == "#Connections") {
+                while (auto connection = reader.next()) {
+                    if (*connection == kConnectionsEnd) {
+                        break;
+                    }
+                    lines.push_back(*connection);
+                }
+            }
+        }
+    } catch (const std::exception& error) {
+        consoleLine(std::string("Paste error: ") + error.what());
+        pasted.clear();
+    }
+    if (pasted.empty()) {
+        sendTheBeep();
+        return;
+    }
+    if (frames_.size() + pasted.size() > static_cast<std::size_t>(Parameters::MAX_NUM_OF_FRAMES)) {
+        messageBox(seLanguage::createFramesToolText, seLanguage::numOfFramesLimitText,
+                   MessageKind::Exclamation);
+        return;
+    }
+    unselectFrameIcons();
+    {
+        const HistoryPause pause(recording_);
+        // Far beyond any canvas, and far from overflowing.
+        constexpr int kMaxPlace = 100000;
+        std::vector<std::pair<std::string, std::string>> titles; // copied, pasted
+        std::vector<ScenarioFrame*> made;
+        for (const SavedFrame& saved : pasted) {
+            const Point at{std::clamp(saved.location.x, 0, kMaxPlace) + PASTE_OFFSET,
+                           std::clamp(saved.location.y, 0, kMaxPlace) + PASTE_OFFSET};
+            ScenarioFrame& frame = addLoadedFrame("Frame" + std::to_string(++nIndex_), at);
+            fillFrame(frame, saved);
+            titles.emplace_back(saved.title, frame.getTitle());
+            made.push_back(&frame);
+        }
+        // Each new frame unselects the others: select them all at the end.
+        for (ScenarioFrame* frame : made) {
+            frame->select();
+        }
+        auto pastedTitle = [&](const std::string& copied) -> const std::string* {
+            for (const auto& [from, to] : titles) {
+                if (from == copied) {
+                    return &to;
+                }
+            }
+            return nullptr;
+        };
+        for (const std::string& line : lines) {
+            std::vector<std::string> fields = connectionFields(line);
+            const std::string* source = fields.size() >= 4 ? pastedTitle(fields[0]) : nullptr;
+            const std::string* dest = fields.size() >= 4 ? pastedTitle(fields[1]) : nullptr;
+            if (source == nullptr || dest == nullptr) {
+                continue; // a connection to a frame that was not copied
+            }
+            std::string rebuilt = "#" + *source + "\t" + *dest;
+            for (std::size_t k = 2; k < fields.size(); ++k) {
+                rebuilt += "\t" + fields[k];
+            }
+            try {
+                addConnection(Connection::fromString(*this, rebuilt));
+            } catch (const std::exception& error) {
+                consoleLine(std::string("Connection dropped: ") + error.what());
+            }
+        }
+    }
+    resizePanelToFit();
+    repaintAll();
+    startRefreshConnectionsTimer();
+    recordStep(seLanguage::stepPaste);
 }
 
 // ---- canvas size ----------------------------------------------------------------------
@@ -623,6 +870,7 @@ void ScenarioEditorCore::onScenarioElementOk(const ScenarioElement& element) {
             seLanguage::lastECGAttributes = element.getAttributes();
         }
         selectedFrameIcon_->onRequestFinished(&element, savedComponent_);
+        recordStep(fillIn(seLanguage::stepEditFrame, {selectedFrameIcon_->getTitle()}));
         selectedFrameIcon_ = nullptr;
     }
     unselectAll();
@@ -696,15 +944,19 @@ void ScenarioEditorCore::printTool_mouseClicked() {
 }
 
 void ScenarioEditorCore::newDiagram() {
-    deleteCurrentDiagram();
-    setScenarioName(seLanguage::newScenarioText);
-    if (theTCLWrapper_) {
-        DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
-    } else {
-        addLoadedFrame(seLanguage::NAME_STARTFRAME, {100, 20});
+    {
+        const HistoryPause pause(recording_);
+        deleteCurrentDiagram();
+        setScenarioName(seLanguage::newScenarioText);
+        if (theTCLWrapper_) {
+            DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
+        } else {
+            addLoadedFrame(seLanguage::NAME_STARTFRAME, {100, 20});
+        }
+        setNindex();
     }
-    setNindex();
     unselectFrameIcons();
+    restartHistory();
 }
 
 void ScenarioEditorCore::deleteCurrentDiagram() {
@@ -766,13 +1018,13 @@ void ScenarioEditorCore::onSaveLoadDialogExit(bool isSave, const SaveLoadResult&
 }
 
 void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
-    // Saving renumbers the frames and ends the undo; a save that fails
-    // gives both back, so the drawing is as it was before.
+    // Saving renumbers the frames and ends the palette's undo; a save that
+    // fails gives both back, so the drawing is as it was before.
     std::vector<std::pair<ScenarioFrame*, std::string>> titles;
     for (const auto& frame : frames_) {
         titles.emplace_back(frame.get(), frame->getTitle());
     }
-    const std::string undo = undoString_;
+    const bool withdrawn = paletteUndoWithdrawn_;
     const int index = nIndex_;
     const GenerationResult saved =
         saveDiagram(*this, *this, *theTCLWrapper_, result.filename, result.path, result.comment);
@@ -781,7 +1033,7 @@ void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
             frame->setTitle(title);
         }
         nIndex_ = index;
-        undoString_ = undo;
+        paletteUndoWithdrawn_ = withdrawn;
         view_.paletteChanged();
         repaintAll();
         view_.showMessageLater(seLanguage::saveScenarioText,
@@ -790,15 +1042,27 @@ void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
         return;
     }
     BuilderState::clearFileChanged();
+    // The saved state is the renumbered one.
+    history_.replaceCurrent(documentState());
+    history_.markSaved();
+    view_.historyChanged();
     if (result.confirmedName) {
         loadedFileName_ = *result.confirmedName;
     }
     setScenarioName(result.filename);
+    if (commands_.scenarioFileUsed) {
+        commands_.scenarioFileUsed(result.path + result.filename);
+    }
 }
 
 void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
-    const LoadReport report = DiagramLoader(*this, *this, *theTCLWrapper_)
-                                  .createDiagramFromFile(result.filename, result.path);
+    LoadReport report;
+    {
+        const HistoryPause pause(recording_);
+        report = DiagramLoader(*this, *this, *theTCLWrapper_)
+                     .createDiagramFromFile(result.filename, result.path);
+    }
+    restartHistory();
     if (report.outcome != LoadReport::Outcome::Loaded) {
         // What is on the canvas is a new scenario: the next save asks for a
         // name and does not overwrite the file that could not be read.
@@ -817,6 +1081,9 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
         loadedFileName_ = *result.confirmedName;
     }
     setScenarioName(result.filename);
+    if (commands_.scenarioFileUsed) {
+        commands_.scenarioFileUsed(result.path + result.filename);
+    }
     if (!report.skipped.empty()) {
         std::string text = fillIn(seLanguage::loadSkippedText, {result.filename});
         for (const std::string& line : report.skipped) {
@@ -824,6 +1091,24 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
         }
         view_.showMessageLater(seLanguage::loadScenarioText, text, MessageKind::Exclamation);
     }
+}
+
+void ScenarioEditorCore::loadScenarioFile(const std::string& fullPath) {
+    if (commands_.saveLoadDialogOpen && commands_.saveLoadDialogOpen()) {
+        sendTheBeep();
+        return;
+    }
+    SaveLoadResult result;
+    const auto slash = fullPath.find_last_of('/');
+    result.path = slash == std::string::npos ? "" : fullPath.substr(0, slash + 1);
+    result.filename = fullPath.substr(result.path.size());
+    result.fileExists = true;
+    const auto dot = result.filename.rfind('.');
+    result.confirmedName =
+        dot == std::string::npos ? result.filename : result.filename.substr(0, dot);
+    onSaveLoadDialogExit(false, result);
+    unselectAll();
+    startRefreshConnectionsTimer();
 }
 
 } // namespace crvl

@@ -2,11 +2,13 @@
 
 // The scenario editor without its window: the open document (the frames in
 // canvas order and the connection list), the palette selection and the
-// DrawState machine, frame creation and numbering, deletion with its
-// one-level undo, the canvas size rule, the two refresh timers, the element
-// dialog hand-off and the save/load hand-off. It talks to its window through
-// EditorView, so it runs and is tested without a display.
+// DrawState machine, frame creation and numbering, deletion, the history of
+// edits with undo and redo, copy and paste, the canvas size rule, the two
+// refresh timers, the element dialog hand-off and the save/load hand-off. It
+// talks to its window through EditorView, so it runs and is tested without a
+// display.
 
+#include "edit_history.h"
 #include "frame_editor.h"
 #include "palette.h"
 #include "scenario_frame.h"
@@ -48,6 +50,8 @@ public:
     virtual void repaintCanvas(Rect canvasRegion) = 0;
     virtual void canvasResized(Size size) = 0;
     virtual void scenarioNameChanged(const std::string& name) = 0;
+    // What undo and redo would do changed (the Edit menu's texts).
+    virtual void historyChanged() {}
     virtual void showStatus(const std::string& text) = 0;
     // Line height of the frames' list font.
     virtual int frameLineHeight() const { return ScenarioFrame::DEFAULT_LINE_HEIGHT; }
@@ -70,6 +74,8 @@ struct EditorCommands {
     std::function<void(const std::string& mode)> askSaveChanges;
     std::function<void()> print;
     std::function<void()> help;
+    // A scenario file was saved or loaded: its full path.
+    std::function<void(const std::string& path)> scenarioFileUsed;
 };
 
 // What the save/load dialog reports with its OK.
@@ -121,6 +127,7 @@ public:
     void resetUndo() override;
     void fileChanged() override;
     void frameRequest(ScenarioFrame& frame, const std::string& command) override;
+    void frameMoved(ScenarioFrame& frame) override;
     void deleteTool_actionPerformed() override;
     void showStateTransition(ScenarioFrame& source) override;
 
@@ -153,11 +160,36 @@ public:
     Connection* checkIfHitOnLine(int x, int y);
     void drawAllConnections();
 
-    // ---- undo
+    // ---- history
+    // The palette's undo tool: the last step, when it was a deletion and no
+    // save came after it.
     void undoTool_mouseClicked();
-    bool undoItemsExist() const { return !undoString_.empty(); }
-    const std::string& undoString() const { return undoString_; }
-    void undoDeletion(const std::string& text);
+    bool undoItemsExist() const;
+    // What that deletion took away: the frame's saved text as it was, then
+    // the connections that went with it; empty when undoItemsExist is false.
+    const std::string& undoString() const;
+    // The Edit menu's Undo and Redo; both beep when there is nothing to do.
+    void undo();
+    void redo();
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    // "Undo Create Frame3", or "Undo" when there is nothing to undo.
+    std::string undoText() const;
+    std::string redoText() const;
+    const EditHistory& history() const { return history_; }
+    // The document as the history keeps it.
+    DocumentState documentState() const;
+
+    // ---- copy and paste
+    // The selected frames with the connections among them, as saved-diagram
+    // text; empty (and a beep) when no frame is selected.
+    std::string copySelection();
+    // Adds the frames of a saved-diagram text 20 pixels from where they
+    // were, with new numbers, and the connections among them, selected.
+    // Beeps at a text without frames; refuses with the frame limit's
+    // message when the canvas would hold more than 20 frames.
+    void paste(const std::string& text);
+    static constexpr int PASTE_OFFSET = 20;
 
     // ---- canvas size
     Size getMinimumPanelSize() const;
@@ -194,6 +226,10 @@ public:
     // command: SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION.
     void onSaveLoadDialogReport(const std::string& command, const SaveLoadResult& result);
     void onSaveLoadDialogExit(bool isSave, const SaveLoadResult& result);
+    // Loads a scenario file by its full path, as the load dialog's OK does
+    // (the caller has asked about unsaved changes); beeps while a save/load
+    // dialog is open.
+    void loadScenarioFile(const std::string& fullPath);
     const std::string& scenarioName() const { return scenarioName_; }
     // The name last confirmed with OK in a save or load dialog whose file was
     // then written or read; NEW_FILE_NAME for a new scenario.
@@ -211,10 +247,14 @@ private:
     std::string connectionsText() const;
     void setScenarioName(std::string name);
     void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
-    void restoreFrame(const std::string& header, SavedLineReader& lines);
-    void restoreConnection(const std::string& line);
+    ScenarioFrame& restoreFrame(const std::string& header, SavedLineReader& lines);
     void saveScenario(const SaveLoadResult& result);
     void loadScenario(const SaveLoadResult& result);
+    // Records the edit just made as a step, unless it changed nothing.
+    void recordStep(std::string name, StepKind kind = StepKind::Edit, std::string removed = {});
+    void restartHistory();
+    void showState(const DocumentState& state);
+    void historyMoved();
 
     EditorView& view_;
     EditorCommands commands_;
@@ -227,8 +267,14 @@ private:
     DrawState drawState_ = DrawState::SELECTING;
     ScenarioFrame* selectedFrameIcon_ = nullptr;
     int savedComponent_ = UNDEFINED;
-    std::string undoString_;
     int nIndex_ = 0;
+
+    EditHistory history_;
+    // Loading, restoring and pasting make many changes that form one step
+    // or none.
+    bool recording_ = true;
+    // A save withdraws the palette's undo of the deletion before it.
+    bool paletteUndoWithdrawn_ = false;
 
     Size canvasSize_ = INITIAL_PANEL_SIZE;
     int prevWidth_ = 0;

@@ -88,6 +88,9 @@ public:
     // frame: show the "Connect to frame" dialog, modal, which answers with
     // source.setStateTransition(destination) before this returns.
     virtual void showStateTransition(ScenarioFrame& source) = 0;
+    // A press, and maybe a drag, of the frame ended: an editor that keeps
+    // a history records the move, if the frame moved.
+    virtual void frameMoved(ScenarioFrame& /*frame*/) {}
 };
 
 } // namespace crvl

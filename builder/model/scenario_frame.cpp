@@ -500,6 +500,7 @@ void ScenarioFrame::mouseReleased(Point framePoint) {
     if (!connectionDragActive()) {
         editor_.resizePanelToFit();
         editor_.repaintAll();
+        editor_.frameMoved(*this);
         return;
     }
     editor_.fileChanged();

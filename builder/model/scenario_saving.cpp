@@ -11,29 +11,44 @@
 
 namespace crvl {
 
-std::string createStringFromDiagram(FrameEditor& editor, DiagramHost& host) {
-    std::vector<ScenarioFrame*> frames = editor.frames();
-    // A title without a number (which the editor never makes) sorts last.
-    auto numberOf = [](const ScenarioFrame* frame) {
-        return frameNumberFromTitle(frame->getTitle()).value_or(INT_MAX);
-    };
-    std::stable_sort(
-        frames.begin(), frames.end(),
-        [&](const ScenarioFrame* a, const ScenarioFrame* b) { return numberOf(a) < numberOf(b); });
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        frames[k]->setTitle("Frame" + std::to_string(k));
-    }
-    host.setNindex();
+namespace {
 
+// A title without a number (which the editor never makes) sorts last.
+int numberOf(const ScenarioFrame* frame) {
+    return frameNumberFromTitle(frame->getTitle()).value_or(INT_MAX);
+}
+
+template <class Frame> void sortByNumber(std::vector<Frame*>& frames) {
+    std::stable_sort(frames.begin(), frames.end(),
+                     [](const Frame* a, const Frame* b) { return numberOf(a) < numberOf(b); });
+}
+
+} // namespace
+
+std::string diagramText(std::vector<const ScenarioFrame*> frames,
+                        const std::vector<Connection*>& connections) {
+    sortByNumber(frames);
     std::string text = "#BeginSavedDiagram\n#FrameIconComponents\n";
     for (const ScenarioFrame* frame : frames) {
         text += frame->toString();
     }
     text += "#EndFrameIconComponents\n#Connections\n";
-    for (const Connection* connection : editor.connections()) {
+    for (const Connection* connection : connections) {
         text += connection->toString();
     }
     text += "#EndConnections\n#EndSavedDiagram\n";
+    return text;
+}
+
+std::string createStringFromDiagram(FrameEditor& editor, DiagramHost& host) {
+    std::vector<ScenarioFrame*> frames = editor.frames();
+    sortByNumber(frames);
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        frames[k]->setTitle("Frame" + std::to_string(k));
+    }
+    host.setNindex();
+    std::string text = diagramText(std::vector<const ScenarioFrame*>(frames.begin(), frames.end()),
+                                   editor.connections());
     editor.resetUndo();
     return text;
 }

@@ -7,13 +7,21 @@
 #include "tcl_code_generator.h"
 
 #include <string>
+#include <vector>
 
 namespace crvl {
 
+class Connection;
 class DiagramHost;
 class FrameEditor;
 class ScenarioFrame;
 class TclControl;
+
+// The saved-diagram text of frames and connections as they stand: the
+// frames' blocks in the order of their numbers, then the connections in
+// list order.
+std::string diagramText(std::vector<const ScenarioFrame*> frames,
+                        const std::vector<Connection*>& connections);
 
 // Renumbers the frames 0, 1, 2 ... in the order of their numbers (so the
 // start frame stays "Frame0"), updates the next frame number, clears the

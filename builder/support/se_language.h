@@ -129,7 +129,24 @@ namespace crvl {
     X(loadFailedText, "The scenario %1 could not be loaded.")                                      \
     X(loadCannotOpenText, "The file cannot be read.")                                              \
     X(loadDamagedText, "Its drawing is damaged:")                                                  \
-    X(loadSkippedText, "These lines of %1 could not be read and were left out:")
+    X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
+    X(menuEdit, "Edit")                                                                            \
+    X(menuItemUndo, "Undo")                                                                        \
+    X(menuItemRedo, "Redo")                                                                        \
+    X(undoStepText, "Undo %1")                                                                     \
+    X(redoStepText, "Redo %1")                                                                     \
+    X(menuItemCopy, "Copy")                                                                        \
+    X(menuItemPaste, "Paste")                                                                      \
+    X(menuRecent, "Recent Scenarios")                                                              \
+    X(stepCreateFrame, "Create %1")                                                                \
+    X(stepMoveFrame, "Move %1")                                                                    \
+    X(stepDeleteFrame, "Delete %1")                                                                \
+    X(stepDeleteAction, "Delete Action in %1")                                                     \
+    X(stepClearOutput, "Clear Output of %1")                                                       \
+    X(stepEditFrame, "Edit %1")                                                                    \
+    X(stepCreateConnection, "Create Connection")                                                   \
+    X(stepDeleteConnection, "Delete Connection")                                                   \
+    X(stepPaste, "Paste")
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
 // pass from the left: a value is never searched for placeholders. A

@@ -5,6 +5,7 @@
 #include "builder_console.h"
 #include "builder_services.h"
 #include "connection.h"
+#include "editor_gestures.h"
 #include "parameters.h"
 #include "recording_view.h"
 #include "scenario_editor_core.h"
@@ -39,35 +40,9 @@ protected:
         BuilderState::clearFileChanged();
     }
 
-    ScenarioFrame& frame(const std::string& title) {
-        ScenarioFrame* f = core.stringToFrameIconComponent(title);
-        EXPECT_NE(f, nullptr) << title;
-        return *f;
-    }
-    ScenarioFrame& create(Point at) {
-        core.selectTheObject(PaletteTool::createFramesTool);
-        core.bigPanel_MouseClick(at, false);
-        return *core.frames().back();
-    }
-    std::vector<std::string> titles() const {
-        std::vector<std::string> out;
-        for (const ScenarioFrame* f : core.frames()) {
-            out.push_back(f->getTitle());
-        }
-        return out;
-    }
-    // Selects the frame as a press on its border does.
-    static void pressBorder(ScenarioFrame& f) { f.mousePressed({1, 1}, MouseButton::Left, false); }
-    // Presses list row `row` (0 is the title row).
-    static void pressRow(ScenarioFrame& f, int row) {
-        const Rect list = f.listBounds();
-        f.mousePressed({list.x + 10, list.y + 3 + row * (f.lineHeight() + 2)}, MouseButton::Left,
-                       false);
-    }
-    static void pressOutput(ScenarioFrame& f, int box) {
-        const Rect r = f.outputBounds(box);
-        f.mousePressed({r.x + 3, r.y + 3}, MouseButton::Left, false);
-    }
+    ScenarioFrame& frame(const std::string& title) { return frameTitled(core, title); }
+    ScenarioFrame& create(Point at) { return createFrame(core, at); }
+    std::vector<std::string> titles() const { return frameTitles(core); }
     void addAction(ScenarioFrame& f, PaletteTool tool) {
         core.selectTheObject(tool);
         pressRow(f, 0);

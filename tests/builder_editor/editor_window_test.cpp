@@ -1,6 +1,7 @@
 // The editor and main window on the offscreen platform: the palette as the
 // user sees it, presses on the canvas and on frames, keys, element dialogs,
-// the menus and the background loop.
+// the menus, shortcuts, recent scenarios, copy and paste and the background
+// loop.
 
 #include "../common/next_modal.h"
 #include "builder_console.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -21,6 +23,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -30,13 +33,31 @@
 #include <fstream>
 #include <functional>
 
+#include <unistd.h>
+
 namespace crvl::test {
 namespace {
 
 const std::string kDataDir = std::string(CRVL_SOURCE_DIR) + "/builder/data/";
 
-// The run's application, made by the test program's main.
+// A settings folder of this run's own: the user's settings stay untouched,
+// and runs side by side do not meet.
+const std::filesystem::path& settingsDir() {
+    static const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("crvl_window_test_settings_" + std::to_string(::getpid()));
+    return dir;
+}
+
+// The run's application, made by the test program's main, with the
+// settings folder above.
 QApplication& app() {
+    static const bool scratchSettings = [] {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(settingsDir().string()));
+        return true;
+    }();
+    (void)scratchSettings;
     return *qApp;
 }
 
@@ -386,8 +407,10 @@ TEST_F(MainWindowTest, StartsTitledWithMenusInOrderAndTheEditorSize) {
         }
     }
     EXPECT_EQ(texts.join('|').toStdString(),
-              "File:|New Scenario|Load Scenario|Save Scenario|Print Scenario|Exit|Help:|About|"
-              "Show Help");
+              "File:|New Scenario|Load Scenario|Save Scenario|Print Scenario|Recent Scenarios|"
+              "Exit|Edit:|Undo|Redo|Copy|Paste|Help:|About|Show Help");
+    EXPECT_EQ(window->menuItem(MainFrame::MenuCommand::Save)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_S));
     EXPECT_EQ(window->browserButtonsTexts()[3], "Close");
 }
 
@@ -511,6 +534,180 @@ TEST_F(MainWindowTest, HelpButtonAndMenuOpenTheHelpPagesUnderTheBase) {
         "file://opt/crvl/picts/ScenarioLogoBig.gif|file://opt/crvl/help/Se.html|Back";
     EXPECT_EQ(opened, (std::vector<std::string>{wanted, wanted}));
     EXPECT_EQ(window->editor().core().selectedTool(), PaletteTool::selectTool);
+}
+
+// ---- shortcuts, the Edit menu, recent scenarios, copy and paste ---------------------
+
+class MainWindowKeysTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        std::filesystem::remove_all(settingsDir());
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        std::filesystem::remove_all(settingsDir());
+    }
+    void openActive(std::vector<std::string> args) {
+        open(std::move(args));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QTest::keyClick(window->editor().bigPanel(), static_cast<Qt::Key>(key), modifiers);
+    }
+    ScenarioEditorCore& core() { return window->editor().core(); }
+    ScenarioFrame& create(Point at) {
+        core().selectTheObject(PaletteTool::createFramesTool);
+        core().bigPanel_MouseClick(at, false);
+        return *core().frames().back();
+    }
+    QStringList recentTexts() {
+        emit window->recentMenu()->aboutToShow();
+        QStringList texts;
+        for (QAction* item : window->recentMenu()->actions()) {
+            texts << item->text();
+        }
+        return texts;
+    }
+};
+
+TEST_F(MainWindowKeysTest, ShortcutsWorkWithoutAMenuBar) {
+    openActive({"barebones=true"});
+    ASSERT_EQ(window->findChild<QMenuBar*>(), nullptr);
+    std::vector<std::string> ran;
+    auto& commands = window->editor().commands();
+    commands.openLoadDialog = [&](const std::string&) { ran.push_back("load"); };
+    commands.openSaveDialog = [&](const std::string&) { ran.push_back("save"); };
+    window->services().openPrintDialog = [&] { ran.push_back("print"); };
+    window->services().openHelp = [&](const std::string&, const std::string&,
+                                      const std::array<std::string, 4>&) { ran.push_back("help"); };
+    key(Qt::Key_O);
+    key(Qt::Key_S);
+    key(Qt::Key_P);
+    key(Qt::Key_F1, Qt::NoModifier);
+    EXPECT_EQ(ran, (std::vector<std::string>{"load", "save", "print", "help"}));
+
+    create({300, 300});
+    key(Qt::Key_Z);
+    EXPECT_EQ(core().frames().size(), 1u);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(core().frames().size(), 2u);
+    key(Qt::Key_Z);
+    key(Qt::Key_Y);
+    EXPECT_EQ(core().frames().size(), 2u);
+
+    BuilderState::clearFileChanged();
+    key(Qt::Key_N);
+    EXPECT_EQ(core().frames().size(), 1u);
+    key(Qt::Key_Q);
+    EXPECT_TRUE(window->closed());
+}
+
+TEST_F(MainWindowKeysTest, EditMenuNamesTheStepAndIsEnabledOnlyWhenThereIsOne) {
+    openActive({});
+    QAction* undo = window->editItem(MainFrame::EditCommand::Undo);
+    QAction* redo = window->editItem(MainFrame::EditCommand::Redo);
+    EXPECT_EQ(undo->text(), "Undo");
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(redo->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+
+    QTest::mouseClick(window->editor().paletteButton(PaletteTool::createFramesTool),
+                      Qt::LeftButton);
+    QTest::mouseClick(window->editor().bigPanel(), Qt::LeftButton, {}, QPoint(400, 300));
+    EXPECT_EQ(undo->text(), "Undo Create Frame1");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(redo->text(), "Redo");
+
+    key(Qt::Key_Z);
+    EXPECT_EQ(core().stringToFrameIconComponent("Frame1"), nullptr);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(redo->text(), "Redo Create Frame1");
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_FALSE(BuilderState::isFileChanged());
+    key(Qt::Key_Y);
+    EXPECT_NE(core().stringToFrameIconComponent("Frame1"), nullptr);
+    EXPECT_TRUE(BuilderState::isFileChanged());
+}
+
+TEST_F(MainWindowKeysTest, RecentScenariosAfterSaveAndLoadNewestFirst) {
+    openActive({});
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("crvl_window_recent_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = dir.string() + "/";
+    EXPECT_TRUE(recentTexts().isEmpty());
+    EXPECT_FALSE(window->recentMenu()->isEnabled());
+
+    create({100, 300});
+    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"first.scn", path, "", false, {}});
+    create({100, 500});
+    core().onSaveLoadDialogReport(seLanguage::SAVE_OK_ACTION, {"second.scn", path, "", false, {}});
+    core().onSaveLoadDialogReport(seLanguage::LOAD_OK_ACTION, {"first.scn", path, "", true, {}});
+    EXPECT_EQ(recentTexts(), (QStringList{"1 " + QString::fromStdString(path + "first.scn"),
+                                          "2 " + QString::fromStdString(path + "second.scn")}));
+    EXPECT_EQ(QSettings(QString::fromLatin1(MainFrame::SETTINGS_ORGANISATION),
+                        QString::fromLatin1(MainFrame::SETTINGS_APPLICATION))
+                  .value(QString::fromLatin1(MainFrame::RECENT_SCENARIOS_KEY))
+                  .toStringList()
+                  .size(),
+              2);
+
+    // Choosing one with unsaved changes asks first; No goes on loading it.
+    create({400, 400});
+    std::vector<std::string> asked;
+    window->services().askSaveChanges = [&](const std::string& mode) {
+        asked.push_back(mode);
+        BuilderState::clearFileChanged();
+        window->load();
+    };
+    window->recentMenu()->actions()[1]->trigger();
+    EXPECT_EQ(asked, std::vector<std::string>{"loading"});
+    EXPECT_EQ(window->editor().scenarioName(), "second.scn");
+    EXPECT_EQ(core().frames().size(), 3u);
+    EXPECT_EQ(recentTexts()[0], "1 " + QString::fromStdString(path + "second.scn"));
+
+    std::filesystem::remove(dir / "first.scn");
+    EXPECT_EQ(recentTexts(), QStringList{"1 " + QString::fromStdString(path + "second.scn")});
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(MainWindowKeysTest, CopyAndPasteTwoConnectedFramesThroughTheClipboard) {
+    openActive({});
+    ScenarioFrame& f1 = create({100, 300});
+    ScenarioFrame& f2 = create({400, 300});
+    core().addConnection(std::make_unique<Connection>(f1, f2, output1Field, inputField, false));
+    core().unselectAll();
+    ScenarioEditorApplet& editor = window->editor();
+    QTest::mouseClick(editor.widgetOf(f1), Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseClick(editor.widgetOf(f2), Qt::LeftButton, Qt::ControlModifier, QPoint(1, 1));
+    ASSERT_TRUE(f1.isSelected());
+    ASSERT_TRUE(f2.isSelected());
+    key(Qt::Key_C);
+    const std::string copied = QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_TRUE(copied.starts_with("#BeginSavedDiagram\n"));
+    EXPECT_NE(copied.find("#Frame1\tFrame2\t2\t1\n"), std::string::npos);
+
+    key(Qt::Key_V);
+    ScenarioFrame* f3 = core().stringToFrameIconComponent("Frame3");
+    ScenarioFrame* f4 = core().stringToFrameIconComponent("Frame4");
+    ASSERT_NE(f3, nullptr);
+    ASSERT_NE(f4, nullptr);
+    EXPECT_EQ(editor.widgetOf(*f3)->pos(), QPoint(120, 320));
+    EXPECT_TRUE(editor.widgetOf(*f4)->isVisible());
+    EXPECT_EQ(core().connections().back()->toString(), "#Frame3\tFrame4\t2\t1\n");
+    EXPECT_EQ(window->editItem(MainFrame::EditCommand::Undo)->text(), "Undo Paste");
+
+    // Text of another builder pastes the same way; other text only beeps.
+    QGuiApplication::clipboard()->setText(QString::fromStdString(copied));
+    key(Qt::Key_V);
+    EXPECT_EQ(core().frames().size(), 7u);
+    QGuiApplication::clipboard()->setText(QStringLiteral("not a diagram"));
+    key(Qt::Key_V);
+    EXPECT_EQ(core().frames().size(), 7u);
 }
 
 } // namespace

@@ -113,13 +113,26 @@ void FrameIconComponent::paintEvent(QPaintEvent*) {
 
 void FrameIconComponent::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
+    // Ctrl + press adds the frame to the selection, or takes it out, for
+    // copying several frames at once; it neither drags nor edits.
+    extendingSelection_ = event->button() == Qt::LeftButton &&
+                          event->modifiers() == Qt::ControlModifier &&
+                          editor_.drawState() == DrawState::SELECTING;
+    if (extendingSelection_) {
+        if (frame_.isSelected()) {
+            frame_.unselect();
+        } else {
+            frame_.select();
+        }
+        return;
+    }
     const QPoint at = event->position().toPoint();
     frame_.mousePressed({at.x(), at.y()}, buttonOf(event),
                         event->modifiers().testFlag(Qt::AltModifier));
 }
 
 void FrameIconComponent::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton) {
+    if (event->buttons() == Qt::NoButton || extendingSelection_) {
         return;
     }
     const QPoint at = event->position().toPoint();
@@ -127,6 +140,10 @@ void FrameIconComponent::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void FrameIconComponent::mouseReleaseEvent(QMouseEvent* event) {
+    if (extendingSelection_) {
+        extendingSelection_ = false;
+        return;
+    }
     const QPoint at = event->position().toPoint();
     frame_.mouseReleased({at.x(), at.y()});
 }

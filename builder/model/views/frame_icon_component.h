@@ -36,6 +36,7 @@ private:
 
     ScenarioFrame& frame_;
     FrameEditor& editor_;
+    bool extendingSelection_ = false;
 };
 
 } // namespace crvl
