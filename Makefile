@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test test-asan test-tsan fuzz fuzz-long windows-core ci format install clean
+.PHONY: deps configure build run demo test test-asan test-tsan test-package fuzz fuzz-long windows-core ci format install package clean
 
 deps:
 	@sh scripts/deps.sh
@@ -24,7 +24,7 @@ demo: build
 	sh scripts/demo.sh build
 
 test: build
-	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300 -LE package
 
 # Every program and test under AddressSanitizer and UndefinedBehaviorSanitizer;
 # the first report of either ends the test. Leaks that Qt's own libraries keep
@@ -60,6 +60,18 @@ windows-core: deps
 	cmake --preset windows-core
 	cmake --build --preset windows-core -j $(JOBS)
 
+# The Debian packages, into build/packages/.
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	rm -f build/packages/*.deb
+	cd build-package && cpack
+
+# Builds the packages and checks them (lintian, desktop files, AppStream,
+# the unpacked layout).
+test-package: build
+	cd build && ctest --output-on-failure -L package
+
 install: build
 	cmake --install build --prefix $(PREFIX)
 
@@ -67,4 +79,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win
+	rm -rf build build-asan build-tsan build-fuzz build-win build-package

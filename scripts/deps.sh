@@ -8,7 +8,8 @@ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev clang-format
 g++-mingw-w64-x86-64
 qt6-qpa-plugins fonts-dejavu-core
-imagemagick librsvg2-bin xvfb x11-utils poppler-utils"
+imagemagick librsvg2-bin xvfb x11-utils poppler-utils
+scdoc lintian desktop-file-utils appstream dpkg-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -16,7 +16,28 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: crvlbuilder [width=N height=N] [barebones=true]\n"
+    "\n"
+    "Draws training scenarios for the Corvel trainer and saves them into\n"
+    "scenarios/ under the working directory.\n"
+    "\n"
+    "Arguments:\n"
+    "  width=N height=N   the window's size in pixels (both or neither)\n"
+    "  barebones=true     a window without menu bar\n"
+    "  --help             show this text\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("crvlbuilder"));
 
