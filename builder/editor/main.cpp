@@ -8,6 +8,7 @@
 #include "remote_ui.h"
 #include "save_load_commands.h"
 #include "scenario_editor_applet.h"
+#include "scenario_tools.h"
 
 #include <QApplication>
 
@@ -59,6 +60,7 @@ int main(int argc, char* argv[]) {
                            crvl::BuilderState::getBaseDirectory());
     crvl::installSaveLoadDialogs(window);
     crvl::installBuilderSupport(window);
+    crvl::installScenarioTools(window);
     window.show();
     crvl::RemoteUi::StartFromEnvironment(&app);
     return QApplication::exec();

@@ -350,6 +350,7 @@ void MainFrame::startUp() {
     resize(editorSize.width() + FRAME_EXTRA_WIDTH, editorSize.height() + FRAME_EXTRA_HEIGHT);
     editor_->layoutApplet();
     relabelMenus();
+    emit menusRelabelled();
     showStatus("");
     if (qEnvironmentVariableIsSet(STARTUP_PROBE)) {
         probeStartup_ = true;

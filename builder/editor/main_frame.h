@@ -109,6 +109,10 @@ public:
     // Set when doClose has ended the program.
     bool closed() const { return closed_; }
 
+signals:
+    // Start-up has loaded the language table and relabelled the menus.
+    void menusRelabelled();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

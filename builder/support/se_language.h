@@ -5,6 +5,8 @@
 // share. Texts are UTF-8; translateText replaces the defaults from the
 // translation file once at start-up.
 
+#include "check_text.h"
+
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -13,7 +15,8 @@
 
 namespace crvl {
 
-// X(key, English default) for every translatable text. The key is the name of
+// X(key, English default) for every translatable text; the scenario checks
+// bring their own (check_text.h). The key is the name of
 // the variable and, exactly, the key in the translation file.
 #define CRVL_SE_LANGUAGE_TEXTS(X)                                                                  \
     X(menuFile, "File")                                                                            \
@@ -146,7 +149,35 @@ namespace crvl {
     X(stepEditFrame, "Edit %1")                                                                    \
     X(stepCreateConnection, "Create Connection")                                                   \
     X(stepDeleteConnection, "Delete Connection")                                                   \
-    X(stepPaste, "Paste")
+    X(stepPaste, "Paste") \
+    X(menuScenario, "Scenario")                                                                    \
+    X(menuItemCheckScenario, "Check Scenario")                                                     \
+    X(menuItemTryScenario, "Try Scenario")                                                         \
+    X(checkWindowTitle, "Scenario Check")                                                          \
+    X(tryWindowTitle, "Try Scenario")                                                              \
+    X(tryFrameLabel, "Frame")                                                                      \
+    X(tryRhythmLabel, "Rhythm")                                                                    \
+    X(tryPadsLabel, "Pads")                                                                        \
+    X(tryMotionLabel, "Motion")                                                                    \
+    X(tryShockableLabel, "Shockable")                                                              \
+    X(tryPulseLabel, "Pulse")                                                                      \
+    X(tryBatteryLabel, "Battery")                                                                  \
+    X(tryFailureLabel, "Failure")                                                                  \
+    X(tryPadsAttachedText, "attached")                                                             \
+    X(tryPadsLooseText, "loose")                                                                   \
+    X(tryBatteryOkText, "OK")                                                                      \
+    X(tryBatteryLowText, "low")                                                                    \
+    X(tryBatteryReplaceText, "replace now")                                                        \
+    X(tryShockButton, "Shock")                                                                     \
+    X(tryCprStartButton, "CPR Start")                                                              \
+    X(tryCprStopButton, "CPR Stop")                                                                \
+    X(tryWaitButton, "Wait")                                                                       \
+    X(tryRestartButton, "Restart")                                                                 \
+    X(trySecondsLabel, "seconds")                                                                  \
+    X(tryWaitStep, "Wait %1 s")                                                                    \
+    X(tryStartStep, "Start")                                                                       \
+    X(tryStepsLabel, "Steps")                                                                      \
+    CRVL_SCENARIO_CHECK_TEXTS(X)
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
 // pass from the left: a value is never searched for placeholders. A

@@ -486,9 +486,15 @@ Answer CConfigDlg::Ask(const std::string& text, const std::string& caption, Ques
                        MessageIcon icon) {
     const auto standard = buttons == Question::AbortRetryIgnore
                               ? QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore
+                          : buttons == Question::YesNo
+                              ? QMessageBox::Yes | QMessageBox::No
                               : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                     standard, this);
+    if (buttons == Question::YesNo) {
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    }
     switch (box.exec()) {
     case QMessageBox::Abort:
         return Answer::Abort;
@@ -501,7 +507,9 @@ Answer CConfigDlg::Ask(const std::string& text, const std::string& caption, Ques
     case QMessageBox::No:
         return Answer::No;
     default:
-        return buttons == Question::AbortRetryIgnore ? Answer::Ignore : Answer::Cancel;
+        return buttons == Question::AbortRetryIgnore ? Answer::Ignore
+               : buttons == Question::YesNo          ? Answer::No
+                                                     : Answer::Cancel;
     }
 }
 

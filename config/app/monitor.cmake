@@ -18,7 +18,7 @@ function(crvl_config_add_monitor_ui)
     ${CMAKE_CURRENT_LIST_DIR}/ecg_plot.cpp
     ${CMAKE_CURRENT_LIST_DIR}/monitor_dlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/upload_dlg.cpp)
-  target_link_libraries(crvl_config_ui PUBLIC crvl_monitor_core)
+  target_link_libraries(crvl_config_ui PUBLIC crvl_monitor_core crvl_scenario)
 endfunction()
 if(CRVL_WITH_QT)
   cmake_language(DEFER CALL crvl_config_add_monitor_ui)

@@ -1,5 +1,6 @@
 #include "upload_dlg.h"
 
+#include "check_text.h"
 #include "config_view.h"
 #include "control_ids.h"
 #include "link_state.h"
@@ -126,6 +127,17 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                              .toStdString(),
                          text::kMessageCaption, MessageIcon::Error);
         return UploadOutcome::FileError;
+    }
+    const std::vector<scenario::Finding> findings = scenario::CheckTable(file.table);
+    if (scenario::CountOf(findings, scenario::Severity::Error) > 0) {
+        std::string question = text::kTableErrors;
+        for (const scenario::Finding& finding : findings)
+            if (finding.severity == scenario::Severity::Error)
+                question += "\n" + scenario::FindingText(finding);
+        question += "\n\n" + std::string(text::kUploadAnyway);
+        if (view.Ask(question, text::kMessageCaption, Question::YesNo, MessageIcon::Exclamation) !=
+            Answer::Yes)
+            return UploadOutcome::NotConfirmed;
     }
     if (!machine.Connected())
         return UploadOutcome::Cancelled; // the trainer went away meanwhile

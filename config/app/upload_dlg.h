@@ -27,6 +27,8 @@ inline constexpr const char* kScenarioFilter = "Crvl Scenario Files (*.scn);;All
 inline constexpr const char* kFormatError = "Format error in scenario file";
 inline constexpr const char* kCannotReadScenario = "The scenario file could not be read:\n%1";
 inline constexpr const char* kMessageCaption = "crvlconfig";
+inline constexpr const char* kTableErrors = "The scenario file's table has errors:";
+inline constexpr const char* kUploadAnyway = "Upload it anyway?";
 } // namespace text
 
 class CUploadDlg : public QDialog {
@@ -61,7 +63,7 @@ private:
     bool lost_ = false;
 };
 
-enum class UploadOutcome { Cancelled, Sent, FormatError, FileError };
+enum class UploadOutcome { Cancelled, Sent, FormatError, FileError, NotConfirmed };
 
 struct UploadHooks {
     CUploadDlg::FileChooser chooseFile;        // empty: the file-open dialog
@@ -71,6 +73,8 @@ struct UploadHooks {
 // The upload procedure, run when the three slots have been read: shows the
 // dialog with the slots' names, reads and checks the chosen file, reports
 // problems through the view and hands a good table to the connection logic.
+// When the checks find errors in the table, the user is asked first (No is
+// the default); warnings and notes are not asked about.
 // The Custom Scenarios button is enabled again on every path that ends with
 // the trainer still connected.
 UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,

@@ -19,7 +19,8 @@ enum class LampLight : int { Lit = 0, Dark = 1, Off = 2 };
 enum class ConfigButton { Update, CustomScenarios, LoadDefaults };
 
 enum class MessageIcon { Information, Exclamation, Error };
-enum class Question { AbortRetryIgnore, YesNoCancel };
+// YesNo: No is the default answer.
+enum class Question { AbortRetryIgnore, YesNoCancel, YesNo };
 enum class Answer { Abort, Retry, Ignore, Yes, No, Cancel };
 
 class ConfigView {

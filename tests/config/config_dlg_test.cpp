@@ -399,6 +399,18 @@ TEST_F(Dialog, PingsGoOnUnderTheUploadDialogAndTheResultBox) {
     EXPECT_EQ(dlg->messages.back(), "Corvel Updated: " + std::string(text::kUpdated));
 }
 
+TEST_F(Dialog, YesNoQuestionDefaultsToNo) {
+    OnModal<QMessageBox> box([](QMessageBox& shown) {
+        EXPECT_EQ(shown.defaultButton(), shown.button(QMessageBox::No));
+        EXPECT_EQ(shown.button(QMessageBox::Cancel), nullptr);
+        shown.defaultButton()->click();
+    });
+    EXPECT_EQ(dlg->CConfigDlg::Ask("Upload it anyway?", "crvlconfig", Question::YesNo,
+                                   MessageIcon::Exclamation),
+              Answer::No);
+    EXPECT_TRUE(box.Done());
+}
+
 TEST_F(Dialog, LosingTheTrainerClosesTheUploadDialog) {
     Connect();
     bool closedByItself = false;

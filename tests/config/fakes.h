@@ -99,6 +99,7 @@ class RecordingView : public ConfigView {
 public:
     std::vector<std::string> events;
     std::deque<Answer> answers;
+    std::vector<std::string> questions; // the text of every Ask
     ParameterRecord shown;
     ParameterRecord toCollect;
     std::string status;
@@ -168,9 +169,10 @@ public:
                      MessageIcon /*icon*/) override {
         events.push_back("message " + caption + ": " + text);
     }
-    Answer Ask(const std::string& /*text*/, const std::string& caption, Question /*buttons*/,
+    Answer Ask(const std::string& text, const std::string& caption, Question /*buttons*/,
                MessageIcon /*icon*/) override {
         events.push_back("ask " + caption);
+        questions.push_back(text);
         const Answer answer = answers.empty() ? Answer::Cancel : answers.front();
         if (!answers.empty()) {
             answers.pop_front();

@@ -10,7 +10,7 @@
 
 // The trainer model has a member named slots; Qt's own headers use Q_SLOTS.
 #undef slots
-#include "scenario_player.h"
+#include "sim_scenario.h"
 #include "trainer_sim.h"
 
 #include <cstdio>

@@ -146,7 +146,10 @@ TEST_F(TrainerE2E, UploadsIntoSlotTwo) {
     Connect();
     const std::string text = test::ScenarioText(0x3C);
     const std::string path = WriteFile("case.old.scn", text);
+    // Every event of that table leads beyond the table: asked, and uploaded.
+    view_.answers.push_back(Answer::Yes);
     EXPECT_EQ(Upload(1, path), UploadOutcome::Sent);
+    EXPECT_TRUE(view_.Saw("ask crvlconfig"));
     EXPECT_EQ(names_, (std::vector<std::string>{"Custom 1", "Custom 2", "Custom 3"}));
     EXPECT_TRUE(view_.Saw(kUpdated));
     EXPECT_TRUE(view_.customScenarios);
@@ -186,6 +189,27 @@ TEST_F(TrainerE2E, BadFileSendsNothing) {
     // Only the slot reads and pings went out, no upload.
     EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[0].Name(); }), "Custom 1");
     EXPECT_GT(framesAfter, framesBefore);
+}
+
+TEST_F(TrainerE2E, TableErrorsAreAskedAboutAndNoSendsNothing) {
+    StartTrainer();
+    Connect();
+    // Frame 0: VF, one shock leads to row 5, which no frame uses.
+    std::string text = test::ScenarioText();
+    text.replace(text.find("  00   ") + 7, 45, "FF   FF   01   00   02   FF   FF   01   05   ");
+    const std::string path = WriteFile("unused.scn", text);
+    view_.answers.push_back(Answer::No);
+    EXPECT_EQ(Upload(0, path), UploadOutcome::NotConfirmed);
+    ASSERT_EQ(view_.questions.size(), 1u);
+    EXPECT_EQ(view_.questions[0], "The scenario file's table has errors:\n"
+                                  "Frame0: the shock event leads to row 5, which no frame uses.\n\n"
+                                  "Upload it anyway?");
+    EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[0].Name(); }), "Custom 1");
+    EXPECT_TRUE(view_.customScenarios);
+    // A clean file is not asked about.
+    EXPECT_EQ(Upload(0, WriteFile("clean.scn", test::ScenarioText())), UploadOutcome::Sent);
+    EXPECT_EQ(view_.questions.size(), 1u);
+    EXPECT_EQ(OnTrainer([this] { return trainer_->Model().slots[0].Name(); }), "clean");
 }
 
 TEST_F(TrainerE2E, MonitorShowsReportsAndClosesWhenTheTrainerFallsSilent) {

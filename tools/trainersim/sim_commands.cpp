@@ -1,7 +1,7 @@
 #include "sim_commands.h"
 
 #include "parameters_sim.h"
-#include "scenario_player.h"
+#include "sim_scenario.h"
 #include "slots_sim.h"
 
 #include <charconv>

@@ -13,7 +13,7 @@
 
 #include "bootloader_sim.h"
 #include "pty.h"
-#include "scenario_player.h"
+#include "sim_scenario.h"
 #include "trainer_model.h"
 #include "trainer_protocol.h"
 

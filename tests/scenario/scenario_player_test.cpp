@@ -1,28 +1,12 @@
-// The simulated trainer's scenario player, driven with its own clock.
+// The scenario player, driven with made-up time.
 #include "scenario_player.h"
-#include "scenario_text.h"
-#include "sim_options.h"
-#include "trainer_sim.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <vector>
-
-namespace crvl::sim {
+namespace crvl::scenario {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A table with every cell unset except the row numbers.
-ScenarioTable EmptyTable() {
-    ScenarioTable t;
-    t.cells.fill(cell::kUnset);
-    for (std::size_t r = 0; r < ScenarioTable::kRows; ++r)
-        t.At(r, cell::kFrame) = static_cast<std::uint8_t>(r);
-    return t;
-}
 
 void SetEcg(ScenarioTable& t, std::size_t row, std::uint8_t rhythm, std::uint8_t shockable,
             std::uint8_t pulse) {
@@ -33,11 +17,7 @@ void SetEcg(ScenarioTable& t, std::size_t row, std::uint8_t rhythm, std::uint8_t
 
 class ScenarioPlayerTest : public ::testing::Test {
 protected:
-    ScenarioPlayerTest() : player([this](const Bytes& p) { sent.push_back(p); }) {}
-
-    std::vector<Bytes> sent;
     ScenarioPlayer player;
-    SimTime t0{};
 };
 
 TEST_F(ScenarioPlayerTest, BuiltInScenarioMovesOnAfterAShock) {
@@ -49,7 +29,6 @@ TEST_F(ScenarioPlayerTest, BuiltInScenarioMovesOnAfterAShock) {
     EXPECT_EQ(player.Frame(), 1);
     EXPECT_EQ(player.Record().rhythm, 0);
     EXPECT_EQ(player.Record().pulse, 1);
-    EXPECT_TRUE(sent.empty()); // reports are off
 }
 
 TEST_F(ScenarioPlayerTest, FrameActionsSetTheRecordAndUnsetCellsKeepIt) {
@@ -141,63 +120,5 @@ TEST_F(ScenarioPlayerTest, NextFrameOutsideTheTableIsIgnored) {
     EXPECT_EQ(player.Frame(), 0);
 }
 
-TEST_F(ScenarioPlayerTest, ReportsEvery250MsWhileOn) {
-    player.Start(1, BuiltInScenario());
-    player.Tick(t0);
-    EXPECT_TRUE(sent.empty());
-    player.SetReports(true, t0);
-    player.Tick(t0);
-    player.Tick(t0 + 100ms);
-    player.Tick(t0 + 250ms);
-    player.Tick(t0 + 499ms);
-    player.Tick(t0 + 500ms);
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[0], MakeMonitorReport(player.Record()));
-    player.Shock();
-    ASSERT_EQ(sent.size(), 4u);
-    EXPECT_EQ(sent[3], MakeShockEvent());
-    player.SetReports(false, t0 + 500ms);
-    player.Tick(t0 + 2s);
-    player.Shock();
-    EXPECT_EQ(sent.size(), 4u);
-}
-
-TEST_F(ScenarioPlayerTest, RealTimePasses) {
-    ScenarioTable t = EmptyTable();
-    t.At(0, cell::kTime) = 2;
-    t.At(0, cell::kTimeNext) = 1;
-    player.Start(11, t);
-    player.Tick(t0);
-    player.Tick(t0 + 1500ms);
-    EXPECT_EQ(player.Frame(), 0);
-    player.Tick(t0 + 2s);
-    EXPECT_EQ(player.Frame(), 1);
-}
-
-TEST(TrainerSlotSwitches, ScenarioFilePreloadsASlot) {
-    const auto dir = std::filesystem::temp_directory_path() / "crvl_slot_switch_test";
-    std::filesystem::create_directories(dir);
-    const std::string good = (dir / "case.old.scn").string();
-    const std::string bad = (dir / "bad.scn").string();
-    std::ofstream(good, std::ios::binary) << test::ScenarioText(0x01);
-    std::ofstream(bad, std::ios::binary) << "# nothing here\n";
-
-    SimOptions options;
-    std::string error;
-    ASSERT_TRUE(
-        ParseArguments({"--scenario", good, "--slot", "2", "--wrong-slot", "3"}, options, error))
-        << error;
-    TrainerSim sim(options.config);
-    EXPECT_EQ(sim.Model().slots[1].Name(), "case");
-    EXPECT_EQ(sim.Model().slots[1].table.At(19, 13), 0x01);
-    EXPECT_EQ(sim.Model().slots[0].Name(), "Custom 1");
-    EXPECT_EQ(sim.Protocol().Faults().wrongSlot, 3);
-
-    SimOptions refused;
-    EXPECT_FALSE(ParseArguments({"--scenario", bad}, refused, error));
-    EXPECT_FALSE(ParseArguments({"--slot", "4"}, refused, error));
-    std::filesystem::remove_all(dir);
-}
-
 } // namespace
-} // namespace crvl::sim
+} // namespace crvl::scenario
