@@ -80,10 +80,10 @@ public:
     // an STX (0x02) was read and consumed (both return true).
     bool Drain();
 
-    // Holds a break condition on the line for holdMs. False when the break
-    // cannot be set or cleared; the system's error text goes to the debug
-    // sink.
-    bool SendBreak(int holdMs);
+    // Sets (on) or clears the break condition on the line; the caller holds
+    // it for as long as it needs, so it can also let go early. False when the
+    // line refuses; the system's error text goes to the debug sink.
+    bool SetBreak(bool on);
 
     // Purges both directions and releases the device. Safe to call twice.
     void Close();

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -205,15 +204,10 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     return 0;
 }
 
-bool CSerialPort::SendBreak(int holdMs) {
+bool CSerialPort::SetBreak(bool on) {
     const int fd = platform_->fd;
-    if (fd < 0 || ::ioctl(fd, TIOCSBRK) != 0) {
+    if (fd < 0 || ::ioctl(fd, on ? TIOCSBRK : TIOCCBRK) != 0) {
         Debug(std::string(std::strerror(fd < 0 ? EBADF : errno)) + "\r\n");
-        return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-    if (::ioctl(fd, TIOCCBRK) != 0) {
-        Debug(std::string(std::strerror(errno)) + "\r\n");
         return false;
     }
     return true;

@@ -127,14 +127,9 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     return got ? byte : 0;
 }
 
-bool CSerialPort::SendBreak(int holdMs) {
+bool CSerialPort::SetBreak(bool on) {
     Platform& p = *platform_;
-    if (!SetCommBreak(p.handle)) {
-        Debug(LastErrorText());
-        return false;
-    }
-    Sleep(static_cast<DWORD>(holdMs));
-    if (!ClearCommBreak(p.handle)) {
+    if (!(on ? SetCommBreak(p.handle) : ClearCommBreak(p.handle))) {
         Debug(LastErrorText());
         return false;
     }

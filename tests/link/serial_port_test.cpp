@@ -168,11 +168,12 @@ TEST_F(SerialPortTest, PortOpenForReadWriteIsNotShared) {
     EXPECT_FALSE(third.Error());
 }
 
-TEST_F(SerialPortTest, BreakCanBeHeld) {
+TEST_F(SerialPortTest, BreakCanBeSetAndCleared) {
     CSerialPort port(kPort, "rw", kDefaultBaudRate, Fast());
-    EXPECT_TRUE(port.SendBreak(10));
+    EXPECT_TRUE(port.SetBreak(true));
+    EXPECT_TRUE(port.SetBreak(false));
     port.Close();
-    EXPECT_FALSE(port.SendBreak(10));
+    EXPECT_FALSE(port.SetBreak(true));
     ASSERT_FALSE(debug_.empty());
     EXPECT_EQ(debug_.back().substr(debug_.back().size() - 2), "\r\n");
 }

@@ -4,6 +4,7 @@
 #include "bootloader_attach.h"
 #include "fake_line.h"
 #include "hex_image.h"
+#include "line_terminal.h"
 #include "search_trainer.h"
 #include "serial_boot_port.h"
 #include "temp_files.h"
@@ -179,23 +180,42 @@ TEST_F(SimulatedUpload, HangUpDuringRecordsGoesOnThenFailsWithoutRamTest) {
     EXPECT_EQ(boot->Records().size(), 39u);
 }
 
-TEST_F(SimulatedUpload, SearchFindsTheTrainerOnCom7) {
+TEST_F(SimulatedUpload, SearchPassesOverLinesThatAreNoTrainer) {
     StartSim({});
     ASSERT_FALSE(HasFatalFailure());
+    // COM1 never stops sending, COM2 is silent (and shows what the search
+    // sends), COM7 is the trainer.
+    LineTerminal babbling(LineTerminal::Mode::Babble);
+    LineTerminal silent(LineTerminal::Mode::Record);
+    ASSERT_TRUE(babbling.Ok() && silent.Ok());
     for (int n = 1; n <= 16; ++n) {
         const std::string name = "CRVL_COM" + std::to_string(n);
-        const std::string device =
-            n == 7 ? trainer->SlavePath() : (dir.Path() / ("none" + std::to_string(n))).string();
+        std::string device = (dir.Path() / ("none" + std::to_string(n))).string();
+        if (n == 1)
+            device = babbling.SlavePath();
+        else if (n == 2)
+            device = silent.SlavePath();
+        else if (n == 7)
+            device = trainer->SlavePath();
         ::setenv(name.c_str(), device.c_str(), 1);
     }
     SerialBootPortFactory ports({}, 200);
+    const StopFlag stop{false};
     std::string shown;
-    EXPECT_EQ(SearchTrainer(ports, [&](const std::string& s) { shown += s; }), 7);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SearchTrainer(
+                  ports, [&](const std::string& s) { shown += s; }, stop),
+              7);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(shown, "Corvel found on COM7\r\n");
+    EXPECT_EQ(silent.ReceivedBytes(),
+              (Bytes{0x02, 0x2A, 0x10, 0x40, 0x10, 0x40, 0x03, 0x2A, 0x0D}));
 
     ::setenv("CRVL_COM7", (dir.Path() / "gone").c_str(), 1);
     shown.clear();
-    EXPECT_EQ(SearchTrainer(ports, [&](const std::string& s) { shown += s; }), 0);
+    EXPECT_EQ(SearchTrainer(
+                  ports, [&](const std::string& s) { shown += s; }, stop),
+              0);
     EXPECT_EQ(shown, "No Corvel found !\r\nComport has to be manually selected.\r\n");
 }
 

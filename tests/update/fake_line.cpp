@@ -14,10 +14,18 @@ public:
         line_.Write(data, length);
     }
     std::uint8_t ReadByte(bool& ok, bool& got) override { return line_.Read(ok, got); }
-    bool SendBreak(int holdMs) override {
-        ++line_.breaks;
-        line_.clock_.Advance(std::chrono::milliseconds(holdMs));
-        return !line_.failBreak;
+    bool SetBreak(bool on) override {
+        if (line_.failBreak)
+            return false;
+        if (on) {
+            ++line_.breaks;
+            line_.breakSetAt_ = line_.clock_.now;
+        } else if (line_.breakSetAt_) {
+            line_.breakHeld.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
+                line_.clock_.now - *line_.breakSetAt_));
+            line_.breakSetAt_.reset();
+        }
+        return true;
     }
     void Close() override { line_.toUpdater_.clear(); }
 
@@ -37,7 +45,7 @@ FakeLine::FakeLine(sim::BootloaderOptions options)
                                    [this] { hungUp = true; },
                                }) {}
 
-std::unique_ptr<BootPort> FakeLine::Open(int portNumber, int baud) {
+std::unique_ptr<BootPort> FakeLine::Open(int portNumber, int baud, const StopFlag&) {
     baud_ = baud;
     opened.push_back(baud);
     portNumbers.push_back(portNumber);
@@ -57,6 +65,11 @@ std::uint8_t FakeLine::Read(bool& ok, bool& got) {
     got = false;
     if (!ok)
         return 0;
+    if (babble && babble()) {
+        got = true;
+        clock_.Advance(std::chrono::milliseconds(1));
+        return babbleByte;
+    }
     const bool muted = muteReads && muteReads();
     for (int tick = 0; tick < 2 && toUpdater_.empty() && !muted; ++tick) {
         // Give the loader its settle time after a change of speed.

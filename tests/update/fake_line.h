@@ -11,6 +11,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,23 +26,29 @@ class FakeLine : public BootPortFactory {
 public:
     explicit FakeLine(sim::BootloaderOptions options = {});
 
-    std::unique_ptr<BootPort> Open(int portNumber, int baud) override;
+    std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) override;
 
     sim::BootloaderSim& Sim() { return sim_; }
     FakeClock& Clock() { return clock_; }
     UploadWorker::Clock WorkerClock() {
         return [this] { return clock_.now; };
     }
+    UploadWorker::Sleep WorkerSleep() {
+        return [this](std::chrono::milliseconds d) { clock_.Advance(d); };
+    }
 
     // Faults of the line itself, asked before every read or break.
     std::function<bool()> failRead;  // the read fails
     std::function<bool()> muteReads; // nothing arrives
+    std::function<bool()> babble;    // bytes arrive without pause
+    std::uint8_t babbleByte = 0x55;
     bool failBreak = false;
     bool hungUp = false;
 
     std::vector<int> opened; // baud rates in opening order
     std::vector<int> portNumbers;
     int breaks = 0;
+    std::vector<std::chrono::milliseconds> breakHeld; // set to cleared, on the clock
 
 private:
     friend class FakePort;
@@ -49,6 +56,7 @@ private:
     void Write(const std::uint8_t* data, std::size_t length);
 
     FakeClock clock_;
+    std::optional<std::chrono::steady_clock::time_point> breakSetAt_;
     sim::BootloaderSim sim_;
     std::deque<std::uint8_t> toUpdater_;
     int baud_ = 0;

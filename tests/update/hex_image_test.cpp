@@ -74,14 +74,34 @@ TEST(HexImageFile, ReopeningReadsFromTheStartAgain) {
     EXPECT_EQ(passes[0].back(), Bytes{0x0A});
 }
 
-TEST(HexImageFile, MissingFileAndSize) {
+TEST(HexImageFile, LineEndAfterAFullPieceIsNoRecordOfItsOwn) {
+    TempDir dir;
+    // 126 characters before CR LF: the CR LF reads as one LF, which fills
+    // the piece. 127 characters before the line end: the line end goes with
+    // the piece.
+    for (const std::size_t length : {126u, 127u}) {
+        for (const char* end : {"\n", "\r\n"}) {
+            std::string line = ":";
+            while (line.size() < length)
+                line += "0123456789ABCDEF"[line.size() % 16];
+            const auto records =
+                ImageRecords(dir.Write("edge.hex", line + end + ":00000001FF" + end));
+            ASSERT_EQ(records.size(), 2u) << length << " " << (end[0] == '\r' ? "CRLF" : "LF");
+            EXPECT_EQ(records[0], Convert(line + "\n"));
+            EXPECT_EQ(records[0].size(), 1 + length / 2); // an odd digit pairs with the LF
+            EXPECT_EQ(records[1], (Bytes{0x3A, 0x00, 0x00, 0x00, 0x01, 0xFF}));
+        }
+    }
+}
+
+TEST(HexImageFile, MissingFileAndRecordCount) {
     TempDir dir;
     HexImage image;
     EXPECT_FALSE(image.Open((dir.Path() / "none.hex").string()));
     std::uint8_t buffer[kMaxRecordSize];
     EXPECT_EQ(image.NextRecord(buffer), 0u);
-    EXPECT_FALSE(HexImage::FileSize((dir.Path() / "none.hex").string()).has_value());
-    EXPECT_EQ(HexImage::FileSize(dir.Write("a.hex", std::string(1234, 'x'))), 1234);
+    EXPECT_FALSE(HexImage::RecordCount((dir.Path() / "none.hex").string()).has_value());
+    EXPECT_EQ(HexImage::RecordCount(dir.Write("a.hex", MakeHexImage(9, "\r\n"))), 11);
 }
 
 } // namespace

@@ -97,40 +97,46 @@ TEST(LanguageIniTest, MissingFile) {
     EXPECT_FALSE(ReadLanguageIni("/nonexistent/crvlupd.ini", entries));
 }
 
-TEST(ProgressTest, StepsAndDone) {
+TEST(ProgressTest, RecordsAfterTwoLargeSteps) {
     ProgressModel p;
-    p.Reset(60 * 1600);
-    EXPECT_EQ(p.Total(), 1600);
+    p.Reset(1600); // records
+    EXPECT_EQ(p.Total(), 1600 + 2 * 100);
     p.StepLarge();
-    EXPECT_EQ(p.Position(), 100);
+    p.StepLarge();
+    p.StepLarge(); // a second pass does not push the bar on
+    EXPECT_EQ(p.Position(), 200);
     p.StepRecord();
-    EXPECT_EQ(p.BarValue(), 101);
-    EXPECT_EQ(p.BarMaximum(), 1600);
+    EXPECT_EQ(p.BarValue(), 201);
+    EXPECT_EQ(p.BarMaximum(), 1800);
     p.MarkDone();
-    EXPECT_EQ(p.BarValue(), 1600);
-    EXPECT_EQ(p.Position(), 101); // the stored position stays
+    EXPECT_EQ(p.BarValue(), 1800);
+    EXPECT_EQ(p.Position(), 201); // the stored position stays
+    EXPECT_EQ(p.Percent(), 100);
 }
 
 TEST(ProgressTest, LargeTotalsAreScaledNotWrapped) {
     ProgressModel p;
-    p.Reset(-1); // size unknown
-    EXPECT_EQ(p.Total(), 150000);
+    p.Reset(150000);
     EXPECT_EQ(p.BarMaximum(), 65535);
-    for (int i = 0; i < 75000; ++i)
+    for (int i = 0; i < 168750 / 2; ++i)
         p.StepRecord();
     EXPECT_EQ(p.BarValue(), 32767);
     for (int i = 0; i < 100000; ++i)
         p.StepRecord();
     EXPECT_EQ(p.BarValue(), 65535); // past the end the bar stays full
+    p.Reset(std::nullopt);          // unreadable file: still a range
+    EXPECT_EQ(p.BarMaximum(), 1);
 }
 
-TEST(ProgressTest, TinyFileStillHasARange) {
-    ProgressModel p;
-    p.Reset(30);
-    EXPECT_EQ(p.Total(), 0);
-    EXPECT_EQ(p.BarMaximum(), 1);
-    p.MarkDone();
-    EXPECT_EQ(p.BarValue(), 1);
+TEST(ProgressTest, LogLinesAtMostOnceASecondAndOnlyOnChange) {
+    ProgressLog log;
+    const std::chrono::steady_clock::time_point t0{std::chrono::hours(1)};
+    using std::chrono::milliseconds;
+    EXPECT_EQ(log.Update(0, t0), "Upload progress: 0 %\n");
+    EXPECT_EQ(log.Update(5, t0 + milliseconds(999)), std::nullopt);
+    EXPECT_EQ(log.Update(5, t0 + milliseconds(1000)), "Upload progress: 5 %\n");
+    EXPECT_EQ(log.Update(5, t0 + milliseconds(5000)), std::nullopt);
+    EXPECT_EQ(log.Update(6, t0 + milliseconds(5001)), "Upload progress: 6 %\n");
 }
 
 TEST(LoaderImagesTest, ShippedPlaceholdersAreComplete) {

@@ -3,6 +3,8 @@
 
 #include "fake_line.h"
 #include "hex_image.h"
+#include "line_terminal.h"
+#include "serial_boot_port.h"
 #include "temp_files.h"
 #include "upd_app.h"
 #include "upd_dialog.h"
@@ -18,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace crvl::update::test {
 namespace {
@@ -58,6 +62,8 @@ protected:
     CUpdDlg& Make(std::vector<std::string> args, sim::BootloaderOptions options = {}) {
         line = std::make_shared<FakeLine>(options);
         dialog = std::make_unique<CUpdDlg>(ParseCommandLine(args), line);
+        // The fake line takes no real time; the break hold would.
+        dialog->uploadSettings.breakHoldMs = 10;
         return *dialog;
     }
 
@@ -142,7 +148,32 @@ TEST_F(UpdaterDialog, StartUploadsTheSelectedLanguagesFile) {
                           "Program upload completed\n");
     EXPECT_TRUE(d.StartButton()->isEnabled());
     EXPECT_TRUE(d.SearchButton()->isEnabled());
+    EXPECT_EQ(d.ProgressBar()->maximum(), 9); // the records of deu.hex
     EXPECT_EQ(d.ProgressBar()->value(), d.ProgressBar()->maximum());
+}
+
+TEST_F(UpdaterDialog, ReturnPressesStartAlsoInTheMessageBox) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        CUpdDlg& d = Make({});
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        d.AppendMessage("a message takes the focus\r\n");
+        ASSERT_TRUE(d.MessageBox()->hasFocus());
+        const QString before = Messages();
+        QTest::keyClick(d.MessageBox(), key);
+        EXPECT_TRUE(d.UploadRunning()) << key;
+        EXPECT_EQ(WaitForFinish(d), 0);
+        EXPECT_TRUE(Messages().startsWith(before + "Transferring deu.hex\n")) << key;
+    }
+}
+
+TEST_F(UpdaterDialog, LanguagesAreSortedWithoutRegardToCase) {
+    dir.Write("crvlupd.ini",
+              "English = eng.hex\nFrench = fra.hex\nbasque = eus.hex\nDeutsch = deu.hex\n");
+    CUpdDlg& d = Make({});
+    EXPECT_EQ(Items(d.LanguageList()), (QStringList{"basque", "Deutsch", "English", "French"}));
+    EXPECT_EQ(d.LanguageList()->currentText(), "basque");
+    EXPECT_EQ(d.LanguageList()->currentData().toInt(), 2); // its line in the file
 }
 
 TEST_F(UpdaterDialog, AutomaticRunStartsOnFirstPaintAndGivesItsResult) {
@@ -185,6 +216,41 @@ TEST_F(UpdaterDialog, QuitGivesOneAlsoDuringARun) {
     EXPECT_FALSE(running.UploadRunning());
 }
 
+// Quit on a real serial port, with its full read time-outs: the window
+// closes at once and nothing more reaches the line.
+TEST_F(UpdaterDialog, QuitAfterStartSendsNothingMoreAndEndsAtOnce) {
+    LineTerminal wire(LineTerminal::Mode::Record);
+    ASSERT_TRUE(wire.Ok());
+    ::setenv("CRVL_COM2", wire.SlavePath().c_str(), 1);
+    const auto quitWhen = [&](CUpdDlg& d, const std::function<bool()>& ready) {
+        d.PortList()->setCurrentIndex(1);
+        d.OnStart();
+        ASSERT_TRUE(QTest::qWaitFor(ready, 10000));
+        const std::size_t before = wire.Received().size();
+        const auto start = std::chrono::steady_clock::now();
+        d.QuitButton()->click();
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::milliseconds(500));
+        EXPECT_FALSE(d.UploadRunning());
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.ExitCode(), 1);
+        // Longer than the break and a read time-out would have lasted.
+        QTest::qWait(1700);
+        EXPECT_EQ(wire.Received().size(), before);
+    };
+    // During the break: not even the boot-strap byte goes out.
+    dialog = std::make_unique<CUpdDlg>(CommandLine{}, std::make_shared<SerialBootPortFactory>());
+    dialog->show();
+    quitWhen(*dialog, [] { return true; });
+    EXPECT_TRUE(wire.Received().empty());
+    // While waiting in a read for the identification byte.
+    dialog = std::make_unique<CUpdDlg>(CommandLine{}, std::make_shared<SerialBootPortFactory>());
+    dialog->uploadSettings.breakHoldMs = 10;
+    dialog->show();
+    quitWhen(*dialog, [&] { return !wire.Received().empty(); });
+    EXPECT_EQ(wire.ReceivedBytes(), Bytes{0x00});
+}
+
 TEST_F(UpdaterDialog, HelpDialogShowsTheHelpText) {
     CUpdHelpDlg help;
     EXPECT_EQ(help.windowTitle(), "Help");
@@ -217,7 +283,7 @@ public:
             pending_.erase(pending_.begin());
             return b;
         }
-        bool SendBreak(int) override { return true; }
+        bool SetBreak(bool) override { return true; }
         void Close() override {}
         Bytes written;
 
@@ -226,23 +292,34 @@ public:
         Bytes pending_;
     };
 
-    std::unique_ptr<BootPort> Open(int portNumber, int baud) override {
+    std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag&) override {
         opened.push_back(portNumber);
         EXPECT_EQ(baud, 19200);
+        // Each port takes a while, as a real one does.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
         return std::make_unique<Port>(portNumber == 7);
     }
     std::vector<int> opened;
 };
 
-TEST_F(UpdaterDialog, SearchSelectsThePortThatAnswered) {
+TEST_F(UpdaterDialog, SearchRunsBesideTheWindowAndSelectsThePortThatAnswered) {
     auto ports = std::make_shared<AnswerOnSeven>();
     dialog = std::make_unique<CUpdDlg>(CommandLine{}, ports);
+    QSignalSpy finished(dialog.get(), &CUpdDlg::searchFinished);
     dialog->OnSearch();
+    // The window goes on while the ports are tried.
+    EXPECT_TRUE(dialog->SearchRunning());
+    EXPECT_FALSE(dialog->SearchButton()->isEnabled());
+    EXPECT_FALSE(dialog->StartButton()->isEnabled());
+    EXPECT_TRUE(dialog->QuitButton()->isEnabled());
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(finished.takeFirst().at(0).toInt(), 7);
     EXPECT_EQ(dialog->PortList()->currentText(), "COM7");
     EXPECT_EQ(ports->opened, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_TRUE(Messages().endsWith("Corvel found on COM7\n"));
     EXPECT_TRUE(dialog->SearchButton()->isEnabled());
     EXPECT_TRUE(dialog->StartButton()->isEnabled());
+    EXPECT_FALSE(dialog->SearchRunning());
 }
 
 } // namespace

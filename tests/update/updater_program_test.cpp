@@ -2,14 +2,18 @@
 // exit codes, and the single instance.
 
 #include "bootloader_attach.h"
+#include "line_terminal.h"
 #include "temp_files.h"
 #include "trainer_sim.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,9 +22,11 @@ namespace {
 
 const std::string kProgram = CRVL_BIN_DIR "/crvlupd";
 
-// Starts crvlupd with extra environment entries; returns its process id.
-// Everything the child needs is built before the fork.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+// Starts crvlupd with extra environment entries, its standard error into
+// errPath when given; returns its process id. Everything the child needs is
+// built before the fork.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            const std::string& errPath = {}) {
     std::vector<std::string> env = extraEnv;
     env.push_back("QT_QPA_PLATFORM=offscreen");
     for (char** e = environ; *e != nullptr; ++e)
@@ -38,6 +44,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
 
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (!errPath.empty()) {
+            const int fd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(fd, 2);
+        }
         ::execve(kProgram.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
@@ -66,6 +76,11 @@ std::string InstanceKey() {
 class UpdaterProgram : public ::testing::Test {
 protected:
     // An unattended run of -p3 (COM4) against a trainer with these switches.
+    std::string ErrText() const {
+        std::ifstream in(errPath);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     int RunAutomatic(std::vector<std::string> switches) {
         sim::SimOptions options;
         std::string error;
@@ -75,7 +90,7 @@ protected:
         auto boot = sim::AttachBootloader(trainer, options.config.bootloader);
         trainer.Start();
         const pid_t pid =
-            Spawn({"-P3", image}, {"CRVL_COM4=" + trainer.SlavePath(), InstanceKey()});
+            Spawn({"-P3", image}, {"CRVL_COM4=" + trainer.SlavePath(), InstanceKey()}, errPath);
         const int code = WaitFor(pid, std::chrono::seconds(60));
         trainer.Stop();
         records = boot->Records().size();
@@ -85,12 +100,26 @@ protected:
     TempDir dir;
     // Capitals in the name: it must be found as typed.
     std::string image = dir.Write("FW.hex", MakeHexImage(30));
+    std::string errPath = (dir.Path() / "stderr.txt").string();
     std::size_t records = 0;
 };
 
 TEST_F(UpdaterProgram, AutomaticRunEndsWithZeroOnSuccess) {
     EXPECT_EQ(RunAutomatic({}), 0);
     EXPECT_EQ(records, 32u);
+    // Where the run stands, for a log.
+    EXPECT_NE(ErrText().find("Upload progress: 0 %\n"), std::string::npos) << ErrText();
+}
+
+TEST_F(UpdaterProgram, AutomaticRunOnALineThatNeverGoesQuietEndsWithOne) {
+    LineTerminal babbling(LineTerminal::Mode::Babble);
+    ASSERT_TRUE(babbling.Ok());
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid =
+        Spawn({"-p3", image}, {"CRVL_COM4=" + babbling.SlavePath(), InstanceKey()}, errPath);
+    EXPECT_EQ(WaitFor(pid, std::chrono::seconds(60)), 1);
+    // Break, a drain of at most a few seconds, and the program's own start.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 TEST_F(UpdaterProgram, AutomaticRunEndsWithOneOnAFault) {
@@ -104,6 +133,14 @@ TEST_F(UpdaterProgram, SecondStartHandsOverToTheFirstAndEnds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const pid_t second = Spawn({}, {key});
     EXPECT_EQ(WaitFor(second, std::chrono::seconds(10)), 0);
+    // An unattended second start uploads nothing, and says so.
+    const pid_t automatic = Spawn({"-p3", image}, {key}, errPath);
+    EXPECT_EQ(WaitFor(automatic, std::chrono::seconds(10)), 1);
+    // (Qt may add its own warnings.)
+    EXPECT_NE(ErrText().find("crvlupd: another crvlupd is running; nothing was uploaded\n"),
+              std::string::npos)
+        << ErrText();
+    EXPECT_EQ(ErrText().find("Upload progress"), std::string::npos);
     // The first is still running, waiting for its user.
     int status = 0;
     EXPECT_EQ(::waitpid(first, &status, WNOHANG), 0);

@@ -1,5 +1,6 @@
 #include "fake_line.h"
 #include "hex_image.h"
+#include "progress.h"
 #include "temp_files.h"
 #include "upload_worker.h"
 
@@ -50,7 +51,14 @@ protected:
         UploadSettings settings;
         settings.imageName = image;
         settings.portNumber = 4;
-        UploadWorker worker(*line, reporter, loaders, settings, line->WorkerClock());
+        UploadWorker* running = nullptr;
+        UploadWorker worker(*line, reporter, loaders, settings, line->WorkerClock(),
+                            [this, &running](std::chrono::milliseconds d) {
+                                line->Clock().Advance(d);
+                                if (onSleep)
+                                    onSleep(*running);
+                            });
+        running = &worker;
         return worker.Run();
     }
 
@@ -60,6 +68,7 @@ protected:
     RecordingReporter reporter;
     std::unique_ptr<FakeLine> line;
     std::function<void(FakeLine&)> configure;
+    std::function<void(UploadWorker&)> onSleep; // after every wait of the run
 };
 
 TEST_F(UploadWorkerTest, SuccessfulRunSendsEveryRecordOfTheFile) {
@@ -69,11 +78,12 @@ TEST_F(UploadWorkerTest, SuccessfulRunSendsEveryRecordOfTheFile) {
     EXPECT_EQ(reporter.finished, 0);
     EXPECT_EQ(reporter.enabled, 1);
     EXPECT_EQ(reporter.large, 2);    // identification byte and device code
-    EXPECT_EQ(reporter.records, 10); // one per data record
+    EXPECT_EQ(reporter.records, 11); // one per accepted record before the end record
     EXPECT_EQ(reporter.done, 1);
     EXPECT_EQ(line->opened, (std::vector<int>{19200, 56000}));
     EXPECT_EQ(line->portNumbers, (std::vector<int>{4, 4}));
-    EXPECT_EQ(line->breaks, 1);
+    EXPECT_EQ(line->breakHeld,
+              (std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(1500)}));
     ASSERT_EQ(line->Sim().Loaders().size(), 1u);
     EXPECT_EQ(line->Sim().Loaders()[0],
               Concat({&loaders.preloaderOne, &loaders.preloaderTwo, &loaders.flashLoaderIntel}));
@@ -348,6 +358,82 @@ INSTANTIATE_TEST_SUITE_P(
         StallCase{"Erase", [](FakeLine& l) { return l.opened.size() == 2; }, 120},
         StallCase{"Records", [](FakeLine& l) { return l.Sim().Transmissions().size() >= 2; }, 30}),
     [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(UploadWorkerTest, LineThatNeverGoesQuietEndsTheRun) {
+    const std::string text = "COM4 keeps sending data and never goes quiet;\r\nis a Corvel "
+                             "connected? The upload was stopped.\r\n";
+    // After the break, and after the preloaders (a drain whose read errors
+    // the run lets pass, but not a line that keeps talking).
+    const std::function<bool(FakeLine&)> from[] = {
+        [](FakeLine&) { return true; },
+        [](FakeLine& l) { return l.Sim().CurrentStage() == Stage::FlashLoader; }};
+    for (const auto& babbling : from) {
+        configure = [babbling](FakeLine& l) { l.babble = [&l, babbling] { return babbling(l); }; };
+        const auto start = std::chrono::steady_clock::time_point(std::chrono::hours(1));
+        reporter = {};
+        EXPECT_EQ(Run(), 1);
+        EXPECT_EQ(reporter.shown.substr(reporter.shown.size() - text.size()), text);
+        EXPECT_LT(line->Clock().now - start, std::chrono::seconds(10));
+    }
+    EXPECT_TRUE(line->Sim().Records().empty());
+}
+
+TEST_F(UploadWorkerTest, ProgressRepliesWithoutEndFailTheErase) {
+    // 'P' (page erased) for ever after 'R' and the flash codes.
+    configure = [](FakeLine& l) {
+        l.babble = [&l, reads = 0]() mutable { return l.opened.size() == 2 && ++reads > 5; };
+        l.babbleByte = 'P';
+    };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(reporter.shown,
+              "The Corvel did not finish erasing within 120 seconds; the upload was stopped.\r\n");
+}
+
+TEST_F(UploadWorkerTest, StopDuringTheBreakLetsGoAndSendsNothing) {
+    onSleep = [this](UploadWorker& worker) {
+        if (line->Clock().now - std::chrono::steady_clock::time_point(std::chrono::hours(1)) >=
+            std::chrono::milliseconds(200))
+            worker.RequestStop();
+    };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(line->breakHeld,
+              (std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(200)}));
+    EXPECT_EQ(line->Sim().BootRequests(), 0); // not even the 0x00 byte
+    EXPECT_EQ(reporter.shown, "");
+    EXPECT_EQ(reporter.finished, 1);
+}
+
+TEST_F(UploadWorkerTest, BarIsFullExactlyWhenTheLastRecordIsAccepted) {
+    image = dir.Write("big.hex", MakeHexImage(40)); // 42 records
+    struct BarReporter : RecordingReporter {
+        ProgressModel bar;
+        FakeLine** line = nullptr;
+        std::vector<std::pair<std::size_t, bool>> steps; // records accepted, bar full
+        void StepProgressLarge() override { bar.StepLarge(); }
+        void StepProgressRecord(bool isDone) override {
+            isDone ? bar.MarkDone() : bar.StepRecord();
+            steps.emplace_back((*line)->Sim().Transmissions().size(),
+                               bar.BarValue() == bar.BarMaximum());
+        }
+    };
+    BarReporter bars;
+    FakeLine* current = nullptr;
+    bars.line = &current;
+    bars.bar.Reset(HexImage::RecordCount(image));
+    EXPECT_EQ(bars.bar.BarMaximum(), 42 + 2 * (42 / 16));
+    configure = [&current](FakeLine& l) { current = &l; };
+    line = std::make_unique<FakeLine>();
+    configure(*line);
+    UploadSettings settings;
+    settings.imageName = image;
+    UploadWorker worker(*line, bars, loaders, settings, line->WorkerClock(), line->WorkerSleep());
+    ASSERT_EQ(worker.Run(), 0);
+    ASSERT_EQ(bars.steps.size(), 42u);
+    for (std::size_t i = 0; i < bars.steps.size(); ++i) {
+        EXPECT_EQ(bars.steps[i].first, i + 1);
+        EXPECT_EQ(bars.steps[i].second, i + 1 == 42) << i;
+    }
+}
 
 TEST_F(UploadWorkerTest, IncompleteLoadersSendNothing) {
     loaders.flashLoaderAmd.resize(100);

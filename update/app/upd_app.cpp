@@ -11,6 +11,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,20 +38,36 @@ QString CUpdApp::InstanceName() {
     return QString::fromStdString(crvl::InstanceServerName("crvlupd"));
 }
 
-bool CUpdApp::ForwardToRunningInstance() {
+bool CUpdApp::ForwardToRunningInstance(bool raise) {
     QLocalSocket socket;
     socket.connectToServer(InstanceName());
     if (!socket.waitForConnected(kInstanceConnectMs)) {
         return false;
     }
-    socket.write("raise\n");
-    socket.waitForBytesWritten(kInstanceConnectMs);
+    if (raise) {
+        socket.write("raise\n");
+        socket.waitForBytesWritten(kInstanceConnectMs);
+    }
     socket.disconnectFromServer();
     return true;
 }
 
 int CUpdApp::Run() {
-    if (ForwardToRunningInstance()) {
+    std::vector<std::string> args;
+    const QStringList words = arguments();
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        args.push_back(words[i].toStdString());
+    }
+    const crvl::update::CommandLine commandLine = crvl::update::ParseCommandLine(args);
+    const bool automatic = !commandLine.automaticFile.empty();
+
+    // An unattended run that cannot start is a failure for the script that
+    // asked for it; a start by hand brings the running window forward.
+    if (ForwardToRunningInstance(!automatic)) {
+        if (automatic) {
+            std::fputs(upd::kAnotherInstanceLine, stderr);
+            return 1;
+        }
         return 0;
     }
 
@@ -58,14 +75,8 @@ int CUpdApp::Run() {
     // beside the program.
     QDir::setCurrent(applicationDirPath());
 
-    std::vector<std::string> args;
-    const QStringList words = arguments();
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        args.push_back(words[i].toStdString());
-    }
-
     CUpdDlg dialog(
-        crvl::update::ParseCommandLine(args),
+        commandLine,
         std::make_shared<crvl::update::SerialBootPortFactory>([&dialog](std::string_view line) {
             // The port reports from the worker's thread.
             const std::string text(line);
@@ -78,14 +89,24 @@ int CUpdApp::Run() {
     server_->listen(InstanceName());
     connect(server_, &QLocalServer::newConnection, this, [this, &dialog] {
         while (QLocalSocket* client = server_->nextPendingConnection()) {
-            client->deleteLater();
+            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            connect(client, &QLocalSocket::readyRead, &dialog, [client, &dialog] {
+                if (!client->readAll().contains("raise")) {
+                    return;
+                }
+                // A second start by hand brings this window forward.
+                if (dialog.isMinimized()) {
+                    dialog.showNormal();
+                }
+                dialog.raise();
+                dialog.activateWindow();
+            });
         }
-        // A second start brings this window forward.
-        if (dialog.isMinimized()) {
-            dialog.showNormal();
-        }
-        dialog.raise();
-        dialog.activateWindow();
+    });
+
+    connect(&dialog, &CUpdDlg::progressLine, this, [](const QString& line) {
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
     });
 
     dialog.show();

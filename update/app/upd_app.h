@@ -20,8 +20,8 @@ public:
     static QString InstanceName();
 
 private:
-    // True when another instance answered and was asked to come forward.
-    bool ForwardToRunningInstance();
+    // True when another instance answered; raise asks it to come forward.
+    bool ForwardToRunningInstance(bool raise);
 
     QLocalServer* server_ = nullptr;
 };

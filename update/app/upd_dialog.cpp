@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -19,6 +20,9 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <numeric>
 
 using namespace crvl::update;
 
@@ -95,6 +99,7 @@ CUpdDlg::CUpdDlg(const CommandLine& commandLine, std::shared_ptr<BootPortFactory
 }
 
 CUpdDlg::~CUpdDlg() {
+    StopSearch();
     StopWorker();
 }
 
@@ -144,6 +149,9 @@ void CUpdDlg::BuildControls() {
     named(messageBox_, "messages", QStringLiteral("Messages"));
     messageBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
     messageBox_->setMinimumHeight(110);
+    // The message box takes the focus with every message; Return there
+    // still presses the default button, as everywhere else in the dialog.
+    messageBox_->installEventFilter(this);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton_);
@@ -162,6 +170,10 @@ void CUpdDlg::BuildControls() {
     connect(quitButton_, &QPushButton::clicked, this, &CUpdDlg::OnQuit);
     connect(helpButton_, &QPushButton::clicked, this, &CUpdDlg::OnHelp);
     connect(searchButton_, &QPushButton::clicked, this, &CUpdDlg::OnSearch);
+
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(1000);
+    connect(progressTimer_, &QTimer::timeout, this, &CUpdDlg::LogProgress);
 }
 
 void CUpdDlg::LoadLanguageList() {
@@ -170,11 +182,21 @@ void CUpdDlg::LoadLanguageList() {
         languages_.clear();
         AppendMessage(upd::kIniError);
     }
-    for (std::size_t i = 0; i < languages_.size(); ++i) {
-        languageList_->addItem(QString::fromUtf8(languages_[i].name.c_str()), static_cast<int>(i));
+    // The list is sorted by name without regard to letter case; each item
+    // keeps the index of its entry.
+    std::vector<QString> names;
+    for (const LanguageEntry& entry : languages_) {
+        names.push_back(QString::fromUtf8(entry.name.c_str()));
     }
-    // The list is sorted by name; each item keeps the index of its entry.
-    languageList_->model()->sort(0);
+    std::vector<int> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&names](int a, int b) {
+        const int folded = names[a].compare(names[b], Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : names[a] < names[b];
+    });
+    for (const int i : order) {
+        languageList_->addItem(names[i], i);
+    }
     languageList_->setCurrentIndex(languages_.empty() ? -1 : 0);
 }
 
@@ -193,7 +215,7 @@ void CUpdDlg::DebugMessage(const std::string& text) {
 }
 
 void CUpdDlg::OnStart() {
-    if (worker_) {
+    if (worker_ || searchThread_.joinable()) {
         return;
     }
     portNumber_ = portList_->currentIndex() + 1;
@@ -222,9 +244,11 @@ void CUpdDlg::OnStart() {
     helpButton_->setEnabled(false);
     searchButton_->setEnabled(false);
 
-    const std::optional<long long> size = HexImage::FileSize(imageName_);
-    progress_.Reset(size ? *size : -1);
+    progress_.Reset(HexImage::RecordCount(imageName_));
     ShowProgress();
+    if (automatic_) {
+        progressTimer_->start();
+    }
 
     AppendMessage(Format("%s %s\r\n", upd::kTransferring, imageName_.c_str()));
     AppendMessage(Format("%s%d\r\n", upd::kUsingCom, portNumber_));
@@ -241,6 +265,10 @@ void CUpdDlg::OnStart() {
 
 void CUpdDlg::OnWorkerFinished(int result) {
     StopWorker();
+    progressTimer_->stop();
+    if (automatic_) {
+        LogProgress();
+    }
     emit uploadFinished(result);
     if (automatic_) {
         exitCode_ = result;
@@ -258,18 +286,42 @@ void CUpdDlg::StopWorker() {
     worker_.reset();
 }
 
+void CUpdDlg::StopSearch() {
+    searchStop_.store(true, std::memory_order_release);
+    if (searchThread_.joinable()) {
+        searchThread_.join();
+    }
+}
+
 void CUpdDlg::OnSearch() {
+    if (worker_ || searchThread_.joinable()) {
+        return;
+    }
     searchButton_->setEnabled(false);
     startButton_->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int found =
-        SearchTrainer(*ports_, [this](const std::string& line) { AppendMessage(line); });
-    if (found > 0) {
-        portList_->setCurrentIndex(found - 1);
+    setCursor(Qt::WaitCursor);
+    searchStop_.store(false, std::memory_order_release);
+    searchThread_ = std::thread([this] {
+        const int found = SearchTrainer(
+            *ports_, [this](const std::string& line) { reporter_->AppendMessage(line); },
+            searchStop_);
+        // Joined before the dialog goes, so `this` is still there.
+        QMetaObject::invokeMethod(
+            this, [this, found] { OnSearchFinished(found); }, Qt::QueuedConnection);
+    });
+}
+
+void CUpdDlg::OnSearchFinished(int port) {
+    if (searchThread_.joinable()) {
+        searchThread_.join();
     }
-    QApplication::restoreOverrideCursor();
+    if (port > 0) {
+        portList_->setCurrentIndex(port - 1);
+    }
+    unsetCursor();
     searchButton_->setEnabled(true);
     startButton_->setEnabled(true);
+    emit searchFinished(port);
 }
 
 void CUpdDlg::OnHelp() {
@@ -282,8 +334,10 @@ void CUpdDlg::OnQuit() {
 }
 
 void CUpdDlg::reject() {
-    // Quit and closing the window end the program with 1, also during a run;
-    // the worker stops at its next read.
+    // Quit and closing the window end the program with 1, also during a run
+    // or a search. Both stop within a few milliseconds and write nothing
+    // more, so waiting for them does not freeze the window.
+    StopSearch();
     StopWorker();
     exitCode_ = 1;
     QDialog::reject();
@@ -306,6 +360,30 @@ void CUpdDlg::StepProgressRecord(bool done) {
 void CUpdDlg::ShowProgress() {
     progressBar_->setRange(0, progress_.BarMaximum());
     progressBar_->setValue(progress_.BarValue());
+    if (automatic_) {
+        LogProgress();
+    }
+}
+
+void CUpdDlg::LogProgress() {
+    if (const auto line =
+            progressLog_.Update(progress_.Percent(), std::chrono::steady_clock::now())) {
+        emit progressLine(QString::fromStdString(*line));
+    }
+}
+
+bool CUpdDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == messageBox_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (startButton_->isEnabled()) {
+                startButton_->click();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CUpdDlg::paintEvent(QPaintEvent* event) {

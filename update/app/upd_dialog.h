@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,10 +19,12 @@ class QComboBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 // The updater's main window: language and port lists, Search, Start, Quit,
 // Help, the progress bar and the message box. The upload itself runs in an
-// UploadWorker on its own thread; its reports come back as queued calls.
+// UploadWorker on its own thread, and so does the port search; their reports
+// come back as queued calls, so the window stays responsive.
 class CUpdDlg : public QDialog {
     Q_OBJECT
 public:
@@ -62,6 +65,7 @@ public:
     QProgressBar* ProgressBar() const { return progressBar_; }
     QPlainTextEdit* MessageBox() const { return messageBox_; }
     bool UploadRunning() const { return worker_ != nullptr; }
+    bool SearchRunning() const { return searchThread_.joinable(); }
 
     // Time-outs and hold times of the runs this dialog starts; tests shorten
     // them. Image name and port number are filled in at Start.
@@ -70,10 +74,16 @@ public:
 signals:
     // Emitted on the dialog's thread when a run has finished.
     void uploadFinished(int result);
+    // The same when a search has ended: the port found, or 0.
+    void searchFinished(int port);
+    // In automatic mode: a progress line for standard error, at most one a
+    // second.
+    void progressLine(const QString& line);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Reporter;
@@ -83,8 +93,11 @@ private:
     void StepProgressLarge();
     void StepProgressRecord(bool done);
     void ShowProgress();
+    void LogProgress();
     void OnWorkerFinished(int result);
+    void OnSearchFinished(int port);
     void StopWorker();
+    void StopSearch();
 
     crvl::update::CommandLine commandLine_;
     std::shared_ptr<crvl::update::BootPortFactory> ports_;
@@ -98,10 +111,14 @@ private:
     crvl::update::LoaderImages loaders_;
     bool loadersReady_ = false;
     crvl::update::ProgressModel progress_;
+    crvl::update::ProgressLog progressLog_;
+    QTimer* progressTimer_ = nullptr;
 
     std::unique_ptr<Reporter> reporter_;
     std::unique_ptr<crvl::update::UploadWorker> worker_;
     std::thread workerThread_;
+    crvl::update::StopFlag searchStop_{false};
+    std::thread searchThread_;
 
     QComboBox* languageList_ = nullptr;
     QComboBox* portList_ = nullptr;

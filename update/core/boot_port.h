@@ -1,10 +1,17 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace crvl::update {
+
+// Set by the window when the user quits or closes it: every wait of a port
+// and of a run ends soon after, and nothing more is written.
+using StopFlag = std::atomic<bool>;
 
 // What the updater needs of an open serial line. The real one sits on the
 // shared CSerialPort; tests use an in-memory fake.
@@ -16,12 +23,12 @@ public:
     virtual bool Usable() const = 0;
     // Writes and waits for the write to complete; failures are not reported.
     virtual void WriteBytes(const std::uint8_t* data, std::size_t length) = 0;
-    // One byte, waiting at most one read time-out (1000 ms on a real line).
-    // ok is false on a read error; got is true when a byte arrived.
+    // One byte, waiting at most one read time-out (1000 ms on a real line),
+    // less once the stop flag is set. ok is false on a read error; got is
+    // true when a byte arrived.
     virtual std::uint8_t ReadByte(bool& ok, bool& got) = 0;
-    // Holds the break condition for holdMs; false if it cannot be set or
-    // cleared.
-    virtual bool SendBreak(int holdMs) = 0;
+    // Sets or clears the break condition; false if the line refuses.
+    virtual bool SetBreak(bool on) = 0;
     // Purges and closes the line; the object may then be freed.
     virtual void Close() = 0;
 };
@@ -30,12 +37,34 @@ class BootPortFactory {
 public:
     virtual ~BootPortFactory() = default;
     // Opens port n (1..16) with read and write access at `baud`; two stop
-    // bits at exactly 56000 baud. Never null: check Usable().
-    virtual std::unique_ptr<BootPort> Open(int portNumber, int baud) = 0;
+    // bits at exactly 56000 baud. The port's reads give up early once `stop`
+    // is set. Never null: check Usable().
+    virtual std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) = 0;
 };
 
-// Reads and discards bytes until a read fails (false), a read times out, or a
-// 0x02 start byte has been read (true in both cases).
-bool Drain(BootPort& port);
+using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+// A drain reads and throws away what the line holds. It ends when the line
+// is quiet for one read time-out; a line that keeps talking past these
+// limits is not a trainer that waits for us.
+struct DrainLimits {
+    std::chrono::milliseconds time{std::chrono::seconds(3)};
+    std::size_t bytes = 4096;
+};
+
+enum class DrainEnd {
+    Quiet,     // a read timed out (or, when asked, a 0x02 start byte was read)
+    ReadError, // a read failed
+    Babbling,  // the line did not go quiet within the limits
+    Stopped,   // the stop flag was set
+};
+
+enum class StopAtStx { No, Yes };
+
+DrainEnd Drain(BootPort& port, StopAtStx stopAtStx, const StopFlag& stop, const Clock& clock,
+               const DrainLimits& limits = {});
+
+// The system clock, for code that is not given another.
+std::chrono::steady_clock::time_point SteadyNow();
 
 } // namespace crvl::update

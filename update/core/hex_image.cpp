@@ -1,7 +1,5 @@
 #include "hex_image.h"
 
-#include <sys/stat.h>
-
 namespace crvl::update {
 
 std::uint8_t HexDigitValue(char c) {
@@ -29,11 +27,44 @@ bool HexImage::Open(const std::string& path) {
     return file_ != nullptr;
 }
 
+void HexImage::OpenStream(std::FILE* stream) {
+    Close();
+    file_ = stream;
+}
+
 void HexImage::Close() {
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
     }
+    backCount_ = 0;
+}
+
+int HexImage::Get() {
+    if (backCount_ > 0) {
+        return back_[--backCount_];
+    }
+    return std::fgetc(file_);
+}
+
+void HexImage::Unget(int c) {
+    back_[backCount_++] = c;
+}
+
+int HexImage::NextChar() {
+    // Where the C library does not translate CR LF, drop the CR so the
+    // record is the same on every platform.
+    const int c = Get();
+    if (c == '\r') {
+        const int next = Get();
+        if (next == '\n') {
+            return '\n';
+        }
+        if (next != EOF) {
+            Unget(next);
+        }
+    }
+    return c;
 }
 
 std::size_t HexImage::NextRecord(std::uint8_t* record) {
@@ -44,7 +75,7 @@ std::size_t HexImage::NextRecord(std::uint8_t* record) {
     // file does not cut the piece short.
     std::size_t length = 0;
     while (length < kMaxLineRead) {
-        const int c = std::fgetc(file_);
+        const int c = NextChar();
         if (c == EOF) {
             break;
         }
@@ -56,21 +87,28 @@ std::size_t HexImage::NextRecord(std::uint8_t* record) {
     if (length == 0) {
         return 0;
     }
-    // Where the C library does not translate CR LF, drop the CR so the
-    // record is the same on every platform.
-    if (length >= 2 && line_[length - 1] == '\n' && line_[length - 2] == '\r') {
-        line_[length - 2] = '\n';
-        --length;
+    if (length == kMaxLineRead && line_[length - 1] != '\n') {
+        const int c = NextChar();
+        if (c == '\n') {
+            line_[length++] = '\n';
+        } else if (c != EOF) {
+            Unget(c);
+        }
     }
     return BuildRecord(line_, length, record);
 }
 
-std::optional<long long> HexImage::FileSize(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+std::optional<int> HexImage::RecordCount(const std::string& path) {
+    HexImage image;
+    if (!image.Open(path)) {
         return std::nullopt;
     }
-    return static_cast<long long>(st.st_size);
+    std::uint8_t record[kMaxRecordSize];
+    int count = 0;
+    while (image.NextRecord(record) != 0) {
+        ++count;
+    }
+    return count;
 }
 
 } // namespace crvl::update

@@ -21,11 +21,13 @@ std::uint8_t HexDigitValue(char c);
 
 // Converts the first `length` characters of `line` (the line feed counted when
 // one was read) into `record`, which holds at least kMaxRecordSize bytes for
-// lines of up to kMaxLineRead characters. Returns the record length.
+// lines of up to kLineBufferSize characters. Returns the record length.
 std::size_t BuildRecord(const char* line, std::size_t length, std::uint8_t* record);
 
 // Reads an image file piece by piece: a line of up to 127 characters, or the
-// next 127 characters of a longer one.
+// next 127 characters of a longer one. A CR LF line end reads as LF, and a
+// line end that follows a full piece goes with that piece: a line end never
+// becomes a record of its own (an empty line stays a record, the LF alone).
 class HexImage {
 public:
     HexImage() = default;
@@ -35,6 +37,8 @@ public:
 
     // Opens (or reopens from the start) the file. False if it cannot be read.
     bool Open(const std::string& path);
+    // Reads from an open stream instead, which Close() then closes.
+    void OpenStream(std::FILE* stream);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -42,12 +46,20 @@ public:
     // its length; 0 at the end of the file or when a read fails.
     std::size_t NextRecord(std::uint8_t* record);
 
-    // Size of the file in bytes, or nothing when it cannot be read.
-    static std::optional<long long> FileSize(const std::string& path);
+    // How many records the file gives, or nothing when it cannot be read.
+    static std::optional<int> RecordCount(const std::string& path);
 
 private:
+    int Get();
+    void Unget(int c);
+    // The next character, a CR LF pair taken as one LF.
+    int NextChar();
+
     std::FILE* file_ = nullptr;
+    // Room for a full piece and the line end it takes along.
     char line_[kLineBufferSize] = {};
+    int back_[2] = {};
+    int backCount_ = 0;
 };
 
 } // namespace crvl::update

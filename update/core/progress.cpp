@@ -4,11 +4,26 @@
 
 namespace crvl::update {
 
-void ProgressModel::Reset(long long fileSize) {
-    total_ = fileSize < 0
-                 ? kTotalWhenSizeUnknown
-                 : static_cast<int>(std::min<long long>(fileSize / kBytesPerStep, 1LL << 30));
+namespace {
+constexpr int kLargeStepDivisor = 16;
+constexpr int kMaxRecords = 1 << 28;
+} // namespace
+
+void ProgressModel::Reset(std::optional<int> records) {
+    const int n = std::clamp(records.value_or(0), 0, kMaxRecords);
+    large_ = n / kLargeStepDivisor;
+    total_ = 2 * large_ + n;
     position_ = 0;
+    done_ = false;
+}
+
+void ProgressModel::StepLarge() {
+    position_ = std::min(position_ + large_, 2 * large_);
+    done_ = false;
+}
+
+void ProgressModel::StepRecord() {
+    position_ = std::min(position_ + 1, total_);
     done_ = false;
 }
 
@@ -21,11 +36,23 @@ int ProgressModel::BarValue() const {
     if (done_) {
         return BarMaximum();
     }
-    const long long value = std::min(position_, total_);
     if (total_ <= kMaxBarValue) {
-        return static_cast<int>(value);
+        return position_;
     }
-    return static_cast<int>(value * kMaxBarValue / total_);
+    return static_cast<int>(static_cast<long long>(position_) * kMaxBarValue / total_);
+}
+
+int ProgressModel::Percent() const {
+    return static_cast<int>(static_cast<long long>(BarValue()) * 100 / BarMaximum());
+}
+
+std::optional<std::string> ProgressLog::Update(int percent, TimePoint now) {
+    if (percent == lastPercent_ || (lastLine_ && now - *lastLine_ < std::chrono::seconds(1))) {
+        return std::nullopt;
+    }
+    lastLine_ = now;
+    lastPercent_ = percent;
+    return "Upload progress: " + std::to_string(percent) + " %\n";
 }
 
 } // namespace crvl::update

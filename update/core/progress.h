@@ -1,41 +1,59 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
+#include <string>
+
 namespace crvl::update {
 
-// The upload's progress: total T from the image size, position moved by the
-// run. The bar's range is 16-bit, so totals above 65535 are scaled down to
-// it instead of wrapping.
+// The upload's progress. The bar counts the image's records, one step for
+// each record the loader accepts, after two larger steps for the trainer's
+// identification and its flash device, each a sixteenth of the records. So
+// it is full exactly when the last record has been accepted. The bar's range
+// is 16-bit, so totals above 65535 are scaled down to it.
 class ProgressModel {
 public:
     static constexpr int kMaxBarValue = 65535;
-    static constexpr int kTotalWhenSizeUnknown = 150000;
-    static constexpr int kBytesPerStep = 60;
 
-    // T = file size / 60, or 150000 when the size is unknown (negative).
-    void Reset(long long fileSize);
+    // records: how many the image holds; nothing when it cannot be read.
+    void Reset(std::optional<int> records);
 
-    void StepLarge() {
-        position_ += total_ / 16;
-        done_ = false;
-    }
-    void StepRecord() {
-        ++position_;
-        done_ = false;
-    }
+    // Identification or device code recognised. A second pass repeats them
+    // without moving the bar past what they stand for.
+    void StepLarge();
+    // One more record accepted.
+    void StepRecord();
+    // Shows the bar at its end; the position itself stays.
+    void MarkDone() { done_ = true; }
 
     int Total() const { return total_; }
     int Position() const { return position_; }
-    // Shows the bar at its end; the position itself stays.
-    void MarkDone() { done_ = true; }
 
     // What the bar shows: its maximum and current value, both in 0..65535.
     int BarMaximum() const;
     int BarValue() const;
+    // The bar's value in whole per cent.
+    int Percent() const;
 
 private:
+    int large_ = 0; // one large step
     int total_ = 0;
     int position_ = 0;
     bool done_ = false;
+};
+
+// The unattended run's progress for standard error: a line when the
+// percentage has changed, at most one a second.
+class ProgressLog {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    // The line to print now ("Upload progress: 42 %\n"), or nothing.
+    std::optional<std::string> Update(int percent, TimePoint now);
+
+private:
+    std::optional<TimePoint> lastLine_;
+    int lastPercent_ = -1;
 };
 
 } // namespace crvl::update

@@ -12,43 +12,54 @@ namespace {
 
 constexpr std::uint8_t kPingCommand = 0x2A;
 constexpr std::uint8_t kAliveCommand = 0x2A;
+constexpr auto kAnswerWait = std::chrono::milliseconds(50);
 
-bool PortAnswers(BootPort& port) {
-    bool ok = false;
-    bool got = false;
-    do {
-        port.ReadByte(ok, got);
-    } while (ok && got);
+bool Stopped(const StopFlag& stop) {
+    return stop.load(std::memory_order_acquire);
+}
 
+bool PortAnswers(BootPort& port, const StopFlag& stop, const Clock& clock) {
+    if (Drain(port, StopAtStx::No, stop, clock) != DrainEnd::Quiet) {
+        return false;
+    }
     const std::array<std::uint8_t, 3> ping = {kPingCommand, 0x00, 0x00};
     std::array<std::uint8_t, MaxEncodedSize(ping.size())> frame{};
     const std::size_t length = EncodeFrame(ping, frame.data());
     port.WriteBytes(frame.data(), length);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(kAnswerWait);
+    bool ok = false;
+    bool got = false;
     const std::uint8_t first = port.ReadByte(ok, got);
-    if (!ok || !got || first != frame::kStx) {
+    if (!ok || !got || first != frame::kStx || Stopped(stop)) {
         return false;
     }
     const std::uint8_t second = port.ReadByte(ok, got);
-    return ok && got && second == kAliveCommand;
+    return ok && got && second == kAliveCommand && !Stopped(stop);
 }
 
 } // namespace
 
-int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::string&)>& show) {
+int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::string&)>& show,
+                  const StopFlag& stop, const Clock& clock) {
     for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
-        std::unique_ptr<BootPort> port = ports.Open(n, 19200);
+        if (Stopped(stop)) {
+            return 0;
+        }
+        std::unique_ptr<BootPort> port = ports.Open(n, 19200, stop);
         if (!port->Usable()) {
             port->Close();
             continue;
         }
-        const bool found = PortAnswers(*port);
+        const bool found = PortAnswers(*port, stop, clock);
         port->Close();
         if (found) {
             show(Format("Corvel found on COM%d\r\n", n));
             return n;
         }
+    }
+    if (Stopped(stop)) {
+        return 0;
     }
     show("No Corvel found !\r\nComport has to be manually selected.\r\n");
     return 0;

@@ -1,23 +1,58 @@
 #include "serial_boot_port.h"
 
+#include <algorithm>
+
 namespace crvl::update {
 namespace {
 
+// How long one slice of a read waits before the stop flag is looked at again.
+constexpr int kReadSliceMs = 20;
+
 class SerialBootPort : public BootPort {
 public:
-    SerialBootPort(int portNumber, int baud, SerialOptions options)
-        : port_(portNumber, "rw", baud, std::move(options)) {}
+    SerialBootPort(int portNumber, int baud, SerialOptions options, int readTimeoutMs,
+                   const StopFlag& stop)
+        : readTimeoutMs_(readTimeoutMs), stop_(stop), debugLine_(std::move(options.debugLine)),
+          port_(portNumber, "rw", baud, SliceOptions(std::move(options), readTimeoutMs)) {}
 
     bool Usable() const override { return !port_.Error(); }
     void WriteBytes(const std::uint8_t* data, std::size_t length) override {
         port_.WriteBytes(data, length);
     }
-    std::uint8_t ReadByte(bool& ok, bool& got) override { return port_.ReadByte(ok, got); }
-    bool SendBreak(int holdMs) override { return port_.SendBreak(holdMs); }
+    std::uint8_t ReadByte(bool& ok, bool& got) override {
+        // One read as the caller sees it, made of slices; the debug line is
+        // written once, when the first slice finds nothing waiting.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(readTimeoutMs_);
+        firstSlice_ = true;
+        for (;;) {
+            const std::uint8_t byte = port_.ReadByte(ok, got);
+            firstSlice_ = false;
+            if (!ok || got || stop_.load(std::memory_order_acquire) ||
+                std::chrono::steady_clock::now() >= deadline) {
+                return byte;
+            }
+        }
+    }
+    bool SetBreak(bool on) override { return port_.SetBreak(on); }
     void Close() override { port_.Close(); }
 
 private:
-    CSerialPort port_;
+    SerialOptions SliceOptions(SerialOptions options, int readTimeoutMs) {
+        options.readTimeoutMs = std::min(kReadSliceMs, readTimeoutMs);
+        options.debugLine = [this](std::string_view line) {
+            if (debugLine_ && (firstSlice_ || line != kWaitingForInputLine)) {
+                debugLine_(line);
+            }
+        };
+        return options;
+    }
+
+    int readTimeoutMs_;
+    const StopFlag& stop_;
+    SerialDebugSink debugLine_;
+    bool firstSlice_ = true;
+    CSerialPort port_; // last: its options refer to the members above
 };
 
 } // namespace
@@ -25,10 +60,10 @@ private:
 SerialBootPortFactory::SerialBootPortFactory(SerialDebugSink debugLine, int readTimeoutMs)
     : debugLine_(std::move(debugLine)), readTimeoutMs_(readTimeoutMs) {}
 
-std::unique_ptr<BootPort> SerialBootPortFactory::Open(int portNumber, int baud) {
-    SerialOptions options = SerialOptions::ForUpdater(debugLine_);
-    options.readTimeoutMs = readTimeoutMs_;
-    return std::make_unique<SerialBootPort>(portNumber, baud, std::move(options));
+std::unique_ptr<BootPort> SerialBootPortFactory::Open(int portNumber, int baud,
+                                                      const StopFlag& stop) {
+    return std::make_unique<SerialBootPort>(portNumber, baud, SerialOptions::ForUpdater(debugLine_),
+                                            readTimeoutMs_, stop);
 }
 
 } // namespace crvl::update

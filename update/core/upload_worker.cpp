@@ -2,6 +2,7 @@
 
 #include "text_format.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace crvl::update {
@@ -49,13 +50,34 @@ constexpr const char* kE12 = "Strange reposponse from microcontroller [E12]\r\n"
 constexpr const char* kAccessError = "Error accessing the serial port\r\n";
 
 constexpr auto kSettleTime = std::chrono::milliseconds(5);
+// The break hold looks at the stop flag this often.
+constexpr auto kBreakSlice = std::chrono::milliseconds(20);
+
+int Seconds(std::chrono::milliseconds d) {
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(d).count());
+}
+
+std::string BabblingMessage(int port) {
+    return Format("COM%d keeps sending data and never goes quiet;\r\nis a Corvel connected? The "
+                  "upload was stopped.\r\n",
+                  port);
+}
+
+std::string EraseTooLongMessage(std::chrono::milliseconds limit) {
+    return Format("The Corvel did not finish erasing within %d seconds; the upload was "
+                  "stopped.\r\n",
+                  Seconds(limit));
+}
 
 } // namespace
 
 UploadWorker::UploadWorker(BootPortFactory& ports, UploadReporter& reporter,
-                           const LoaderImages& loaders, UploadSettings settings, Clock clock)
+                           const LoaderImages& loaders, UploadSettings settings, Clock clock,
+                           Sleep sleep)
     : ports_(ports), reporter_(reporter), loaders_(loaders), settings_(std::move(settings)),
-      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {}
+      clock_(clock ? std::move(clock) : Clock(SteadyNow)),
+      sleep_(sleep ? std::move(sleep)
+                   : Sleep([](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); })) {}
 
 int UploadWorker::Run() {
     pass_ = Pass::First;
@@ -78,10 +100,72 @@ const std::vector<std::uint8_t>& UploadWorker::FlashLoader() const {
     return pass_ == Pass::First ? loaders_.flashLoaderIntel : loaders_.flashLoaderAmd;
 }
 
-void UploadWorker::SendByteWise(const std::vector<std::uint8_t>& image) {
-    for (const std::uint8_t byte : image) {
-        port_->WriteBytes(&byte, 1);
+bool UploadWorker::Send(const std::uint8_t* data, std::size_t length) {
+    if (StopRequested()) {
+        failure_ = 1;
+        return false;
     }
+    port_->WriteBytes(data, length);
+    return true;
+}
+
+bool UploadWorker::SendByteWise(const std::vector<std::uint8_t>& image) {
+    for (const std::uint8_t byte : image) {
+        if (!Send(&byte, 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UploadWorker::HoldBreak() {
+    if (!port_->SetBreak(true)) {
+        reporter_.AppendMessage(kE5);
+        failure_ = 1;
+        return false;
+    }
+    const auto hold = std::chrono::milliseconds(settings_.breakHoldMs);
+    const auto start = clock_();
+    for (;;) {
+        const auto held = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - start);
+        if (held >= hold || StopRequested()) {
+            break;
+        }
+        sleep_(std::min(kBreakSlice, hold - held));
+    }
+    // Let go of the line also when stopping, so it is left idle.
+    const bool cleared = port_->SetBreak(false);
+    if (StopRequested()) {
+        failure_ = 1;
+        return false;
+    }
+    if (!cleared) {
+        reporter_.AppendMessage(kE5);
+        failure_ = 1;
+        return false;
+    }
+    return true;
+}
+
+bool UploadWorker::DrainOrFail(const char* readErrorMessage) {
+    const DrainEnd end = Drain(*port_, StopAtStx::Yes, stop_, clock_, settings_.drain);
+    switch (end) {
+    case DrainEnd::Quiet:
+        return true;
+    case DrainEnd::ReadError:
+        if (readErrorMessage == nullptr) {
+            return true;
+        }
+        reporter_.AppendMessage(readErrorMessage);
+        break;
+    case DrainEnd::Babbling:
+        reporter_.AppendMessage(BabblingMessage(settings_.portNumber));
+        break;
+    case DrainEnd::Stopped:
+        break;
+    }
+    failure_ = 1;
+    return false;
 }
 
 UploadWorker::PassEnd UploadWorker::RunPass() {
@@ -92,26 +176,24 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
     }
     const int n = settings_.portNumber;
     reporter_.DebugMessage(Format("Open port:%d\r\n", n));
-    port_ = ports_.Open(n, kBootstrapBaud);
+    port_ = ports_.Open(n, kBootstrapBaud, stop_);
 
     reporter_.DebugMessage("Send break\r\n");
-    if (!port_->SendBreak(settings_.breakHoldMs)) {
-        reporter_.AppendMessage(kE5);
-        failure_ = 1;
+    if (!HoldBreak()) {
         return PassEnd::Finish;
     }
-    std::this_thread::sleep_for(kSettleTime);
+    sleep_(kSettleTime);
     reporter_.DebugMessage("Flush buffer\r\n");
-    if (!Drain(*port_)) {
-        reporter_.AppendMessage(kE6);
-        failure_ = 1;
+    if (!DrainOrFail(kE6)) {
         return PassEnd::Finish;
     }
 
     reporter_.DebugMessage("Write 0\r\n");
     const std::uint8_t zero = 0x00;
-    port_->WriteBytes(&zero, 1);
-    std::this_thread::sleep_for(kSettleTime);
+    if (!Send(&zero, 1)) {
+        return PassEnd::Finish;
+    }
+    sleep_(kSettleTime);
     bootstrapUnconfirmed_ = true;
 
     bool ok = false;
@@ -135,19 +217,27 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
         reporter_.DebugMessage(Format("Unknown target detected : %X\r\n", identity));
     }
 
-    SendByteWise(loaders_.preloaderOne);
+    if (!SendByteWise(loaders_.preloaderOne)) {
+        return PassEnd::Finish;
+    }
     reporter_.DebugMessage("Preloader 1 transferred\r\n");
-    SendByteWise(loaders_.preloaderTwo);
+    if (!SendByteWise(loaders_.preloaderTwo)) {
+        return PassEnd::Finish;
+    }
     reporter_.DebugMessage("Preloader 2 transferred\r\n");
 
     const std::vector<std::uint8_t>& loader = FlashLoader();
     reporter_.DebugMessage(
         Format("%s %d\r\n", "Length of ihexloader", static_cast<int>(loader.size())));
     reporter_.DebugMessage("Flush buffer\r\n");
-    Drain(*port_);
+    if (!DrainOrFail(nullptr)) {
+        return PassEnd::Finish;
+    }
 
     for (const std::uint8_t sent : loader) {
-        port_->WriteBytes(&sent, 1);
+        if (!Send(&sent, 1)) {
+            return PassEnd::Finish;
+        }
         std::uint8_t echo = 0;
         if (!ReadReply(echo, settings_.stall, kE7)) {
             return PassEnd::Finish;
@@ -159,16 +249,32 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
     }
     reporter_.DebugMessage("Native Programloader transferred\r\n");
     ClosePort();
-    port_ = ports_.Open(n, settings_.programmingSpeed);
+    port_ = ports_.Open(n, settings_.programmingSpeed, stop_);
     return ReplyPhase();
 }
 
 UploadWorker::PassEnd UploadWorker::ReplyPhase() {
     int manufacturer = 0;
     int device = 0;
+    const auto deadline = clock_() + settings_.replyStall;
     for (int k = 0;; ++k) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_());
+        if (left.count() <= 0) {
+            // Progress replies without end: the erase never completes.
+            reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
+            failure_ = 1;
+            return PassEnd::Finish;
+        }
         std::uint8_t c = 0;
-        if (!ReadReply(c, settings_.replyStall, kE8)) {
+        const Wait wait = ReadByteWait(c, left);
+        if (wait == Wait::Stalled && k > 0) {
+            reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
+            failure_ = 1;
+            return PassEnd::Finish;
+        }
+        if (wait != Wait::Byte) {
+            EndWait(wait, settings_.replyStall, kE8);
             return PassEnd::Finish;
         }
         switch (k) {
@@ -268,7 +374,9 @@ UploadWorker::PassEnd UploadWorker::RecordPhase() {
                 failure_ = 1;
                 return PassEnd::Finish;
             }
-            port_->WriteBytes(record, length);
+            if (!Send(record, length)) {
+                return PassEnd::Finish;
+            }
             ++sends;
             std::uint8_t reply = 0;
             const Wait wait = ReadByteWait(reply, settings_.stall);
@@ -285,7 +393,10 @@ UploadWorker::PassEnd UploadWorker::RecordPhase() {
             }
             switch (reply) {
             case T_SERREC_OK:
+                // Accepted without being burnt (an address or end record):
+                // it counts towards the bar as much as a burnt one.
                 reporter_.DebugMessage("T_SERREC_OK\r\n");
+                reporter_.StepProgressRecord(false);
                 nextLine = true;
                 break;
             case T_BURNED:
@@ -388,10 +499,9 @@ void UploadWorker::EndWait(Wait wait, std::chrono::milliseconds limit,
     if (wait == Wait::Error && readErrorMessage != nullptr) {
         reporter_.AppendMessage(readErrorMessage);
     } else if (wait == Wait::Stalled) {
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
         reporter_.AppendMessage(
             Format("The Corvel has not answered for %d seconds; the upload was stopped.\r\n",
-                   static_cast<int>(seconds)));
+                   Seconds(limit)));
     }
 }
 

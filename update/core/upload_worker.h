@@ -23,11 +23,15 @@ struct UploadSettings {
     int programmingSpeed = kProgrammingSpeed;
     int breakHoldMs = 1500;
     // A flash erase keeps the line quiet for a long time; elsewhere the loader
-    // answers at once. Past these limits the line is taken for dead.
+    // answers at once. Past these limits the line is taken for dead. The
+    // identification and erase must also be over within replyStall, however
+    // many progress replies come meanwhile.
     std::chrono::milliseconds replyStall{std::chrono::seconds(120)};
     std::chrono::milliseconds stall{std::chrono::seconds(30)};
     // How often one record is sent before the run gives up on it.
     int maxRecordSends = 50;
+    // A line that does not go quiet within these limits fails the run.
+    DrainLimits drain;
 };
 
 // One upload run through the trainer's boot loader: boot-strap with a break,
@@ -37,17 +41,20 @@ struct UploadSettings {
 // with the second flash loader.
 class UploadWorker {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using Clock = update::Clock;
+    using Sleep = std::function<void(std::chrono::milliseconds)>;
 
+    // clock and sleep default to the real ones; tests move a fake clock.
     UploadWorker(BootPortFactory& ports, UploadReporter& reporter, const LoaderImages& loaders,
-                 UploadSettings settings, Clock clock = {});
+                 UploadSettings settings, Clock clock = {}, Sleep sleep = {});
 
     // Runs to the end and returns the failure mark: 0 success, 1 failure.
     // Reports Finished(result) as its last act.
     int Run();
 
-    // Asks a running Run() to stop at its next read (within one read
-    // time-out); the run then ends as a failure without further messages.
+    // Asks a running Run() to stop, from any thread: the break is let go,
+    // the current read ends within a few milliseconds, nothing more is
+    // written, and the run ends as a failure without further messages.
     void RequestStop() { stop_.store(true, std::memory_order_release); }
 
 private:
@@ -56,6 +63,10 @@ private:
     enum class Wait { Byte, Error, Stalled, Stopped };
 
     PassEnd RunPass();
+    bool HoldBreak();
+    // A drain that fails the run unless the line went quiet; readErrorMessage
+    // null means a read error is let pass.
+    bool DrainOrFail(const char* readErrorMessage);
     PassEnd ReplyPhase();
     PassEnd RecordPhase();
     void RamTest();
@@ -69,7 +80,9 @@ private:
     bool ReadReply(std::uint8_t& byte, std::chrono::milliseconds limit,
                    const char* readErrorMessage);
     void EndWait(Wait wait, std::chrono::milliseconds limit, const char* readErrorMessage);
-    void SendByteWise(const std::vector<std::uint8_t>& image);
+    // Writes unless a stop was requested; false then.
+    bool Send(const std::uint8_t* data, std::size_t length);
+    bool SendByteWise(const std::vector<std::uint8_t>& image);
     void ClosePort();
     bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     const std::vector<std::uint8_t>& FlashLoader() const;
@@ -79,7 +92,8 @@ private:
     const LoaderImages& loaders_;
     UploadSettings settings_;
     Clock clock_;
-    std::atomic<bool> stop_{false};
+    Sleep sleep_;
+    StopFlag stop_{false};
 
     std::unique_ptr<BootPort> port_;
     HexImage image_;
