@@ -7,6 +7,7 @@
 
 #include "check_text.h"
 
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -177,7 +178,8 @@ namespace crvl {
     X(tryWaitStep, "Wait %1 s")                                                                    \
     X(tryStartStep, "Start")                                                                       \
     X(tryStepsLabel, "Steps")                                                                      \
-    CRVL_SCENARIO_CHECK_TEXTS(X)
+    CRVL_SCENARIO_CHECK_TEXTS(X) \
+    X(addCommentsText, "Add your comments here")
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
 // pass from the left: a value is never searched for placeholders. A
@@ -216,6 +218,10 @@ public:
     // Parses translation file contents already in memory (what translateText
     // does after reading the file). Used by the fuzz target and tests.
     static void translateBytes(std::string_view bytes);
+
+    // How many keys the first table had; keys() lists them first, then the
+    // added ones, each listed in docs/language-file.md.
+    static constexpr std::size_t ORIGINAL_KEY_COUNT = 102;
 
     // All keys, in table order.
     static const std::vector<std::string>& keys();
