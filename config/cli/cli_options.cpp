@@ -47,6 +47,14 @@ const std::vector<CommandSpec>& Commands() {
          "first; a malformed file sends nothing (exit 2). The slot's name is the\n"
          "file name up to its first dot, at most 20 characters, as crvlconfig\n"
          "names it, or NAME (1 to 20 characters of Latin-1).\n"},
+        {"check", "check FILE", "the scenario checks of a file's table, without a trainer",
+         "Reads the file's state table as upload does and prints the findings of\n"
+         "the scenario checks, one line each, in the words of the builder's\n"
+         "Scenario Check:\n"
+         "  Warning: Frame3 cannot be reached from Frame0.\n"
+         "or \"No problems found.\" (notes may follow it). --json prints one object\n"
+         "per finding (severity, frame, text). Exit 1 when a finding is an error\n"
+         "(the trainer would misbehave), 2 for a malformed file, else 0.\n"},
         {"monitor", "monitor [--seconds N] [--log FILE]", "print each change of the monitor record",
          "Opens the scenario monitor as crvlconfig does (the trainer is detached,\n"
          "2.5 s later monitor reports are switched on) and prints one line per\n"

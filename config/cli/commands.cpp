@@ -1,8 +1,11 @@
 #include "commands.h"
 
+#include "check_text.h"
+
 #include "named_values.h"
 #include "parameter_text.h"
 #include "parameters.h"
+#include "scenario_check.h"
 #include "scenario_file.h"
 #include "session_log.h"
 #include "trainer_session.h"
@@ -99,6 +102,8 @@ public:
             return Upload();
         if (command == "monitor")
             return Monitor();
+        if (command == "check")
+            return CheckFile();
         return Usage("unknown command '" + command + "'");
     }
 
@@ -363,6 +368,44 @@ private:
         return Leave(Finished(Outcome::Done, ""));
     }
 
+    // 0, or exit 2 with the line for a scenario file that cannot be used.
+    int FileError(const ScenarioFile& file, const std::string& path) {
+        switch (file.status) {
+        case ScenarioFileStatus::Ok:
+            return kExitDone;
+        case ScenarioFileStatus::FormatError:
+            return Fail(kExitUsage, path + std::string(" line ") + std::to_string(file.errorLine),
+                        "Format error in scenario file");
+        case ScenarioFileStatus::CannotOpen:
+        case ScenarioFileStatus::ReadFailed:
+            break;
+        }
+        return Fail(kExitUsage, path, "the scenario file could not be read");
+    }
+
+    // The scenario checks of the file's table, in the builder's English.
+    int CheckFile() {
+        if (invocation_.args.size() != 1 || invocation_.args[0].starts_with("--"))
+            return Usage("check needs FILE");
+        const std::string& path = invocation_.args[0];
+        const ScenarioFile file = LoadScenarioFile(path);
+        if (const int code = FileError(file, path))
+            return code;
+        const auto findings = scenario::CheckTable(file.table);
+        if (!scenario::HasProblems(findings) && !invocation_.json && !invocation_.quiet)
+            io_.out(scenario::NoProblemsText());
+        for (const scenario::Finding& finding : findings) {
+            const NamedValues values{
+                {"severity", scenario::SeverityText(finding.severity), false},
+                Value("frame", std::to_string(finding.frame)),
+                {"text", scenario::FindingText(finding), false},
+            };
+            PrintRecord(values, scenario::FindingLine(finding));
+        }
+        return scenario::CountOf(findings, scenario::Severity::Error) > 0 ? kExitTrainer
+                                                                          : kExitDone;
+    }
+
     int Upload() {
         std::vector<std::string> positional;
         std::optional<std::string> name;
@@ -385,16 +428,8 @@ private:
             return Usage("bad slot '" + positional[0] + "' (1, 2, 3 or C1, C2, C3)");
         const std::string& path = positional[1];
         ScenarioFile file = LoadScenarioFile(path);
-        switch (file.status) {
-        case ScenarioFileStatus::Ok:
-            break;
-        case ScenarioFileStatus::FormatError:
-            return Fail(kExitUsage, path + std::string(" line ") + std::to_string(file.errorLine),
-                        "Format error in scenario file");
-        case ScenarioFileStatus::CannotOpen:
-        case ScenarioFileStatus::ReadFailed:
-            return Fail(kExitUsage, path, "the scenario file could not be read");
-        }
+        if (const int code = FileError(file, path))
+            return code;
         if (name) {
             const std::string latin1 = Latin1FromUtf8(*name);
             if (latin1.empty() || latin1.size() > SlotInfo::kNameSize ||

@@ -4,7 +4,9 @@
 
 #include "ctl_process.h"
 
+#include "check_text.h"
 #include "parameters.h"
+#include "scenario_check.h"
 #include "scenario_file.h"
 #include "session_log.h"
 
@@ -322,6 +324,26 @@ TEST(Crvlctl, MonitorWritesTheSessionLog) {
     EXPECT_EQ(again.code, 2);
     EXPECT_EQ(again.err, "crvlctl: --log: " + log + " exists already\n");
     ExpectLeftDetached(trainer);
+}
+
+TEST(Crvlctl, CheckPrintsTheScenarioChecksWithoutATrainer) {
+    TempDir dir;
+    // Row 0 leads on a shock (cells 8, 9) to row 5, which no frame uses.
+    std::string text = ScenarioText();
+    text.replace(text.find("00   FF   FF   FF   FF   FF   FF   FF   FF   FF"), 49,
+                 "00   01   01   01   01   01   01   01   01   05");
+    const std::string file = dir.Write("jump.scn", text);
+    const auto findings = scenario::CheckTable(LoadScenarioFile(file).table);
+    ASSERT_FALSE(findings.empty());
+    std::string expected;
+    for (const scenario::Finding& finding : findings)
+        expected += scenario::FindingLine(finding) + "\n";
+    const CtlResult check = RunCtl({"check", file});
+    EXPECT_EQ(check.out, expected);
+    EXPECT_EQ(check.code, scenario::CountOf(findings, scenario::Severity::Error) > 0 ? 1 : 0);
+
+    const CtlResult clean = RunCtl({"check", dir.Write("clean.scn", ScenarioText())});
+    EXPECT_TRUE(clean.out.starts_with(scenario::NoProblemsText() + "\n")) << clean.out;
 }
 
 TEST(Crvlctl, ThreeTrainersAtOnce) {
