@@ -3,6 +3,7 @@
 #include "builder_services.h"
 #include "save_load_dialog.h"
 #include "se_language.h"
+#include "text_fit.h"
 #include "view_style.h"
 
 #include <QLabel>
@@ -34,6 +35,8 @@ ExitSave::ExitSave(QWidget* mainWindow, ExitSaveMode mode, ExitSaveCommands comm
     text->setObjectName(QStringLiteral("saveChangesText"));
     text->setGeometry(24, 31, 258, 25);
     text->setFont(bold);
+    text->setWordWrap(true);
+    growToShowText(*text, 0, 71 - 31 - 2);
 
     auto makeButton = [&](const std::string& label, const char* name, int x, Answer answer) {
         auto* button = new QPushButton(qs(label), this);
@@ -41,6 +44,7 @@ ExitSave::ExitSave(QWidget* mainWindow, ExitSaveMode mode, ExitSaveCommands comm
         button->setGeometry(x, 71, 68, 24);
         button->setAccessibleName(qs(label));
         button->setAutoDefault(false);
+        growToShowText(*button);
         connect(button, &QPushButton::clicked, this, [this, answer] { answerWith(answer); });
         return button;
     };

@@ -2,13 +2,60 @@
 
 #include "palette.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace crvl {
 
-ImageButton::ImageButton(QWidget* parent, Fill fill) : QWidget(parent), fill_(fill) {
+namespace {
+
+// A push button for assistive technology, checkable for the tools that stay
+// chosen (the toolkit would call a checkable button a check box), pressed
+// by its press action as by the mouse.
+class ImageButtonAccessible : public QAccessibleWidget {
+public:
+    explicit ImageButtonAccessible(ImageButton* button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        const auto* button = static_cast<const ImageButton*>(widget());
+        state.checkable = button->isCheckable();
+        state.checked = button->isChecked();
+        state.pressed = button->isDown();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            static_cast<ImageButton*>(widget())->click();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* imageButtonAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(ImageButton::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new ImageButtonAccessible(static_cast<ImageButton*>(object));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ImageButton::ImageButton(QWidget* parent, Fill fill) : QAbstractButton(parent), fill_(fill) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(imageButtonAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setFixedSize(PALETTE_BUTTON_SIZE, PALETTE_BUTTON_SIZE);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
@@ -21,7 +68,7 @@ void ImageButton::setPicture(const QPixmap& picture) {
     }
 }
 
-void ImageButton::setText(const QString& text) {
+void ImageButton::setToolText(const QString& text) {
     setToolTip(text);
     setAccessibleName(text);
 }
@@ -51,13 +98,26 @@ void ImageButton::mousePressEvent(QMouseEvent* event) {
     emit pressed();
 }
 
+void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+
 void ImageButton::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {
-        emit pressed();
+        if (!event->isAutoRepeat()) {
+            emit pressed();
+        }
         return;
     }
-    QWidget::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space) {
+        return; // pressed on the key's press already
+    }
+    QAbstractButton::keyReleaseEvent(event);
 }
 
 } // namespace crvl

@@ -2,6 +2,7 @@
 
 #include "builder_arguments.h"
 #include "builder_console.h"
+#include "builder_fonts.h"
 #include "builder_hooks.h"
 #include "builder_services.h"
 #include "main_frame.h"
@@ -19,6 +20,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("crvlbuilder"));
+    crvl::installBuilderFonts();
 
     const std::vector<std::string> argList(argv + 1, argv + argc);
     crvl::BuilderArguments args(argList);

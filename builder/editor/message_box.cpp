@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include "se_language.h"
+
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -25,6 +27,22 @@ std::unique_ptr<QMessageBox> makeBox(QWidget* owner, const std::string& title,
     return box;
 }
 
+// The standard buttons speak the language table's words, not the toolkit's.
+void labelButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const std::string*> labels[] = {
+        {QMessageBox::Ok, &seLanguage::labelOkText},
+        {QMessageBox::Cancel, &seLanguage::labelCancelText},
+        {QMessageBox::Yes, &seLanguage::yesText},
+        {QMessageBox::No, &seLanguage::noText},
+    };
+    for (const auto& [which, text] : labels) {
+        if (QAbstractButton* button = box.button(which)) {
+            button->setText(QString::fromStdString(*text));
+            button->setAccessibleName(QString::fromStdString(*text));
+        }
+    }
+}
+
 } // namespace
 
 void setMessageBoxOwner(QWidget* window) {
@@ -43,6 +61,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::string& t
     } else {
         box->setIcon(QMessageBox::NoIcon);
     }
+    labelButtons(*box);
     return box;
 }
 
@@ -52,6 +71,7 @@ std::unique_ptr<QMessageBox> makeYesNoMessageBox(QWidget* owner, const std::stri
     box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box->setDefaultButton(QMessageBox::No);
     box->setIcon(kind == "Warning" ? QMessageBox::Warning : QMessageBox::NoIcon);
+    labelButtons(*box);
     return box;
 }
 

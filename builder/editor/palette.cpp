@@ -154,7 +154,9 @@ constexpr std::array<PaletteEntry, 18> kEntries{{
 }};
 
 constexpr std::array<PaletteGroupBox, 2> kGroups{{
-    {Action, "actionPanel", {-1, 34, 65, 223}, "actionPanelText"},
+    // Four pixels below the drawn place, so that the top row's tools (down
+    // to y 38) do not cover the ECG tool's upper edge.
+    {Action, "actionPanel", {-1, 38, 65, 223}, "actionPanelText"},
     {Event, "eventPanel", {-1, 291, 65, 115}, "eventPanelText"},
 }};
 

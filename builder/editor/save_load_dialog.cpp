@@ -6,6 +6,7 @@
 #include "save_load_rules.h"
 #include "se_language.h"
 #include "tcl_control.h"
+#include "text_fit.h"
 #include "view_style.h"
 
 #include <QDir>
@@ -60,9 +61,7 @@ std::string fieldForm(const std::string& comment) {
 } // namespace
 
 QFont dialogPixelFont(int pixels, bool bold) {
-    QFont font = fontFor({"Dialog", pixels, bold});
-    font.setPixelSize(pixels);
-    return font;
+    return dialogFont(pixels, bold);
 }
 
 SaveLoadDialog::SaveLoadDialog(QWidget* owner, SaveLoadListener& editor, bool isSave,
@@ -103,6 +102,7 @@ void SaveLoadDialog::buildControls() {
     labelFilename_ = new QLabel(qs(seLanguage::labelFilenameText), this);
     labelFilename_->setObjectName(QStringLiteral("labelFilename"));
     labelFilename_->setGeometry(24, 13, 186, 17);
+    growToShowText(*labelFilename_);
 
     textField1_ = new QLineEdit(this);
     textField1_->setObjectName(QStringLiteral("textField1"));
@@ -126,6 +126,7 @@ void SaveLoadDialog::buildControls() {
         button->setFont(bold);
         button->setAutoDefault(false);
         button->setAccessibleName(qs(text));
+        growToShowText(*button);
         return button;
     };
     ok_ = makeButton(seLanguage::labelOkText, "okButton", {277, 107, 60, 24});
@@ -140,13 +141,14 @@ void SaveLoadDialog::buildControls() {
     labelComment_ = new QLabel(qs(seLanguage::labelCommentText), this);
     labelComment_->setObjectName(QStringLiteral("labelComment"));
     labelComment_->setGeometry(24, 283, 216, 18);
+    growToShowText(*labelComment_);
 
     commentField_ = new QPlainTextEdit(this);
     commentField_->setObjectName(QStringLiteral("commentField"));
     commentField_->setGeometry(23, 302, 220, 99);
     commentField_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     if (isSave_) {
-        commentField_->setPlaceholderText(QLatin1String(ADD_COMMENTS_HINT));
+        commentField_->setPlaceholderText(qs(seLanguage::addCommentsText));
     }
     commentField_->setAccessibleName(qs(seLanguage::labelCommentText));
     labelComment_->setBuddy(commentField_);
@@ -157,7 +159,7 @@ void SaveLoadDialog::buildControls() {
     overwritePanel_->setFrameShape(QFrame::Box);
     question_ = new QLabel(overwritePanel_);
     question_->setObjectName(QStringLiteral("overwriteQuestion"));
-    question_->setGeometry(22, 9, 192, 36);
+    question_->setGeometry(QUESTION_GEOMETRY);
     question_->setFont(dialogPixelFont(14, false));
     question_->setWordWrap(true);
     question_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -165,10 +167,12 @@ void SaveLoadDialog::buildControls() {
     yes_->setObjectName(QStringLiteral("yesButton"));
     yes_->setGeometry(26, 60, 78, 29);
     yes_->setAccessibleName(qs(seLanguage::yesText));
+    growToShowText(*yes_);
     no_ = new QPushButton(qs(seLanguage::noText), overwritePanel_);
     no_->setObjectName(QStringLiteral("noButton"));
     no_->setGeometry(134, 60, 74, 29);
     no_->setAccessibleName(qs(seLanguage::noText));
+    growToShowText(*no_);
     connect(yes_, &QPushButton::clicked, this, [this] { onSaveScenario_ = true; });
     connect(no_, &QPushButton::clicked, this, &SaveLoadDialog::onNoOverwrite);
     overwritePanel_->hide();
@@ -179,6 +183,7 @@ void SaveLoadDialog::buildControls() {
     progressLabel_ = new QLabel(qs(seLanguage::saveLoadProgressText), progressPanel_);
     progressLabel_->setObjectName(QStringLiteral("progressLabel"));
     progressLabel_->setGeometry(8, 4, 276, 24);
+    growToShowText(*progressLabel_);
     progressPanel_->hide();
 }
 
@@ -274,11 +279,23 @@ void SaveLoadDialog::onOk() {
         exists = false;
     }
     if (exists) {
-        question_->setText(qs(question));
+        showQuestionText(question);
         showQuestion(true);
         no_->setFocus();
     } else {
         onSaveScenario_ = true;
+    }
+}
+
+void SaveLoadDialog::showQuestionText(const std::string& text) {
+    question_->setGeometry(QUESTION_GEOMETRY);
+    question_->setText(qs(text));
+    // A long translation takes the panel's width (as far in from the right
+    // as the question stands from the left), then the room above Yes.
+    if (!textRoom(*question_)->fits()) {
+        question_->resize(overwritePanel_->width() - 2 * QUESTION_GEOMETRY.x(),
+                          QUESTION_GEOMETRY.height());
+        growToShowText(*question_, 0, yes_->y() - QUESTION_GEOMETRY.y() - 2);
     }
 }
 
@@ -379,7 +396,7 @@ void SaveLoadDialog::workerSave() {
 
 void SaveLoadDialog::takeTypedComment() {
     comment_ = commentField_->toPlainText().toStdString();
-    if (comment_ == ADD_COMMENTS_HINT) {
+    if (comment_ == seLanguage::addCommentsText) {
         comment_.clear();
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QRect>
 #include <QTimer>
 
 #include <atomic>
@@ -54,7 +55,8 @@ public:
     static constexpr int WIDTH = 363;
     static constexpr int HEIGHT = 416;
     static constexpr int WORKER_INTERVAL_MS = 500;
-    static inline const char* const ADD_COMMENTS_HINT = "Add your comments here";
+    // The overwrite question's text within its panel.
+    static constexpr QRect QUESTION_GEOMETRY{22, 9, 192, 36};
 
     // The system's file dialog: the chosen file's full path, or none.
     using FileChooser =
@@ -108,6 +110,7 @@ private:
     void onCancel();
     void onNoOverwrite();
     void showQuestion(bool shown);
+    void showQuestionText(const std::string& text);
     void showOnlyProgress();
     void takeTypedComment();
     void report(const std::string& command);

@@ -116,6 +116,9 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     banner_->setAccessibleName(QStringLiteral("Corvel Scenario Builder"));
     banner_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     banner_->setGeometry(BANNER_GEOMETRY);
+    // The banner's corner reaches under the scroll view: the scroll bar
+    // stays on top and whole.
+    banner_->stackUnder(scroll_);
 
     // The tooltip widget's place; the tooltip itself shows the palette texts
     // through each button's tooltip until it exists.
@@ -127,6 +130,7 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     QPalette tp = toolTip_->palette();
     tp.setColor(QPalette::Window, QColor(255, 255, 225));
     toolTip_->setPalette(tp);
+    toolTip_->stackUnder(scroll_);
 
     setTexts();
 }
@@ -172,6 +176,8 @@ void ScenarioEditorApplet::buildPalette() {
             white.setColor(QPalette::Window, Qt::white);
             button->setPalette(white);
         }
+        // The tools that stay chosen until another is pressed.
+        button->setCheckable(entry.kind == ToolKind::Mode || entry.kind == ToolKind::Element);
         const PaletteTool tool = entry.tool;
         connect(button, &ImageButton::pressed, this, [this, tool] { core_.selectTheObject(tool); });
         buttons_[entry.tool] = button;
@@ -180,7 +186,7 @@ void ScenarioEditorApplet::buildPalette() {
 
 void ScenarioEditorApplet::setTexts() {
     for (const PaletteEntry& entry : paletteEntries()) {
-        buttons_.at(entry.tool)->setText(QString::fromStdString(paletteTooltip(entry.tool)));
+        buttons_.at(entry.tool)->setToolText(QString::fromStdString(paletteTooltip(entry.tool)));
     }
     for (const PaletteGroupBox& box : paletteGroups()) {
         const std::string* caption = seLanguage::text(box.captionKey);
@@ -313,6 +319,9 @@ void ScenarioEditorApplet::showMessageLater(const std::string& title, const std:
 void ScenarioEditorApplet::paletteChanged() {
     for (const auto& [tool, button] : buttons_) {
         button->setPicture(picture(core_.toolImage(tool)));
+        if (button->isCheckable()) {
+            button->setChecked(core_.selectedTool() == tool);
+        }
     }
 }
 

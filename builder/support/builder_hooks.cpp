@@ -50,6 +50,9 @@ void installToolTip(MainFrame& window) {
     }
     auto* tip = new ToolTip(&editor);
     tip->setGeometry(ScenarioEditorApplet::TOOLTIP_GEOMETRY);
+    // Its place reaches over the scroll view's corner; the scroll bars stay
+    // above it.
+    tip->stackUnder(editor.scrollView());
     registerPalette(*tip, editor);
     registerWhenStarted(tip, &window);
 }

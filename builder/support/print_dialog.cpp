@@ -1,6 +1,7 @@
 #include "print_dialog.h"
 
 #include "se_language.h"
+#include "text_fit.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -60,6 +61,10 @@ Print::Print(QWidget* owner, bool modal) : QDialog(owner) {
     printingLabel->setObjectName(QStringLiteral("printingLabel"));
     printingLabel->setGeometry(LABEL_BOUNDS);
     panel1->hide();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{OnePage, TwoPage, OKButton, CancelButton, printingLabel}) {
+        growToShowText(*control);
+    }
 
     connect(OKButton, &QPushButton::clicked, this, &Print::okPressed);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::hide);

@@ -1,6 +1,7 @@
 #include "printer_frame.h"
 
 #include "builder_console.h"
+#include "builder_fonts.h"
 #include "connection.h"
 #include "connection_layer.h"
 #include "frame_icon_component.h"
@@ -42,7 +43,7 @@ PrinterFrame::JobSource& jobSource() {
 }
 
 QFont helvetica(int size) {
-    QFont font(PrinterFrame::TITLE_FONT, size);
+    QFont font(logicalFontFamily(PrinterFrame::TITLE_FONT), size);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -5,6 +5,7 @@
 // share. Texts are UTF-8; translateText replaces the defaults from the
 // translation file once at start-up.
 
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -129,7 +130,8 @@ namespace crvl {
     X(loadFailedText, "The scenario %1 could not be loaded.")                                      \
     X(loadCannotOpenText, "The file cannot be read.")                                              \
     X(loadDamagedText, "Its drawing is damaged:")                                                  \
-    X(loadSkippedText, "These lines of %1 could not be read and were left out:")
+    X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
+    X(addCommentsText, "Add your comments here")
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
 // pass from the left: a value is never searched for placeholders. A
@@ -168,6 +170,10 @@ public:
     // Parses translation file contents already in memory (what translateText
     // does after reading the file). Used by the fuzz target and tests.
     static void translateBytes(std::string_view bytes);
+
+    // How many keys the first table had; keys() lists them first, then the
+    // added ones, each listed in docs/language-file.md.
+    static constexpr std::size_t ORIGINAL_KEY_COUNT = 102;
 
     // All keys, in table order.
     static const std::vector<std::string>& keys();

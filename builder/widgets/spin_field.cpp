@@ -23,6 +23,12 @@ void SpinField::setValue(int value) {
     setText(QString::number(value));
 }
 
+int SpinField::value() const {
+    bool ok = false;
+    const int number = text().trimmed().toInt(&ok);
+    return ok ? number : minimum_;
+}
+
 void SpinField::stepBy(int steps) {
     bool ok = false;
     const int current = text().trimmed().toInt(&ok);

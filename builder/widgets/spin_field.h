@@ -2,7 +2,9 @@
 
 // The numeric field of the element dialogs: up and down step the number
 // within its limits, but the text itself is free, so that a dialog can tell
-// the user what is wrong with a number typed out of range.
+// the user what is wrong with a number typed out of range. Its value and
+// limits are properties, so assistive technology reads and sets the number
+// through the accessibility value interface as for a standard spin box.
 
 #include <QAbstractSpinBox>
 
@@ -10,12 +12,18 @@ namespace crvl {
 
 class SpinField : public QAbstractSpinBox {
     Q_OBJECT
+    Q_PROPERTY(int value READ value WRITE setValue)
+    Q_PROPERTY(int minimum READ minimum)
+    Q_PROPERTY(int maximum READ maximum)
+    Q_PROPERTY(int singleStep READ singleStep)
 public:
     SpinField(int minimum, int maximum, int step, QWidget* parent = nullptr);
 
     QString text() const;
     void setText(const QString& text);
     void setValue(int value);
+    // The number the text holds; the lower limit while it holds none.
+    int value() const;
 
     int minimum() const { return minimum_; }
     int maximum() const { return maximum_; }

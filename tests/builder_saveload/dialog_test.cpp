@@ -244,7 +244,7 @@ TEST_F(Dialogs, CommentGoesOutOnOneLineAndComesBack) {
 }
 
 TEST_F(Dialogs, CommentHintIsSavedAsNoComment) {
-    saveAs("h", SaveLoadDialog::ADD_COMMENTS_HINT);
+    saveAs("h", QString::fromStdString(seLanguage::addCommentsText));
     EXPECT_EQ(editor.comment, "");
     EXPECT_THAT(base.read("scenarios/h.scn"), ::testing::HasSubstr("# Comment:  \r\n"));
 }

@@ -1,6 +1,7 @@
 // The builder's message boxes: icons, modality, default button, answers.
 
 #include "message_box.h"
+#include "se_language.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -89,6 +90,20 @@ TEST(YesNoMessageBox, NoIsTheDefaultAndWarningAddsTheIcon) {
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(makeYesNoMessageBox(nullptr, "t", "x", "NoIcon")->icon(), QMessageBox::NoIcon);
+}
+
+TEST(MessageBox, ButtonsTakeTheLanguageTablesWords) {
+    app();
+    seLanguage::yesText = "Ja";
+    seLanguage::noText = "Nein";
+    seLanguage::labelOkText = "Gut";
+    auto question = makeYesNoMessageBox(nullptr, "t", "x", "Warning");
+    auto message = makeMessageBox(nullptr, "t", "x", "NoIcon");
+    seLanguage::restoreDefaults();
+    EXPECT_EQ(question->button(QMessageBox::Yes)->text(), "Ja");
+    EXPECT_EQ(question->button(QMessageBox::No)->text(), "Nein");
+    EXPECT_EQ(question->button(QMessageBox::No)->accessibleName(), "Nein");
+    EXPECT_EQ(message->button(QMessageBox::Ok)->text(), "Gut");
 }
 
 TEST(YesNoMessageBox, ReturnsTheAnswer) {

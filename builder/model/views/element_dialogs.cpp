@@ -3,6 +3,7 @@
 #include "message_box.h"
 #include "se_language.h"
 #include "spin_field.h"
+#include "text_fit.h"
 #include "view_style.h"
 
 #include <QButtonGroup>
@@ -28,7 +29,7 @@ ElementDialog::Warn& warning() {
 
 QPushButton* makeButton(const std::string& text, QWidget* parent) {
     auto* button = new QPushButton(qs(text), parent);
-    button->setFont(fontFor({"Dialog", 12, true}));
+    button->setFont(dialogFont(12, true));
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, kButtonGrey);
     button->setPalette(palette);
@@ -45,6 +46,7 @@ template <typename W> W* place(W* widget, const char* name, int x, int y, int w,
 QLabel* label(const std::string& text, QWidget* parent, int x, int y, int w) {
     auto* l = new QLabel(qs(text), parent);
     l->setGeometry(x, y, w, 22);
+    growToShowText(*l);
     return l;
 }
 
@@ -62,6 +64,7 @@ public:
     QRadioButton* add(const std::string& text, const char* name, int x, int y, int w,
                       QWidget* parent) {
         auto* radio = place(new QRadioButton(qs(text), parent), name, x, y, w, 24);
+        growToShowText(*radio);
         group_->addButton(radio, static_cast<int>(radios_.size()));
         radios_.push_back(radio);
         return radio;
@@ -92,11 +95,12 @@ public:
         rhythm_->setAccessibleName(qs(seLanguage::choiceBasicRhythmText));
         rhythmLabel->setBuddy(rhythm_);
         shockable_ =
-            radios_.add(seLanguage::radioShockableText, "ShockableRadio", 176, 14, 122, this);
+            radios_.add(seLanguage::radioShockableText, "ShockableRadio", 176, 14, 110, this);
         nonShockable_ =
-            radios_.add(seLanguage::radioNonShockableText, "NonShockableRadio", 176, 42, 122, this);
+            radios_.add(seLanguage::radioNonShockableText, "NonShockableRadio", 176, 42, 110, this);
         pulse_ = place(new QCheckBox(qs(seLanguage::pulseText), this), "checkboxPulse", 176, 80,
-                       122, 24);
+                       110, 24);
+        growToShowText(*pulse_);
 
         connect(rhythm_, &QComboBox::activated, this, [this](int index) {
             ecg().setRhythm(getSystemName(rhythm_->itemText(index).toStdString()));

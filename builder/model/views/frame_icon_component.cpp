@@ -2,6 +2,8 @@
 
 #include "view_style.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,10 +27,36 @@ MouseButton buttonOf(const QMouseEvent* event) {
     }
 }
 
+// What assistive technology hears of a frame: a group named by its title,
+// whose description and value are its action lines and events.
+class FrameAccessible : public QAccessibleWidget {
+public:
+    explicit FrameAccessible(QWidget* frame) : QAccessibleWidget(frame, QAccessible::Grouping) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) {
+            return widget()->accessibleDescription();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* frameAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(FrameIconComponent::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new FrameAccessible(static_cast<QWidget*>(object));
+    }
+    return nullptr;
+}
+
 } // namespace
 
 FrameIconComponent::FrameIconComponent(ScenarioFrame& frame, FrameEditor& editor, QWidget* canvas)
     : QWidget(canvas), frame_(frame), editor_(editor) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(frameAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setFocusPolicy(Qt::ClickFocus);
     frame_.setObserver(this);
     applyFont();

@@ -1,6 +1,7 @@
 #include "state_transition.h"
 
 #include "se_language.h"
+#include "text_fit.h"
 #include "view_style.h"
 
 #include <QComboBox>
@@ -17,7 +18,7 @@ StateTransition::StateTransition(const FrameEditor& editor, ScenarioFrame& sourc
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kButtonGrey);
     setPalette(palette);
-    const QFont bold = fontFor({"Dialog", 12, true});
+    const QFont bold = dialogFont(12, true);
 
     choiceStateTransition_ = new QComboBox(this);
     choiceStateTransition_->setObjectName(QStringLiteral("choiceStateTransition"));
@@ -35,6 +36,7 @@ StateTransition::StateTransition(const FrameEditor& editor, ScenarioFrame& sourc
     for (QPushButton* button : {ok_, cancel_}) {
         button->setFont(bold);
         button->setAutoDefault(false);
+        growToShowText(*button);
     }
     connect(ok_, &QPushButton::clicked, this, &StateTransition::onOk);
     connect(cancel_, &QPushButton::clicked, this, &StateTransition::onCancel);

@@ -1,15 +1,18 @@
 #include "view_style.h"
 
-#include <QFontDatabase>
+#include "builder_fonts.h"
 
 namespace crvl {
 
 QFont fontFor(const FontSpec& spec) {
-    QFont font = spec.family == "Dialog" ? QFontDatabase::systemFont(QFontDatabase::GeneralFont)
-                                         : QFont(qs(spec.family));
+    QFont font(logicalFontFamily(qs(spec.family)));
     font.setPointSize(spec.pointSize);
     font.setBold(spec.bold);
     return font;
+}
+
+QFont dialogFont(int pixels, bool bold) {
+    return logicalFont(QStringLiteral("Dialog"), pixels, bold);
 }
 
 } // namespace crvl

@@ -14,8 +14,13 @@
 
 namespace crvl {
 
-// "Dialog" is the toolkit's default sans-serif face.
+// The spec's logical family (builder_fonts.h) at its size in points: the
+// frames' and connections' font.
 QFont fontFor(const FontSpec& spec);
+
+// The dialogs' "Dialog" font at a size in pixels, as their sizes were laid
+// out for.
+QFont dialogFont(int pixels, bool bold);
 
 inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
