@@ -10,6 +10,7 @@
 #include "tool_tip.h"
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QPointer>
 
 namespace crvl {
