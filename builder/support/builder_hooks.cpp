@@ -10,8 +10,8 @@
 #include "tool_tip.h"
 
 #include <QLabel>
-#include <QScrollArea>
 #include <QPointer>
+#include <QScrollArea>
 
 namespace crvl {
 
