@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QPointer>
+#include <QScrollArea>
 
 namespace crvl {
 

@@ -29,7 +29,6 @@ namespace fs = std::filesystem;
 class SceneListener : public SaveLoadListener {
 public:
     std::string loadedFileName() const override { return "newFile"; }
-    void setLoadedFileName(const std::string&) override {}
     void sendTheBeep() override {}
     void saveLoadAction(SaveLoadDialog&, const std::string&) override {}
 };
