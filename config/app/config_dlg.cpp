@@ -2,6 +2,7 @@
 
 #include "control_ids.h"
 #include "led_ctrl.h"
+#include "session_list_dlg.h"
 #include "updown_ctrl.h"
 #include "upload_dlg.h"
 
@@ -529,6 +530,10 @@ void CConfigDlg::RunMonitorDialog() {
     monitorHost_.Run(this, *machine_);
 }
 
+void CConfigDlg::ShowSessionLogs() {
+    RunSessionLogs(this, monitorHost_.SessionFolder());
+}
+
 void CConfigDlg::SetMonitorConnected(bool connected) {
     monitorHost_.SetConnected(connected);
 }
@@ -566,6 +571,7 @@ void CConfigDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction(tr("&About crvlconfig"), this, [this] { SysCommand(ids::kAboutCommand); });
     menu.addAction(tr("Crvl Scenario Monitor"), this, [this] { SysCommand(ids::kMonitorCommand); });
+    menu.addAction(tr("Session Logs..."), this, [this] { ShowSessionLogs(); });
     menu.exec(event->globalPos());
 }
 

@@ -64,6 +64,9 @@ public:
 
     // Shows the about box modally.
     virtual void ShowAbout();
+    // The "Session Logs..." command: the kept runs, then one run's debrief.
+    void ShowSessionLogs();
+    MonitorHost& Monitors() { return monitorHost_; }
 
 public slots:
     void reject() override;

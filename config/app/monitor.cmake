@@ -15,10 +15,13 @@ target_link_libraries(crvl_monitor_core PUBLIC crvl_protocol)
 # included: add them once the directory has been read.
 function(crvl_config_add_monitor_ui)
   target_sources(crvl_config_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/debrief_chart.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/debrief_dlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ecg_plot.cpp
     ${CMAKE_CURRENT_LIST_DIR}/monitor_dlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/session_list_dlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/upload_dlg.cpp)
-  target_link_libraries(crvl_config_ui PUBLIC crvl_monitor_core)
+  target_link_libraries(crvl_config_ui PUBLIC crvl_monitor_core crvl_session Qt6::PrintSupport)
 endfunction()
 if(CRVL_WITH_QT)
   cmake_language(DEFER CALL crvl_config_add_monitor_ui)

@@ -1,6 +1,7 @@
 #include "monitor_dlg.h"
 
 #include "control_ids.h"
+#include "debrief_dlg.h"
 #include "ecg_plot.h"
 #include "led_ctrl.h"
 #include "link_state.h"
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <system_error>
 
 namespace crvl {
 
@@ -106,6 +109,14 @@ void CMonitorDlg::BuildControls() {
     plot_->setAccessibleName(QStringLiteral("ECG Monitor"));
     plot_->Create(QRect(10, 155, kDialogWidth - 20, 185), this, ids::kMonitorPlotFrame);
 
+    // Says when the run is not being recorded; hidden otherwise.
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("sessionNotice"));
+    notice_->setWordWrap(true);
+    notice_->setGeometry(10, kDialogHeight - 46, kDialogWidth - 125, 40);
+    notice_->setStyleSheet(QStringLiteral("color: #a00000"));
+    notice_->hide();
+
     auto* exit = new QPushButton(QStringLiteral("Exit"), this);
     exit->setObjectName(QString::number(ids::kMonitorExit));
     exit->setAccessibleName(exit->text());
@@ -138,9 +149,20 @@ void CMonitorDlg::Step() {
                                         QLatin1String(WaveformName(shown)));
     }
     if (tick.close) {
+        closedByConnection_ = true;
         timer_->stop();
         reject();
     }
+}
+
+void CMonitorDlg::ShowNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->setAccessibleName(text);
+    notice_->show();
+}
+
+QString CMonitorDlg::NoticeText() const {
+    return notice_->isHidden() ? QString() : notice_->text();
 }
 
 QString CMonitorDlg::ScenarioText() const {
@@ -150,14 +172,77 @@ QString CMonitorDlg::FrameText() const {
     return frame_->text();
 }
 
+namespace {
+
+// Hands the dispatcher's reports and shocks to the session log, and tells the
+// monitor once when the log stops being written.
+class SessionRecorder : public MonitorObserver {
+public:
+    SessionRecorder(SessionWriter& log, CMonitorDlg& dialog) : log_(log), dialog_(dialog) {}
+
+    void MonitorReport(const MonitorRecord& record) override { Check(log_.Report(record)); }
+    void ShockEvent() override { Check(log_.Shock()); }
+    void Lost() { Check(log_.Lost()); }
+
+private:
+    void Check(bool written) {
+        if (!written && !told_) {
+            told_ = true;
+            dialog_.ShowNotice(QStringLiteral("This session is no longer being recorded: %1.")
+                                   .arg(QString::fromStdString(log_.Error())));
+        }
+    }
+
+    SessionWriter& log_;
+    CMonitorDlg& dialog_;
+    bool told_ = false;
+};
+
+} // namespace
+
+MonitorHost::MonitorHost(MonitorHooks hooks) : hooks_(std::move(hooks)) {}
+
+std::filesystem::path MonitorHost::SessionFolder() const {
+    if (!folder_.empty())
+        return folder_;
+    std::error_code ec;
+    return std::filesystem::current_path(ec) / "sessions";
+}
+
 void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
     machine.TakeShock(); // a shock from before the monitor opened is not shown
     CMonitorDlg dialog(
         machine.Monitor(), [&machine] { return machine.TakeShock(); }, parent);
     dialog.SetConnected(connected_);
+
+    SessionWriter log(clock_);
+    const bool recording = log.Open(SessionFolder());
+    SessionRecorder recorder(log, dialog);
+    if (recording) {
+        machine.SetMonitorObserver(&recorder);
+    } else {
+        // The monitor runs on without its record.
+        dialog.ShowNotice(QStringLiteral("This session is not being recorded: %1.")
+                              .arg(QString::fromStdString(log.Error())));
+    }
+
     open_ = &dialog;
-    dialog.exec();
+    if (hooks_.runDialog)
+        hooks_.runDialog(dialog);
+    else
+        dialog.exec();
     open_ = nullptr;
+    machine.SetMonitorObserver(nullptr);
+
+    if (!recording)
+        return;
+    if (dialog.ClosedByConnection())
+        recorder.Lost();
+    log.End();
+    if (hooks_.showDebrief)
+        hooks_.showDebrief(parent, log.Path());
+    else
+        ShowSessionDebrief(parent, log.Path());
 }
 
 void MonitorHost::SetConnected(bool connected) {

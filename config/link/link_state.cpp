@@ -272,6 +272,8 @@ void LinkMachine::Dispatch() {
         if (length >= kMonitorReportSize) {
             monitor_ = *MonitorRecord::Decode({buffer + 1, MonitorRecord::kSize});
             ++monitorReports_;
+            if (monitorObserver_ != nullptr)
+                monitorObserver_->MonitorReport(monitor_);
         }
     } else if (code == msg::kResult &&
                IsOneOf(state_, {LinkState::SendParameters, LinkState::UploadSent,
@@ -285,6 +287,8 @@ void LinkMachine::Dispatch() {
         }
     } else if (code == msg::kShockEvent && connectedState) {
         shock_ = true;
+        if (monitorObserver_ != nullptr)
+            monitorObserver_->ShockEvent();
     }
 }
 

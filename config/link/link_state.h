@@ -69,6 +69,15 @@ inline constexpr int kExitPauseMs = 200;
 inline constexpr int kDisconnectPauseMs = 500;
 inline constexpr int kMonitorPauseMs = 2500;
 
+// Told of every monitor report and shock as the dispatcher takes it, before
+// the scenario monitor rewrites anything (the session log listens here).
+class MonitorObserver {
+public:
+    virtual ~MonitorObserver() = default;
+    virtual void MonitorReport(const MonitorRecord& record) = 0;
+    virtual void ShockEvent() = 0;
+};
+
 class LinkMachine {
 public:
     // notify is handed to the link at every Open; it must arrange one
@@ -138,6 +147,8 @@ public:
     bool SlotMismatch(int slot) const { return slotMismatch_[Index(slot)]; }
     // Set by ShockEvent; the scenario monitor clears it when it has shown it.
     bool TakeShock();
+    // Null for none.
+    void SetMonitorObserver(MonitorObserver* observer) { monitorObserver_ = observer; }
 
     static std::string VersionText(const std::array<std::uint8_t, kVersionSize>& version);
     static std::string BatteryText(std::uint8_t raw);
@@ -187,6 +198,7 @@ private:
     MonitorRecord monitor_;
     std::uint32_t monitorReports_ = 0;
     bool shock_ = false;
+    MonitorObserver* monitorObserver_ = nullptr;
 };
 
 } // namespace crvl

@@ -1,6 +1,7 @@
 // Custom scenario upload and the scenario monitor end to end: the real link
 // on a pseudo-terminal, the simulated trainer on the other side, the
 // connection logic stepped by the test instead of a 200 ms timer.
+#include "debrief_dlg.h"
 #include "fakes.h"
 #include "monitor_dlg.h"
 #include "scenario_text.h"
@@ -18,7 +19,9 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <sstream>
 #include <thread>
+#include <unistd.h>
 
 namespace crvl {
 namespace {
@@ -45,6 +48,9 @@ protected:
     }
 
     void TearDown() override {
+        std::error_code ec;
+        std::filesystem::permissions(dir_ / "sessions", std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
         link_.Close();
         if (trainer_)
             trainer_->Stop();
@@ -227,6 +233,151 @@ TEST_F(TrainerE2E, MonitorShowsReportsAndClosesWhenTheTrainerFallsSilent) {
     machine_->RunMonitor();
     EXPECT_TRUE(closedByItself);
     EXPECT_TRUE(view_.Saw("pause 2500"));
+}
+
+// The whole text of the only session log in folder, or empty.
+std::string OnlyLog(const std::filesystem::path& folder) {
+    const auto files = ListSessions(folder);
+    if (files.size() != 1)
+        return {};
+    std::ifstream in(files[0], std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST_F(TrainerE2E, MonitoredRunIsKeptLineByLineAndBecomesADebrief) {
+    StartTrainer();
+    Connect();
+    const auto sessions = dir_ / "sessions";
+    std::chrono::milliseconds now{0};
+    std::filesystem::path debriefed;
+    MonitorHooks hooks;
+    hooks.showDebrief = [&](QWidget*, const std::filesystem::path& log) { debriefed = log; };
+    std::unique_ptr<MonitorHost> host;
+
+    std::string beforeHangUp;
+    hooks.runDialog = [&](CMonitorDlg& dialog) {
+        dialog.StepTimer()->stop();
+        dialog.show();
+        // Steps the monitor until the log holds lines lines (header included).
+        auto awaitLines = [&](std::size_t lines) {
+            for (int i = 0; i < 3000 && LineCount(OnlyLog(sessions)) < lines; ++i) {
+                Pump(3ms);
+                dialog.Step();
+            }
+            return LineCount(OnlyLog(sessions));
+        };
+        auto onTrainer = [this](std::function<void(sim::ScenarioPlayer&)> step) {
+            trainer_->Post([this, step] { step(trainer_->Player()); });
+        };
+        EXPECT_EQ(awaitLines(2), 2u);
+        now = 1000ms; // play 1 restarts frame 00: nothing changes, nothing is written
+        onTrainer([](sim::ScenarioPlayer& p) { p.Start(1, sim::BuiltInScenario()); });
+        Pump(600ms);
+        now = 2000ms; // cpr start, wait 60: asystole
+        onTrainer([](sim::ScenarioPlayer& p) {
+            p.CprStart();
+            p.Advance(60s);
+        });
+        EXPECT_EQ(awaitLines(3), 3u);
+        now = 3000ms; // wait 30: back to VF
+        onTrainer([](sim::ScenarioPlayer& p) { p.Advance(30s); });
+        EXPECT_EQ(awaitLines(4), 4u);
+        now = 4000ms; // shock: ShockEvent, then sinus with a pulse
+        onTrainer([](sim::ScenarioPlayer& p) { p.Shock(); });
+        EXPECT_EQ(awaitLines(6), 6u);
+        now = 5000ms; // play 2
+        onTrainer([](sim::ScenarioPlayer& p) { p.Start(2, sim::BuiltInScenario()); });
+        EXPECT_EQ(awaitLines(7), 7u);
+        Pump(300ms);
+        beforeHangUp = OnlyLog(sessions);
+
+        now = 6000ms; // the line goes: the monitor closes by itself
+        trainer_->RequestHangUp();
+        for (int i = 0; i < 60 && dialog.isVisible(); ++i) {
+            AwaitTick();
+            machine_->Tick();
+            host->SetConnected(view_.monitorConnected);
+            dialog.Step();
+        }
+        EXPECT_FALSE(dialog.isVisible());
+    };
+    host = std::make_unique<MonitorHost>(hooks);
+    host->SetSessionFolder(sessions);
+    host->SetSessionClock([&] { return now; });
+    view_.onMonitor = [&] { host->Run(nullptr, *machine_); };
+    machine_->RunMonitor();
+
+    const std::string expected =
+        "time_s,event,scenario,frame,rhythm,shockable,pulse,pads,motion,failure,battery\r\n"
+        "0.000,start,01,00,VF,yes,no,yes,no,no,ok\r\n"
+        "2.000,frame,01,02,Asystole,no,no,yes,no,no,ok\r\n"
+        "3.000,frame,01,00,VF,yes,no,yes,no,no,ok\r\n"
+        "4.000,shock,01,00,VF,yes,no,yes,no,no,ok\r\n"
+        "4.000,frame,01,01,Sinus,no,yes,yes,no,no,ok\r\n"
+        "5.000,frame,02,00,VF,yes,no,yes,no,no,ok\r\n";
+    EXPECT_EQ(beforeHangUp, expected);
+    // The hang-up keeps every earlier line and adds lost, then end.
+    EXPECT_EQ(OnlyLog(sessions), expected + "6.000,lost,02,00,VF,yes,no,yes,no,no,ok\r\n"
+                                            "6.000,end,02,00,VF,yes,no,yes,no,no,ok\r\n");
+
+    ASSERT_FALSE(debriefed.empty());
+    CDebriefDlg debrief(debriefed);
+    const std::vector<QStringList> frames = {{"1", "01", "00", "0.0 s", "2.0 s"},
+                                             {"2", "01", "02", "2.0 s", "1.0 s"},
+                                             {"3", "01", "00", "3.0 s", "1.0 s"},
+                                             {"4", "01", "01", "4.0 s", "1.0 s"},
+                                             {"5", "02", "00", "5.0 s", "1.0 s"}};
+    EXPECT_EQ(debrief.Text().frames, frames);
+    EXPECT_EQ(debrief.Text().shocks, (std::vector<QStringList>{{"1", "4.0 s", "01", "00"}}));
+    const QString summary = debrief.SummaryText();
+    EXPECT_TRUE(summary.contains("Length: 6.0 s")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Time to first shock: 4.0 s")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Shocks: 1")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("The trainer was lost")) << summary.toStdString();
+}
+
+TEST_F(TrainerE2E, ReadOnlySessionFolderKeepsTheMonitorRunningWithANotice) {
+    StartTrainer();
+    Connect();
+    const auto sessions = dir_ / "sessions";
+    std::filesystem::create_directories(sessions);
+    std::filesystem::permissions(sessions, std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_exec);
+    if (::access(sessions.c_str(), W_OK) == 0) {
+        // A user who may write anywhere is stopped by a file in its place.
+        std::filesystem::remove(sessions);
+        std::ofstream(sessions) << "not a folder";
+    }
+    bool debriefed = false;
+    QString notice;
+    MonitorHooks hooks;
+    hooks.showDebrief = [&](QWidget*, const std::filesystem::path&) { debriefed = true; };
+    hooks.runDialog = [&](CMonitorDlg& dialog) {
+        notice = dialog.NoticeText();
+        dialog.StepTimer()->stop();
+        dialog.show();
+        for (int i = 0; i < 400 && dialog.ScenarioText() != "01"; ++i) {
+            Pump(5ms);
+            dialog.Step();
+        }
+        EXPECT_EQ(dialog.ScenarioText(), "01");
+        EXPECT_EQ(dialog.CurrentWaveform(), Waveform::VF);
+        dialog.reject();
+    };
+    MonitorHost host(hooks);
+    host.SetSessionFolder(sessions);
+    view_.onMonitor = [&] { host.Run(nullptr, *machine_); };
+    machine_->RunMonitor();
+    EXPECT_TRUE(notice.startsWith("This session is not being recorded: ")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains(QString::fromStdString(sessions.string()))) << notice.toStdString();
+    EXPECT_FALSE(debriefed);
+    EXPECT_TRUE(machine_->Connected());
 }
 
 } // namespace
