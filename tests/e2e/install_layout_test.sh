@@ -4,7 +4,7 @@
 # their data in LIBDIR/crvl and linked from bin/, the launcher, the .desktop
 # files and icons; then starts the installed builder from elsewhere, once
 # through its bin/ link and once through crvl-launch, which must give it a
-# writable scenarios/ folder.
+# writable scenarios/ folder and a sessions/ folder beside it.
 #   install_layout_test.sh BUILD_DIR LIBDIR
 set -eu
 build=$1
@@ -39,12 +39,13 @@ out=$(cd / && CRVL_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen "$prefix/bin/crvlbu
     fail "crvlbuilder through bin/ failed: $out"
 echo "$out" | grep -q 'canvas painted' || fail "crvlbuilder through bin/ did not start: $out"
 
-# The launcher's working folder: scenarios/ and links to the data.
+# The launcher's working folder: scenarios/, sessions/ and links to the data.
 work=$prefix/work
 out=$(cd / && CRVL_WORK_DIR=$work CRVL_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
     "$prefix/bin/crvl-launch" crvlbuilder 2>&1) || fail "crvl-launch crvlbuilder failed: $out"
 echo "$out" | grep -q 'canvas painted' || fail "crvl-launch crvlbuilder did not start: $out"
 [ -d "$work/scenarios" ] && [ -w "$work/scenarios" ] || fail "no writable $work/scenarios"
+[ -d "$work/sessions" ] && [ -w "$work/sessions" ] || fail "no writable $work/sessions"
 [ -f "$work/template/DefaultFrame0.scn" ] || fail "the working folder has no template/"
 if "$prefix/bin/crvl-launch" something 2>/dev/null; then
     fail "crvl-launch started an unknown program"

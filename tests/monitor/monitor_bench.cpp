@@ -3,8 +3,10 @@
 // screen would be).
 #include "ecg_plot.h"
 #include "monitor_dlg.h"
+#include "session_log.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
@@ -37,6 +39,73 @@ void BM_MonitorSecond(benchmark::State& state) {
     state.SetLabel("one second of monitor (40 samples)");
 }
 BENCHMARK(BM_MonitorSecond)->Unit(benchmark::kMillisecond);
+
+bool OpenLog(crvl::SessionWriter& log, const QTemporaryDir& dir, benchmark::State& state) {
+    if (log.Open(dir.path().toStdString()))
+        return true;
+    state.SkipWithError(log.Error().c_str());
+    return false;
+}
+
+// The same second with the session log written: each of the trainer's four
+// reports changes the frame, so every one becomes a flushed line (a real
+// run writes far fewer).
+void BM_MonitorSecondLogged(benchmark::State& state) {
+    App();
+    QTemporaryDir dir;
+    crvl::SessionWriter log;
+    if (!OpenLog(log, dir, state))
+        return;
+    crvl::MonitorRecord record;
+    record.scenario = 12;
+    record.rhythm = 1;
+    record.shockable = 1;
+    record.battery = 2;
+    crvl::CMonitorDlg dialog(record, [] { return false; });
+    dialog.StepTimer()->stop();
+    dialog.show();
+    for (auto _ : state) {
+        for (int tick = 0; tick < 40; ++tick) {
+            if (tick % 10 == 0) {
+                crvl::MonitorRecord report = record;
+                report.frame = static_cast<std::uint8_t>((report.frame + 1) % 20);
+                record = report;
+                log.Report(report);
+            }
+            dialog.Step();
+            benchmark::DoNotOptimize(dialog.Plot()->grab());
+        }
+    }
+    state.SetLabel("one second of monitor with its session log");
+}
+BENCHMARK(BM_MonitorSecondLogged)->Unit(benchmark::kMillisecond);
+
+// One report that changes the frame: one line formatted, written and flushed.
+void BM_SessionLineWritten(benchmark::State& state) {
+    QTemporaryDir dir;
+    crvl::SessionWriter log;
+    if (!OpenLog(log, dir, state))
+        return;
+    crvl::MonitorRecord report;
+    for (auto _ : state) {
+        report.frame = static_cast<std::uint8_t>((report.frame + 1) % 20);
+        benchmark::DoNotOptimize(log.Report(report));
+    }
+}
+BENCHMARK(BM_SessionLineWritten)->Unit(benchmark::kMicrosecond);
+
+// A report that changes nothing: compared and dropped.
+void BM_SessionReportUnchanged(benchmark::State& state) {
+    QTemporaryDir dir;
+    crvl::SessionWriter log;
+    if (!OpenLog(log, dir, state))
+        return;
+    const crvl::MonitorRecord report;
+    log.Report(report);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(log.Report(report));
+}
+BENCHMARK(BM_SessionReportUnchanged)->Unit(benchmark::kMicrosecond);
 
 void BM_ChartAppendPoint(benchmark::State& state) {
     App();
