@@ -10,7 +10,6 @@
 #include "tool_tip.h"
 
 #include <QLabel>
-#include <QScrollArea>
 #include <QPointer>
 #include <QScrollArea>
 

@@ -150,7 +150,7 @@ namespace crvl {
     X(stepEditFrame, "Edit %1")                                                                    \
     X(stepCreateConnection, "Create Connection")                                                   \
     X(stepDeleteConnection, "Delete Connection")                                                   \
-    X(stepPaste, "Paste") \
+    X(stepPaste, "Paste")                                                                          \
     X(menuScenario, "Scenario")                                                                    \
     X(menuItemCheckScenario, "Check Scenario")                                                     \
     X(menuItemTryScenario, "Try Scenario")                                                         \
@@ -178,7 +178,7 @@ namespace crvl {
     X(tryWaitStep, "Wait %1 s")                                                                    \
     X(tryStartStep, "Start")                                                                       \
     X(tryStepsLabel, "Steps")                                                                      \
-    CRVL_SCENARIO_CHECK_TEXTS(X) \
+    CRVL_SCENARIO_CHECK_TEXTS(X)                                                                   \
     X(addCommentsText, "Add your comments here")
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
