@@ -492,10 +492,19 @@ private:
         // The run's time counts from the moment the reports are switched on,
         // for the lines printed and the log alike.
         std::optional<Clock::time_point> start;
+        // One reading of the clock per event, so that a printed line and its
+        // line in the log carry the same time.
+        std::optional<std::chrono::milliseconds> eventTime;
         const auto elapsed = [&] {
+            if (eventTime)
+                return *eventTime;
             return start ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
                                                                                  *start)
                          : std::chrono::milliseconds(0);
+        };
+        const auto readClock = [&] {
+            eventTime.reset();
+            eventTime = elapsed();
         };
         const auto seconds = [&] { return static_cast<double>(elapsed().count()) / 1000.0; };
         SessionWriter log(elapsed);
@@ -508,6 +517,7 @@ private:
         const auto step = [&] {
             if (!start)
                 start = Clock::now();
+            readClock();
             const LinkMachine& machine = session_->Machine();
             if (machine.MonitorReports() != seen) {
                 seen = machine.MonitorReports();
@@ -523,12 +533,15 @@ private:
                 PrintSessionLine(SessionEvent::Shock, seconds(), last);
                 log.Shock();
             }
+            eventTime.reset();
         };
         const Outcome outcome = session_->Monitor(duration, step);
         if (outcome == Outcome::NoAnswer || outcome == Outcome::LineLost) {
+            readClock();
             PrintSessionLine(SessionEvent::Lost, seconds(), last);
             log.Lost();
         }
+        readClock();
         PrintSessionLine(SessionEvent::End, seconds(), last);
         const bool logged = !logPath || log.End();
         if (outcome == Outcome::Refused)

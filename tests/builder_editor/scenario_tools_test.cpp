@@ -28,18 +28,9 @@ namespace {
 const std::string kDataDir = std::string(CRVL_SOURCE_DIR) + "/builder/data/";
 using Condition = ScenarioTryWindow::Condition;
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "scenario_tools_test";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    return *application;
-}
-
 class ScenarioToolsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app();
         seLanguage::restoreDefaults();
         previousSink_ = setConsoleSink({});
         BuilderState::setDocumentBase(BuilderState::makeDocumentBase(kDataDir));

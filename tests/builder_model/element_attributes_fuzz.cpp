@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Input in(data + end, size - end);
     editAsTheDialog(*element, in);
-    if (!element->checkBeforeOk()) {
+    if (!element->acceptOk()) {
         checkReread(type, *element);
     }
     return 0;

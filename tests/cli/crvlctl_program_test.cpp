@@ -343,7 +343,8 @@ TEST(Crvlctl, CheckPrintsTheScenarioChecksWithoutATrainer) {
     EXPECT_EQ(check.code, scenario::CountOf(findings, scenario::Severity::Error) > 0 ? 1 : 0);
 
     // A shipped lesson has no errors or warnings; its end frame is a note.
-    const CtlResult clean = RunCtl({"check", CRVL_BIN_DIR "/lessons/vf-first-shock.scn"});
+    const CtlResult clean =
+        RunCtl({"check", CRVL_SOURCE_DIR "/builder/data/lessons/vf-first-shock.scn"});
     EXPECT_EQ(clean.code, 0);
     EXPECT_TRUE(clean.out.starts_with(scenario::NoProblemsText() + "\n")) << clean.out;
 }
