@@ -132,9 +132,12 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
     if (scenario::CountOf(findings, scenario::Severity::Error) > 0) {
         std::string question = text::kTableErrors;
         for (const scenario::Finding& finding : findings)
-            if (finding.severity == scenario::Severity::Error)
-                question += "\n" + scenario::FindingText(finding);
-        question += "\n\n" + std::string(text::kUploadAnyway);
+            if (finding.severity == scenario::Severity::Error) {
+                question += '\n';
+                question += scenario::FindingText(finding);
+            }
+        question += "\n\n";
+        question += text::kUploadAnyway;
         if (view.Ask(question, text::kMessageCaption, Question::YesNo, MessageIcon::Exclamation) !=
             Answer::Yes)
             return UploadOutcome::NotConfirmed;

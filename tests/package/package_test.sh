@@ -37,9 +37,9 @@ done
 if [ -d "$src/lessons" ] || [ -d "$src/builder/data/lessons" ]; then
     [ -d "$root/usr/lib/crvl/lessons" ] || fail "the lessons are missing"
 fi
-dpkg-deb -c "$simulator" | grep -q ' ./usr/bin/trainersim$' ||
+dpkg-deb -c "$simulator" | grep ' ./usr/bin/trainersim$' >/dev/null ||
     fail "trainersim is not in its own package"
-if dpkg-deb -c "$instructor" | grep -q 'trainersim'; then
+if dpkg-deb -c "$instructor" | grep 'trainersim' >/dev/null; then
     fail "the instructor's package carries trainersim"
 fi
 
