@@ -14,7 +14,7 @@
 
 namespace crvl {
 
-// The spec's logical family (builder_fonts.h) at its size in points: the
+// The font of a FontSpec: its logical family (builder_fonts.h) at its size in points, the
 // frames' and connections' font.
 QFont fontFor(const FontSpec& spec);
 
