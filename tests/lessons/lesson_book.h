@@ -118,8 +118,8 @@ inline std::vector<Lesson> lessonBook() {
          "Elektroden lösen sich: nach 20 s meldet der AED die Elektroden.\n"
          "Der Schüler drückt sie fest an; 15 s später (so gewählt) haften sie wieder,\n"
          "der AED erkennt Kammerflimmern, der Schüler schockt: Sinus mit Puls.",
-         {{ready(VF), {{3, "TimeEvent", "T20", 1}}},
-          {{{"SetECG", VF}, {"ElectrodesAction", "-"}}, {{3, "TimeEvent", "T15", 2}}},
+         {{ready(VF), {{2, "TimeEvent", "T20", 1}}},
+          {{{"SetECG", VF}, {"ElectrodesAction", "-"}}, {{2, "TimeEvent", "T15", 2}}},
           {{{"SetECG", VF}, {"ElectrodesAction", "+"}}, {{1, "DefibEvent", "1", 3}}},
           {{{"SetECG", SINUS}}, {}}}},
         {"motion-in-analysis",
@@ -134,7 +134,7 @@ inline std::vector<Lesson> lessonBook() {
             {"MotionAction", "+"},
             {"BatteryAction", "B"},
             {"FailureAction", "-"}},
-           {{3, "TimeEvent", "T15", 1}}},
+           {{2, "TimeEvent", "T15", 1}}},
           {{{"SetECG", VF}, {"MotionAction", "-"}}, {{1, "DefibEvent", "1", 2}}},
           {{{"SetECG", SINUS}}, {}}}},
         {"low-battery",
@@ -151,7 +151,7 @@ inline std::vector<Lesson> lessonBook() {
             {"FailureAction", "-"}},
            {{1, "DefibEvent", "1", 1}}},
           {{{"SetECG", VF}}, {{2, "CPREvent", "A120", 2}}},
-          {{{"SetECG", VF}, {"BatteryAction", "-"}}, {{3, "TimeEvent", "T30", 3}}},
+          {{{"SetECG", VF}, {"BatteryAction", "-"}}, {{2, "TimeEvent", "T30", 3}}},
           {{{"SetECG", VF}, {"BatteryAction", "B"}}, {{1, "DefibEvent", "1", 4}}},
           {{{"SetECG", SINUS}}, {}}}},
         {"device-failure",
