@@ -5,6 +5,7 @@
 #include "builder_fonts.h"
 #include "builder_hooks.h"
 #include "builder_services.h"
+#include "lesson_tools.h"
 #include "main_frame.h"
 #include "remote_ui.h"
 #include "save_load_commands.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
     crvl::installSaveLoadDialogs(window);
     crvl::installBuilderSupport(window);
     crvl::installScenarioTools(window);
+    crvl::installLessonTools(window);
     window.show();
     crvl::RemoteUi::StartFromEnvironment(&app);
     return QApplication::exec();

@@ -276,18 +276,22 @@ void MainFrame::fillRecentMenu() {
 }
 
 void MainFrame::openRecent(const std::string& path) {
+    openAfterAsking([this, path] { editor_->core().loadScenarioFile(path); });
+}
+
+void MainFrame::openAfterAsking(std::function<void()> open) {
     if (BuilderState::isFileChanged()) {
         if (!services_.askSaveChanges) {
             QApplication::beep();
             return;
         }
-        // Answering No goes on through load(), which opens this file.
-        recentPending_ = path;
+        // Answering No goes on through load(), which runs open.
+        openPending_ = std::move(open);
         services_.askSaveChanges("loading");
-        recentPending_.reset();
+        openPending_ = nullptr;
         return;
     }
-    editor_->core().loadScenarioFile(path);
+    open();
 }
 
 bool MainFrame::menuCommand(const QString& text) {
@@ -410,8 +414,8 @@ void MainFrame::newScenario() {
 }
 
 void MainFrame::load() {
-    if (recentPending_) {
-        editor_->core().loadScenarioFile(*std::exchange(recentPending_, std::nullopt));
+    if (openPending_) {
+        std::exchange(openPending_, nullptr)();
         return;
     }
     editor_->loadTool_mouseClicked();

@@ -12,7 +12,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <string>
 
 class QAction;
@@ -84,6 +83,11 @@ public:
     // Opens a scenario file by its full path as Load would, asking first
     // whether to save unsaved changes.
     void openRecent(const std::string& path);
+    // Runs open (which replaces the drawing) once unsaved changes are saved
+    // or given up; the user may also cancel, and open is not run.
+    void openAfterAsking(std::function<void()> open);
+    // The File menu; none without a menu bar.
+    QMenu* fileMenu() const { return mFile_; }
     static std::string aboutText();
 
     // What later parts of the builder plug in; unset ones beep.
@@ -140,8 +144,8 @@ private:
     QMenu* mRecent_ = nullptr;
     std::array<QAction*, 7> items_{};
     std::array<QAction*, 4> editItems_{};
-    // A recent scenario waiting for the answer to "save changes?".
-    std::optional<std::string> recentPending_;
+    // What opens once "save changes?" is answered No.
+    std::function<void()> openPending_;
     QTimer loop_;
     bool started_ = false;
     bool doPrintOnePage_ = false;

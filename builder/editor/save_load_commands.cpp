@@ -20,6 +20,7 @@ public:
     explicit EditorListener(ScenarioEditorCore& core) : core_(core) {}
 
     std::string loadedFileName() const override { return core_.loadedFileName(); }
+    std::string proposedComment() const override { return core_.proposedComment(); }
     void sendTheBeep() override { core_.sendTheBeep(); }
     void saveLoadAction(SaveLoadDialog& dialog, const std::string& command) override {
         SaveLoadResult result;

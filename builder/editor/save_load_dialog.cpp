@@ -72,8 +72,14 @@ SaveLoadDialog::SaveLoadDialog(QWidget* owner, SaveLoadListener& editor, bool is
     setWindowTitle(qs(isSave_ ? seLanguage::saveScenarioText : seLanguage::loadScenarioText));
     textField1_->setText(qs(nameFromProposal(proposedName)));
     if (isSave_) {
-        if (auto stored = readScenarioComment(myTclWrapper_, getFilename(), getPath())) {
-            comment_ = fieldForm(*stored);
+        // An opened lesson proposes its own comment, whatever a scenario of
+        // the same name says.
+        std::optional<std::string> comment = editor.proposedComment();
+        if (comment->empty()) {
+            comment = readScenarioComment(myTclWrapper_, getFilename(), getPath());
+        }
+        if (comment) {
+            comment_ = fieldForm(*comment);
             commentField_->setPlainText(qs(comment_));
         }
     } else {

@@ -43,6 +43,9 @@ public:
     virtual ~SaveLoadListener() = default;
     // The scenario name last confirmed in a save or load dialog.
     virtual std::string loadedFileName() const = 0;
+    // The comment a save proposes for a drawing that is not yet a file of
+    // its own (an opened lesson's); empty for none.
+    virtual std::string proposedComment() const = 0;
     virtual void sendTheBeep() = 0;
     // SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION; the dialog's
     // getFilename, getPath, getComment and confirmedName describe the choice.

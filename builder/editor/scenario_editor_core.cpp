@@ -3,6 +3,7 @@
 #include "builder_console.h"
 #include "builder_services.h"
 #include "connection.h"
+#include "lesson_library.h"
 #include "parameters.h"
 #include "scenario_element.h"
 #include "scenario_error.h"
@@ -948,6 +949,7 @@ void ScenarioEditorCore::newDiagram() {
         const HistoryPause pause(recording_);
         deleteCurrentDiagram();
         setScenarioName(seLanguage::newScenarioText);
+        proposedComment_.clear();
         if (theTCLWrapper_) {
             DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
         } else {
@@ -1018,6 +1020,14 @@ void ScenarioEditorCore::onSaveLoadDialogExit(bool isSave, const SaveLoadResult&
 }
 
 void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
+    // The shipped lessons stay as they are, even where their folder can be
+    // written (a build directory, a copied installation).
+    if (isLessonsPath(theTCLWrapper_->baseDirectory(), result.path)) {
+        view_.showMessageLater(seLanguage::saveScenarioText,
+                               fillIn(seLanguage::lessonReadOnlyText, {result.filename}),
+                               MessageKind::Exclamation);
+        return;
+    }
     // Saving renumbers the frames and ends the palette's undo; a save that
     // fails gives both back, so the drawing is as it was before.
     std::vector<std::pair<ScenarioFrame*, std::string>> titles;
@@ -1050,12 +1060,13 @@ void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
         loadedFileName_ = *result.confirmedName;
     }
     setScenarioName(result.filename);
+    proposedComment_.clear();
     if (commands_.scenarioFileUsed) {
         commands_.scenarioFileUsed(result.path + result.filename);
     }
 }
 
-void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
+void ScenarioEditorCore::loadScenario(const SaveLoadResult& result, LoadKind kind) {
     LoadReport report;
     {
         const HistoryPause pause(recording_);
@@ -1068,6 +1079,7 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
         // name and does not overwrite the file that could not be read.
         setScenarioName(seLanguage::newScenarioText);
         loadedFileName_ = NEW_FILE_NAME;
+        proposedComment_.clear();
         std::string text = fillIn(seLanguage::loadFailedText, {result.filename}) + "\n";
         if (report.outcome == LoadReport::Outcome::CannotOpen) {
             text += seLanguage::loadCannotOpenText;
@@ -1077,12 +1089,19 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result) {
         view_.showMessageLater(seLanguage::loadScenarioText, text, MessageKind::Exclamation);
         return;
     }
-    if (result.confirmedName) {
-        loadedFileName_ = *result.confirmedName;
-    }
     setScenarioName(result.filename);
-    if (commands_.scenarioFileUsed) {
-        commands_.scenarioFileUsed(result.path + result.filename);
+    if (kind == LoadKind::Lesson) {
+        // Saving asks for a name and does not list the lesson as recent.
+        loadedFileName_ = NEW_FILE_NAME;
+        proposedComment_ = result.comment;
+    } else {
+        if (result.confirmedName) {
+            loadedFileName_ = *result.confirmedName;
+        }
+        proposedComment_.clear();
+        if (commands_.scenarioFileUsed) {
+            commands_.scenarioFileUsed(result.path + result.filename);
+        }
     }
     if (!report.skipped.empty()) {
         std::string text = fillIn(seLanguage::loadSkippedText, {result.filename});
@@ -1107,6 +1126,22 @@ void ScenarioEditorCore::loadScenarioFile(const std::string& fullPath) {
     result.confirmedName =
         dot == std::string::npos ? result.filename : result.filename.substr(0, dot);
     onSaveLoadDialogExit(false, result);
+    unselectAll();
+    startRefreshConnectionsTimer();
+}
+
+void ScenarioEditorCore::loadLesson(const std::string& path, const std::string& filename,
+                                    const std::string& comment) {
+    if ((commands_.saveLoadDialogOpen && commands_.saveLoadDialogOpen()) || !theTCLWrapper_) {
+        sendTheBeep();
+        return;
+    }
+    SaveLoadResult result;
+    result.path = path;
+    result.filename = filename;
+    result.comment = comment;
+    result.fileExists = true;
+    loadScenario(result, LoadKind::Lesson);
     unselectAll();
     startRefreshConnectionsTimer();
 }

@@ -230,6 +230,15 @@ public:
     // (the caller has asked about unsaved changes); beeps while a save/load
     // dialog is open.
     void loadScenarioFile(const std::string& fullPath);
+    // Opens a shipped lesson as a new, unsaved scenario named after it: the
+    // next Save asks for a name, proposes the lesson's comment and writes
+    // into scenarios/, never back into the lessons (the caller has asked
+    // about unsaved changes).
+    void loadLesson(const std::string& path, const std::string& filename,
+                    const std::string& comment);
+    // The comment the save dialog proposes when the file it would write has
+    // none of its own: the open lesson's, or empty.
+    const std::string& proposedComment() const { return proposedComment_; }
     const std::string& scenarioName() const { return scenarioName_; }
     // The name last confirmed with OK in a save or load dialog whose file was
     // then written or read; NEW_FILE_NAME for a new scenario.
@@ -249,7 +258,9 @@ private:
     void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
     ScenarioFrame& restoreFrame(const std::string& header, SavedLineReader& lines);
     void saveScenario(const SaveLoadResult& result);
-    void loadScenario(const SaveLoadResult& result);
+    // A scenario is opened to be saved over; a lesson is opened as a copy.
+    enum class LoadKind { Scenario, Lesson };
+    void loadScenario(const SaveLoadResult& result, LoadKind kind = LoadKind::Scenario);
     // Records the edit just made as a step, unless it changed nothing.
     void recordStep(std::string name, StepKind kind = StepKind::Edit, std::string removed = {});
     void restartHistory();
@@ -284,6 +295,7 @@ private:
 
     std::string scenarioName_;
     std::string loadedFileName_ = NEW_FILE_NAME;
+    std::string proposedComment_;
     bool printing_ = false;
     std::optional<FontSpec> printingFont_;
 };

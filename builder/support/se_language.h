@@ -179,7 +179,16 @@ namespace crvl {
     X(tryStartStep, "Start")                                                                       \
     X(tryStepsLabel, "Steps")                                                                      \
     CRVL_SCENARIO_CHECK_TEXTS(X)                                                                   \
-    X(addCommentsText, "Add your comments here")
+    X(addCommentsText, "Add your comments here")                                                   \
+    X(menuItemOpenLesson, "Open Lesson...")                                                        \
+    X(lessonWindowTitle, "Open Lesson")                                                            \
+    X(lessonListLabel, "Lessons")                                                                  \
+    X(lessonCommentLabel, "What the lesson teaches")                                               \
+    X(lessonOpenButton, "Open")                                                                    \
+    X(lessonsFolder, "lessons/")                                                                   \
+    X(noLessonsText, "No lessons were found in %1.")                                               \
+    X(lessonReadOnlyText, "%1 was not saved: the shipped lessons cannot be changed. Save the "     \
+                          "scenario under a name of your own in scenarios/.")
 
 // The text with "%1", "%2" ... "%9" replaced by the values in order, in one
 // pass from the left: a value is never searched for placeholders. A

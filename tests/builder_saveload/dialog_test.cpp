@@ -33,6 +33,7 @@ public:
     explicit Editor(TclControl& io) : io_(io) { buildTwoFrameExample(doc); }
 
     std::string loadedFileName() const override { return loaded; }
+    std::string proposedComment() const override { return {}; }
     void sendTheBeep() override { ++beeps; }
     void saveLoadAction(SaveLoadDialog& dialog, const std::string& command) override {
         reports.push_back(command);

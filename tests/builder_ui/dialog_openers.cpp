@@ -4,6 +4,7 @@
 #include "exit_save.h"
 #include "fake_editor.h"
 #include "jbrowser.h"
+#include "lesson_tools.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "print_dialog.h"
@@ -29,6 +30,7 @@ namespace fs = std::filesystem;
 class SceneListener : public SaveLoadListener {
 public:
     std::string loadedFileName() const override { return "newFile"; }
+    std::string proposedComment() const override { return {}; }
     void sendTheBeep() override {}
     void saveLoadAction(SaveLoadDialog&, const std::string&) override {}
 };
@@ -141,6 +143,20 @@ std::vector<DialogOpener> makeOpeners() {
                        }});
     openers.push_back({"PrintChoice", [](DialogScene& s) -> QWidget& {
                            return shown(s, std::make_unique<Print>(&s.owner(), true));
+                       }});
+    openers.push_back({"LessonDialog", [](DialogScene& s) -> QWidget& {
+                           return shown(s, std::make_unique<LessonDialog>(
+                                               &s.owner(), std::vector<LessonEntry>{
+                                                               {"vf-first-shock",
+                                                                "vf-first-shock.scn", "lessons/",
+                                                                "VF converted by the first "
+                                                                "shock.\r\nThe student shocks."}}));
+                       }});
+    openers.push_back({"LessonReadOnlyMessage", [](DialogScene& s) -> QWidget& {
+                           return box(s, makeMessageBox(&s.owner(), seLanguage::saveScenarioText,
+                                                        fillIn(seLanguage::lessonReadOnlyText,
+                                                               {"vf-first-shock.scn"}),
+                                                        "Exclamation"));
                        }});
     openers.push_back({"About", [](DialogScene& s) -> QWidget& {
                            return box(s, makeMessageBox(&s.owner(), seLanguage::menuItemAbout,

@@ -1,0 +1,34 @@
+#pragma once
+
+// The lessons that ship beside the builder: ready scenarios in lessons/,
+// read-only. Their comments are shown to the user, so every language has a
+// folder of its own (the language table's lessonsFolder, "lessons/de/" for
+// German); a language without one gets the English lessons/.
+
+#include <string>
+#include <vector>
+
+namespace crvl {
+
+class TclControl;
+
+struct LessonEntry {
+    std::string name;     // the file name without ".scn", e.g. "vf-first-shock"
+    std::string filename; // "vf-first-shock.scn"
+    std::string path;     // the folder, ending with "/"
+    std::string comment;  // decoded: lines end in CR LF
+};
+
+// The folder under the base directory the lessons are read from: folder when
+// it holds a lesson, else "lessons/".
+std::string lessonsFolder(TclControl& io, const std::string& folder);
+
+// The lessons of that folder, ordered by name.
+std::vector<LessonEntry> listLessons(TclControl& io, const std::string& folder);
+
+// Whether path (a folder, ending with "/" or not) is the shipped lessons/
+// folder under baseDirectory or one of its folders; nothing is ever saved
+// there.
+bool isLessonsPath(const std::string& baseDirectory, const std::string& path);
+
+} // namespace crvl
