@@ -165,6 +165,8 @@ private:
         case Search::CannotOpen:
             if (!report)
                 return kExitNoTrainer;
+            if (const std::string& advice = session_->AccessAdvice(); !advice.empty())
+                return Fail(kExitNoTrainer, where, "cannot open the port: " + advice);
             return Fail(kExitNoTrainer, where,
                         first == last ? "cannot open the port (missing, or in use by another "
                                         "program)"

@@ -179,8 +179,11 @@ void TrainerSession::ShowMessage(const std::string& text, const std::string&, Me
     message_ = text;
 }
 
-Answer TrainerSession::Ask(const std::string& text, const std::string&, Question, MessageIcon) {
-    if (text == text::kNotFound) {
+Answer TrainerSession::Ask(const std::string&, const std::string& caption, Question,
+                           MessageIcon) {
+    // Known by its caption: the text may carry the advice for a port this
+    // user may not open.
+    if (caption == text::kNotFoundCaption) {
         notFound_ = true;
         return Answer::Ignore; // the command line reports it and leaves
     }

@@ -73,6 +73,9 @@ public:
     void Leave();
 
     bool LineLost() const { return lineLost_ || link_.LineDead(); }
+    // After a search that opened no port: what a user who may not use a
+    // port's device can do; empty when the ports were missing or busy.
+    const std::string& AccessAdvice() const { return machine_.AccessAdvice(); }
     // A ShockEvent arrived since the last call.
     bool TakeShock() { return machine_.TakeShock(); }
 

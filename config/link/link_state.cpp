@@ -114,15 +114,21 @@ void LinkMachine::TickSearch() {
     if (link_.Open(portCounter_, notify_) == 1) {
         attempts_ = 0;
         state_ = LinkState::RequestParameters;
+    } else if (accessAdvice_.empty()) {
+        accessAdvice_ = link_.AccessAdvice(portCounter_);
     }
 }
 
 void LinkMachine::NotFound() {
     // The state is already Idle, so ticks arriving while the question is
     // open do nothing.
-    const Answer answer = view_.Ask(Str(text::kNotFound), Str(text::kNotFoundCaption),
+    std::string question = Str(text::kNotFound);
+    if (!accessAdvice_.empty())
+        question += "\n\n" + accessAdvice_;
+    const Answer answer = view_.Ask(question, Str(text::kNotFoundCaption),
                                     Question::AbortRetryIgnore, MessageIcon::Error);
     if (answer == Answer::Retry) {
+        accessAdvice_.clear();
         portCounter_ = firstPort_ - 1;
         state_ = LinkState::Search;
     } else if (answer == Answer::Abort) {
@@ -337,6 +343,7 @@ void LinkMachine::StartSearch(int firstPort, int lastPort) {
     firstPort_ = firstPort;
     lastPort_ = lastPort;
     portCounter_ = firstPort - 1;
+    accessAdvice_.clear();
     state_ = LinkState::Search;
 }
 

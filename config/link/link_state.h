@@ -121,6 +121,10 @@ public:
 
     LinkState State() const { return state_; }
     int PortCounter() const { return portCounter_; }
+    // What the search found about a port this user may not use (see
+    // ILink::AccessAdvice); empty when every failed port was missing or
+    // busy. The not-found question adds it to its text.
+    const std::string& AccessAdvice() const { return accessAdvice_; }
     int Ticks() const { return ticks_; }
     bool Connected() const { return connected_; }
     bool Changed() const { return changed_; }
@@ -176,6 +180,7 @@ private:
 
     LinkState state_ = LinkState::Idle;
     int portCounter_ = 0;
+    std::string accessAdvice_;
     int firstPort_ = 1;
     int lastPort_ = kLastPort;
     int ticks_ = 0;

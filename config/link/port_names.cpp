@@ -34,4 +34,10 @@ std::string PortDevicePath(int portNumber) {
     return DefaultPortDevice(portNumber);
 }
 
+std::string SerialAccessAdviceText(const std::string& device, const std::string& group) {
+    return "You may not use " + device + ": it belongs to the group \"" + group +
+           "\". Ask your administrator to add you (sudo adduser $USER " + group +
+           "), then log out and back in.";
+}
+
 } // namespace crvl

@@ -22,4 +22,8 @@ std::string PortDevicePath(int portNumber);
 //   Windows: "COM1".."COM9", "\\.\COM10".."\\.\COM16" (device namespace)
 std::string DefaultPortDevice(int portNumber);
 
+// The advice for a user who may not open device, whose group is group: one
+// sentence naming both, and how to become a member.
+std::string SerialAccessAdviceText(const std::string& device, const std::string& group);
+
 } // namespace crvl

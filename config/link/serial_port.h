@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace crvl {
@@ -102,5 +103,11 @@ private:
     bool error_ = false;
     std::unique_ptr<Platform> platform_;
 };
+
+// When this user may not open port number's device although it is there (on
+// Linux: not a member of the group that owns it, "dialout" on Debian), what
+// to do about it (see SerialAccessAdviceText); empty otherwise. Always empty
+// on Windows, where a port that cannot be opened is missing or in use.
+std::string SerialAccessAdvice(int portNumber);
 
 } // namespace crvl

@@ -12,11 +12,14 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #if defined(__linux__)
@@ -220,6 +223,24 @@ void CSerialPort::Close() {
     ::close(platform_->fd);
     platform_->fd = -1;
     errno = ECANCELED;
+}
+
+std::string SerialAccessAdvice(int portNumber) {
+    const std::string device = PortDevicePath(portNumber);
+    if (device.empty() || ::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
+        return {};
+    std::string group = "dialout";
+    struct stat info {};
+    if (::stat(device.c_str(), &info) == 0) {
+        // getgrgid_r: the updater asks from its worker thread.
+        std::vector<char> buffer(4096);
+        struct group entry {};
+        struct group* found = nullptr;
+        if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr)
+            group = found->gr_name;
+    }
+    return SerialAccessAdviceText(device, group);
 }
 
 } // namespace crvl

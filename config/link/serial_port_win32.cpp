@@ -156,4 +156,8 @@ void CSerialPort::Close() {
     SetLastError(ERROR_OPERATION_ABORTED);
 }
 
+std::string SerialAccessAdvice(int) {
+    return {};
+}
+
 } // namespace crvl

@@ -19,6 +19,10 @@ TrainerLink::~TrainerLink() {
         thread_.join();
 }
 
+std::string TrainerLink::AccessAdvice(int portNumber) const {
+    return SerialAccessAdvice(portNumber);
+}
+
 int TrainerLink::Open(int portNumber, LinkNotify notify) {
     if (IsOpen())
         return 1; // the port number is not looked at

@@ -45,6 +45,9 @@ public:
     // True while the link is open but its reader has ended on a failed read:
     // the line is dead and stays so until Close.
     virtual bool LineDead() const = 0;
+    // After a failed Open: what a user who may not use the port's device
+    // can do about it; empty when that is not the reason.
+    virtual std::string AccessAdvice(int portNumber) const = 0;
 
     int Send(const Bytes& payload) { return Send(payload.data(), payload.size()); }
 };
@@ -71,6 +74,7 @@ public:
     std::size_t Receive(std::uint8_t* buffer) override;
     bool IsOpen() const override { return isOpen_.load(std::memory_order_acquire) != 0; }
     bool LineDead() const override { return IsOpen() && ReaderEnded(); }
+    std::string AccessAdvice(int portNumber) const override;
     using ILink::Send;
 
     // True once the reader thread has ended (port failed or link closed).

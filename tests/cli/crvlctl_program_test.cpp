@@ -12,6 +12,10 @@
 
 #include <csignal>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace crvl::cli::test {
 namespace {
 
@@ -245,6 +249,35 @@ TEST(Crvlctl, NoTrainerOrAMissingAnswer) {
     EXPECT_EQ(info.err,
               "crvlctl: " + noVersion.Path() + ": the trainer did not send its version\n");
     ExpectLeftDetached(noVersion);
+}
+
+// A device that is there but not this user's to open: the error line says
+// how to get access. Root may open anything, so as root the program runs as
+// nobody against a device of root's and dialout's.
+TEST(Crvlctl, APortTheUserMayNotOpenSaysHowToGetAccess) {
+    TempDir dir;
+    const std::string device = dir.Write("ttyForbidden", "");
+    std::vector<std::string> runner;
+    if (::geteuid() == 0) {
+        const struct group* dialout = ::getgrnam("dialout");
+        if (dialout == nullptr)
+            GTEST_SKIP() << "no dialout group";
+        ASSERT_EQ(::chown(device.c_str(), 0, dialout->gr_gid), 0);
+        ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
+        runner = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+    } else {
+        ASSERT_EQ(::chmod(device.c_str(), 0), 0);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(device.c_str(), &info), 0);
+    const std::string group = ::getgrgid(info.st_gid)->gr_name;
+
+    const CtlResult denied = RunCtl({"--port", device, "info"}, {}, runner);
+    EXPECT_EQ(denied.code, 3);
+    EXPECT_EQ(denied.err, "crvlctl: " + device + ": cannot open the port: You may not use " +
+                              device + ": it belongs to the group \"" + group +
+                              "\". Ask your administrator to add you (sudo adduser $USER " + group +
+                              "), then log out and back in.\n");
 }
 
 TEST(Crvlctl, AHangUpEndsWithOne) {

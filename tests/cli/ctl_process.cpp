@@ -37,7 +37,8 @@ bool ReadSome(int fd, std::string& into, int waitMs) {
 } // namespace
 
 CtlProcess::CtlProcess(const std::vector<std::string>& args,
-                       const std::vector<std::string>& extraEnv) {
+                       const std::vector<std::string>& extraEnv,
+                       const std::vector<std::string>& runner) {
     int out[2];
     int err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -49,7 +50,10 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args,
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::vector<char*> argv{const_cast<char*>(kProgram.c_str())};
+    std::vector<char*> argv;
+    for (const std::string& r : runner)
+        argv.push_back(const_cast<char*>(r.c_str()));
+    argv.push_back(const_cast<char*>(kProgram.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -59,7 +63,7 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args,
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    if (::posix_spawn(&pid_, kProgram.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
         pid_ = -1;
     ::posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
@@ -121,8 +125,9 @@ CtlResult CtlProcess::Finish(std::chrono::milliseconds timeout) {
     return result;
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
-    CtlProcess ctl(args, extraEnv);
+CtlResult RunCtl(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                 const std::vector<std::string>& runner) {
+    CtlProcess ctl(args, extraEnv, runner);
     return ctl.Finish();
 }
 

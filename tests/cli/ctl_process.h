@@ -31,8 +31,11 @@ struct CtlResult {
 class CtlProcess {
 public:
     // Starts build/bin/crvlctl with args; extraEnv entries are NAME=VALUE.
+    // A runner (a program and its arguments, such as setpriv) starts it
+    // instead, with the program's path and args behind its own arguments.
     explicit CtlProcess(const std::vector<std::string>& args,
-                        const std::vector<std::string>& extraEnv = {});
+                        const std::vector<std::string>& extraEnv = {},
+                        const std::vector<std::string>& runner = {});
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
     CtlProcess& operator=(const CtlProcess&) = delete;
@@ -52,7 +55,8 @@ private:
 
 // Runs crvlctl to its end.
 CtlResult RunCtl(const std::vector<std::string>& args,
-                 const std::vector<std::string>& extraEnv = {});
+                 const std::vector<std::string>& extraEnv = {},
+                 const std::vector<std::string>& runner = {});
 
 // A simulated trainer on a pseudo-terminal of its own, with the log of what
 // it received.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ public:
     std::deque<Bytes> incoming;
     int closes = 0;
     bool dead = false; // the reader has ended: nothing sent or received
+    // Ports this user may not open, with the advice for them.
+    std::map<int, std::string> forbiddenPorts;
     // Called for every payload that was sent (a scripted trainer).
     std::function<void(const Bytes&)> responder;
 
@@ -71,6 +74,10 @@ public:
     }
     bool IsOpen() const override { return open_; }
     bool LineDead() const override { return open_ && dead; }
+    std::string AccessAdvice(int portNumber) const override {
+        const auto found = forbiddenPorts.find(portNumber);
+        return found == forbiddenPorts.end() ? std::string() : found->second;
+    }
     using ILink::Send;
 
     // Queues a message and raises the notification, as the reader does.

@@ -150,6 +150,22 @@ TEST_F(Machine, NotFoundRetryStartsAgainAtCom1) {
     EXPECT_EQ(link.opened, std::vector<int>{1});
 }
 
+// A port this user may not open adds what to do about it to the question,
+// once; a retry that finds no such port asks without it.
+TEST_F(Machine, NotFoundNamesAPortTheUserMayNotUse) {
+    link.forbiddenPorts = {{5, "You may not use /dev/ttyUSB0."}, {6, "second"}};
+    view.answers = {Answer::Retry, Answer::Ignore};
+    machine.ConnectPressed();
+    Tick(17);
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions[0],
+              std::string(text::kNotFound) + "\n\nYou may not use /dev/ttyUSB0.");
+    link.forbiddenPorts.clear();
+    Tick(17);
+    ASSERT_EQ(view.questions.size(), 2u);
+    EXPECT_EQ(view.questions[1], text::kNotFound);
+}
+
 TEST_F(Machine, NotFoundIgnoreLeavesTheToolIdle) {
     view.answers = {Answer::Ignore};
     machine.ConnectPressed();

@@ -90,6 +90,7 @@ public:
     }
     bool IsOpen() const override { return open_; }
     bool LineDead() const override { return open_ && dead_; }
+    std::string AccessAdvice(int) const override { return {}; }
     using ILink::Send;
 
 private:

@@ -9,13 +9,13 @@ constexpr auto kReadTimeout = std::chrono::milliseconds(1000);
 class FakePort : public BootPort {
 public:
     explicit FakePort(FakeLine& line) : line_(line) {}
-    bool Usable() const override { return true; }
+    bool Usable() const override { return line_.accessAdvice.empty(); }
     void WriteBytes(const std::uint8_t* data, std::size_t length) override {
         line_.Write(data, length);
     }
     std::uint8_t ReadByte(bool& ok, bool& got) override { return line_.Read(ok, got); }
     bool SetBreak(bool on) override {
-        if (line_.failBreak)
+        if (line_.failBreak || !Usable())
             return false;
         if (on) {
             ++line_.breaks;

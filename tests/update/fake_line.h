@@ -27,6 +27,7 @@ public:
     explicit FakeLine(sim::BootloaderOptions options = {});
 
     std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) override;
+    std::string AccessAdvice(int) const override { return accessAdvice; }
 
     sim::BootloaderSim& Sim() { return sim_; }
     FakeClock& Clock() { return clock_; }
@@ -43,6 +44,8 @@ public:
     std::function<bool()> babble;    // bytes arrive without pause
     std::uint8_t babbleByte = 0x55;
     bool failBreak = false;
+    // Set: this user may not open the line, which is then not usable.
+    std::string accessAdvice;
     bool hungUp = false;
 
     std::vector<int> opened; // baud rates in opening order

@@ -299,6 +299,7 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
         return std::make_unique<Port>(portNumber == 7);
     }
+    std::string AccessAdvice(int) const override { return {}; }
     std::vector<int> opened;
 };
 

@@ -294,6 +294,13 @@ TEST_F(UploadWorkerTest, BreakRefusedIsE5) {
               "Unable to connect [E5]\r\nThe comport might be in use by another process\r\n");
 }
 
+TEST_F(UploadWorkerTest, APortTheUserMayNotOpenSaysHowToGetAccessBeforeE5) {
+    configure = [](FakeLine& l) { l.accessAdvice = "You may not use /dev/ttyUSB0."; };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(reporter.shown, "You may not use /dev/ttyUSB0.\r\nUnable to connect [E5]\r\n"
+                              "The comport might be in use by another process\r\n");
+}
+
 TEST_F(UploadWorkerTest, ReadErrorWhileDrainingIsE6) {
     configure = [](FakeLine& l) { l.failRead = [&l] { return l.Sim().BootRequests() == 0; }; };
     EXPECT_EQ(Run(), 1);

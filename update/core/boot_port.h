@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace crvl::update {
 
@@ -40,6 +41,9 @@ public:
     // bits at exactly 56000 baud. The port's reads give up early once `stop`
     // is set. Never null: check Usable().
     virtual std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) = 0;
+    // For a port that is not usable: what a user who may not use its device
+    // can do about it; empty when that is not the reason.
+    virtual std::string AccessAdvice(int portNumber) const = 0;
 };
 
 using Clock = std::function<std::chrono::steady_clock::time_point()>;

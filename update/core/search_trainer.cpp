@@ -42,6 +42,8 @@ bool PortAnswers(BootPort& port, const StopFlag& stop, const Clock& clock) {
 
 int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::string&)>& show,
                   const StopFlag& stop, const Clock& clock) {
+    // Said at the end when no trainer was found: a port this user may not use.
+    std::string advice;
     for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
         if (Stopped(stop)) {
             return 0;
@@ -49,6 +51,9 @@ int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::st
         std::unique_ptr<BootPort> port = ports.Open(n, 19200, stop);
         if (!port->Usable()) {
             port->Close();
+            if (advice.empty()) {
+                advice = ports.AccessAdvice(n);
+            }
             continue;
         }
         const bool found = PortAnswers(*port, stop, clock);
@@ -62,6 +67,9 @@ int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::st
         return 0;
     }
     show("No Corvel found !\r\nComport has to be manually selected.\r\n");
+    if (!advice.empty()) {
+        show(advice + "\r\n");
+    }
     return 0;
 }
 

@@ -66,4 +66,8 @@ std::unique_ptr<BootPort> SerialBootPortFactory::Open(int portNumber, int baud,
                                             readTimeoutMs_, stop);
 }
 
+std::string SerialBootPortFactory::AccessAdvice(int portNumber) const {
+    return SerialAccessAdvice(portNumber);
+}
+
 } // namespace crvl::update

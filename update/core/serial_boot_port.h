@@ -17,6 +17,7 @@ public:
     explicit SerialBootPortFactory(SerialDebugSink debugLine = {}, int readTimeoutMs = 1000);
 
     std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) override;
+    std::string AccessAdvice(int portNumber) const override;
 
 private:
     SerialDebugSink debugLine_;

@@ -177,6 +177,12 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
     const int n = settings_.portNumber;
     reporter_.DebugMessage(Format("Open port:%d\r\n", n));
     port_ = ports_.Open(n, kBootstrapBaud, stop_);
+    if (!port_->Usable()) {
+        // The break below fails on such a port; the user learns why first.
+        if (const std::string advice = ports_.AccessAdvice(n); !advice.empty()) {
+            reporter_.AppendMessage(advice + "\r\n");
+        }
+    }
 
     reporter_.DebugMessage("Send break\r\n");
     if (!HoldBreak()) {
