@@ -152,6 +152,21 @@ std::vector<DialogOpener> makeOpeners() {
                                                                 "VF converted by the first "
                                                                 "shock.\r\nThe student shocks."}}));
                        }});
+    openers.push_back(
+        {"NotSavedMessage", [](DialogScene& s) -> QWidget& {
+             return box(s, makeMessageBox(&s.owner(), seLanguage::saveScenarioText,
+                                          fillIn(seLanguage::notSavedText, {"my_scenario.scn"}) +
+                                              "\n" + seLanguage::notSavedNoPermissionText,
+                                          "Exclamation"));
+         }});
+    openers.push_back(
+        {"LoadFailedMessage", [](DialogScene& s) -> QWidget& {
+             return box(s, makeMessageBox(&s.owner(), seLanguage::loadScenarioText,
+                                          fillIn(seLanguage::loadFailedText, {"my_scenario.scn"}) +
+                                              "\n" + seLanguage::loadDamagedText +
+                                              "\nFrame3: the frame header cannot be read",
+                                          "Exclamation"));
+         }});
     openers.push_back({"LessonReadOnlyMessage", [](DialogScene& s) -> QWidget& {
                            return box(s, makeMessageBox(&s.owner(), seLanguage::saveScenarioText,
                                                         fillIn(seLanguage::lessonReadOnlyText,
