@@ -1,6 +1,7 @@
 #include "fake_line.h"
 #include "hex_image.h"
 #include "progress.h"
+#include "search_trainer.h"
 #include "temp_files.h"
 #include "upload_worker.h"
 
@@ -448,6 +449,20 @@ TEST_F(UploadWorkerTest, IncompleteLoadersSendNothing) {
     EXPECT_TRUE(line->opened.empty());
     EXPECT_EQ(reporter.shown, "The loader images are missing or damaged; nothing was sent.\r\n");
     EXPECT_EQ(reporter.enabled, 1);
+}
+
+// Ports this user may not open: the search says so after its not-found
+// line, once.
+TEST(Search, NoTrainerFoundNamesAPortTheUserMayNotOpen) {
+    FakeLine line;
+    line.accessAdvice = "You may not use /dev/ttyUSB0.";
+    const StopFlag stop{false};
+    std::string shown;
+    EXPECT_EQ(SearchTrainer(
+                  line, [&](const std::string& s) { shown += s; }, stop),
+              0);
+    EXPECT_EQ(shown, "No Corvel found !\r\nComport has to be manually selected.\r\n"
+                     "You may not use /dev/ttyUSB0.\r\n");
 }
 
 } // namespace
