@@ -179,8 +179,7 @@ void TrainerSession::ShowMessage(const std::string& text, const std::string&, Me
     message_ = text;
 }
 
-Answer TrainerSession::Ask(const std::string&, const std::string& caption, Question,
-                           MessageIcon) {
+Answer TrainerSession::Ask(const std::string&, const std::string& caption, Question, MessageIcon) {
     // Known by its caption: the text may carry the advice for a port this
     // user may not open.
     if (caption == text::kNotFoundCaption) {
