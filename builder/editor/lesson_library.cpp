@@ -1,5 +1,6 @@
 #include "lesson_library.h"
 
+#include "builder_services.h"
 #include "parameters.h"
 #include "save_load_rules.h"
 #include "tcl_control.h"
@@ -12,8 +13,6 @@ namespace crvl {
 
 namespace {
 
-const std::string kEnglishLessons = "lessons/";
-
 std::string withSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
@@ -22,21 +21,8 @@ std::string withSlash(std::string folder) {
 }
 
 std::vector<std::string> lessonFiles(TclControl& io, const std::string& folder) {
-    std::vector<std::string> files;
     const std::string names = io.dir(folder, "*" + Parameters::SCENARIO_EXTENSION);
-    std::size_t start = 0;
-    while (start < names.size()) {
-        std::size_t end = names.find(';', start);
-        if (end == std::string::npos) {
-            end = names.size();
-        }
-        if (end > start) {
-            files.push_back(names.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return sortStrings(names);
 }
 
 // The canonical form of a path that may not exist, so that "a/./b" and a
@@ -49,20 +35,20 @@ std::filesystem::path normalised(const std::filesystem::path& path) {
 
 } // namespace
 
-std::string lessonsFolder(TclControl& io, const std::string& folder) {
-    const std::string wanted = withSlash(folder);
-    // A folder name leading out of the base directory is not a lessons folder.
-    if (wanted.find("..") == std::string::npos && !lessonFiles(io, wanted).empty()) {
-        return wanted;
-    }
-    return kEnglishLessons;
-}
-
 std::vector<LessonEntry> listLessons(TclControl& io, const std::string& folder) {
-    const std::string chosen = lessonsFolder(io, folder);
+    std::string chosen = withSlash(folder);
+    // A folder name leading out of the base directory is not a lessons folder.
+    std::vector<std::string> files;
+    if (chosen.find("..") == std::string::npos) {
+        files = lessonFiles(io, chosen);
+    }
+    if (files.empty() && chosen != kLessonsFolder) {
+        chosen = kLessonsFolder;
+        files = lessonFiles(io, chosen);
+    }
     const std::string path = io.baseDirectory() + chosen;
     std::vector<LessonEntry> lessons;
-    for (const std::string& filename : lessonFiles(io, chosen)) {
+    for (const std::string& filename : files) {
         LessonEntry lesson;
         lesson.filename = filename;
         lesson.name = filename.substr(0, filename.size() - Parameters::SCENARIO_EXTENSION.size());
@@ -75,7 +61,7 @@ std::vector<LessonEntry> listLessons(TclControl& io, const std::string& folder) 
 
 bool isLessonsPath(const std::string& baseDirectory, const std::string& path) {
     const std::filesystem::path lessons =
-        normalised(std::filesystem::path(baseDirectory) / "lessons");
+        normalised(std::filesystem::path(baseDirectory + kLessonsFolder));
     const std::filesystem::path folder = normalised(std::filesystem::path(path));
     const auto [l, f] = std::mismatch(lessons.begin(), lessons.end(), folder.begin(), folder.end());
     return l == lessons.end() || (l->empty() && std::next(l) == lessons.end());

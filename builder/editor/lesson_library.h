@@ -19,15 +19,15 @@ struct LessonEntry {
     std::string comment;  // decoded: lines end in CR LF
 };
 
-// The folder under the base directory the lessons are read from: folder when
-// it holds a lesson, else "lessons/".
-std::string lessonsFolder(TclControl& io, const std::string& folder);
+// The English lessons' folder under the base directory.
+inline const std::string kLessonsFolder = "lessons/";
 
-// The lessons of that folder, ordered by name.
+// The lessons of folder (under the base directory), ordered by name; those
+// of kLessonsFolder when folder holds none.
 std::vector<LessonEntry> listLessons(TclControl& io, const std::string& folder);
 
-// Whether path (a folder, ending with "/" or not) is the shipped lessons/
-// folder under baseDirectory or one of its folders; nothing is ever saved
+// Whether path (a folder, ending with "/" or not) is kLessonsFolder under
+// baseDirectory or one of its folders; nothing is ever saved
 // there.
 bool isLessonsPath(const std::string& baseDirectory, const std::string& path);
 

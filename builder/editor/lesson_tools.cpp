@@ -129,7 +129,7 @@ void LessonTools::openLesson() {
     const std::vector<LessonEntry> lessons = listLessons(*io, seLanguage::lessonsFolder);
     if (lessons.empty()) {
         messageBox(seLanguage::lessonWindowTitle,
-                   fillIn(seLanguage::noLessonsText, {io->baseDirectory() + "lessons/"}),
+                   fillIn(seLanguage::noLessonsText, {io->baseDirectory() + kLessonsFolder}),
                    "Exclamation");
         return;
     }

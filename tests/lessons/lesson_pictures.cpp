@@ -97,7 +97,7 @@ int main(int argc, char* argv[]) {
     window.startUp();
     crvl::ScenarioEditorCore& core = window.editor().core();
     const std::vector<crvl::LessonEntry> lessons =
-        crvl::listLessons(*core.getTclControl(), "lessons/");
+        crvl::listLessons(*core.getTclControl(), crvl::kLessonsFolder);
     if (lessons.empty()) {
         std::cerr << "lesson_pictures: no lessons in " << data << "lessons/\n";
         return 1;
