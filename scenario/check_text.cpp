@@ -1,4 +1,4 @@
-#include "check_text.h"
+#include "scenario/check_text.h"
 
 #include <array>
 

@@ -6,7 +6,7 @@
 // English defaults, so both say the same. In a text, %1, %2, ... stand for
 // the finding's arguments.
 
-#include "scenario_check.h"
+#include "scenario/scenario_check.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "scenario_check.h"
+#include "scenario/scenario_check.h"
 
-#include "table_columns.h"
+#include "scenario/table_columns.h"
 
 #include <algorithm>
 #include <map>

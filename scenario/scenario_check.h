@@ -5,7 +5,7 @@
 // checks return findings and never print; check_text.h turns a finding into
 // a sentence, in English or through a language table.
 
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "scenario_player.h"
+#include "scenario/scenario_player.h"
 
 #include <algorithm>
 

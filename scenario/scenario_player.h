@@ -8,8 +8,8 @@
 // docs/scenario-play.md. The player has no clock of its own: time passes
 // only through Advance, so callers drive it with real or made-up time.
 
-#include "table_columns.h"
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
+#include "scenario/table_columns.h"
 
 #include <chrono>
 #include <cstdint>

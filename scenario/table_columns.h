@@ -5,7 +5,7 @@
 // describes how the builder writes the table, docs/scenario-play.md how the
 // trainer plays it.
 
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "builder_arguments.h"
+#include "builder/editor/builder_arguments.h"
 
 #include <algorithm>
 #include <cctype>

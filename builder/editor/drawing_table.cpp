@@ -1,9 +1,9 @@
-#include "drawing_table.h"
+#include "builder/editor/drawing_table.h"
 
-#include "frame_editor.h"
-#include "scenario_frame.h"
-#include "scenario_saving.h"
-#include "state_table.h"
+#include "builder/io/scenario_saving.h"
+#include "builder/io/state_table.h"
+#include "builder/model/frame_editor.h"
+#include "builder/model/scenario_frame.h"
 
 #include <algorithm>
 #include <map>

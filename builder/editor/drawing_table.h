@@ -5,8 +5,8 @@
 // to know of the drawing beyond the table. Check Scenario and Try Scenario
 // work on this.
 
-#include "scenario_check.h"
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
+#include "scenario/scenario_check.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "edit_history.h"
+#include "builder/editor/edit_history.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
-#include "lesson_library.h"
+#include "builder/editor/lesson_library.h"
 
-#include "builder_services.h"
-#include "parameters.h"
-#include "save_load_rules.h"
-#include "tcl_control.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/tcl_control.h"
+#include "builder/editor/save_load_rules.h"
 
 #include <algorithm>
 #include <filesystem>

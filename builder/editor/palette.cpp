@@ -1,6 +1,6 @@
-#include "palette.h"
+#include "builder/editor/palette.h"
 
-#include "se_language.h"
+#include "builder/core/se_language.h"
 
 #include <array>
 #include <stdexcept>

@@ -4,7 +4,7 @@
 // text key and the kind of press it makes. The window builds its image
 // buttons from this table; the editor decides from it what a press does.
 
-#include "geometry.h"
+#include "builder/model/geometry.h"
 
 #include <span>
 #include <string>

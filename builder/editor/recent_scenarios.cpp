@@ -1,4 +1,4 @@
-#include "recent_scenarios.h"
+#include "builder/editor/recent_scenarios.h"
 
 #include <algorithm>
 #include <filesystem>

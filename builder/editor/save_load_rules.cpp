@@ -1,8 +1,8 @@
-#include "save_load_rules.h"
+#include "builder/editor/save_load_rules.h"
 
-#include "builder_console.h"
-#include "parameters.h"
-#include "tcl_control.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/tcl_control.h"
 
 namespace crvl {
 

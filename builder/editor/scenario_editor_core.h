@@ -8,11 +8,11 @@
 // talks to its window through EditorView, so it runs and is tested without a
 // display.
 
-#include "edit_history.h"
-#include "frame_editor.h"
-#include "palette.h"
-#include "scenario_frame.h"
-#include "tcl_code_loader.h"
+#include "builder/editor/edit_history.h"
+#include "builder/editor/palette.h"
+#include "builder/io/tcl_code_loader.h"
+#include "builder/model/frame_editor.h"
+#include "builder/model/scenario_frame.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "connection.h"
+#include "builder/model/connection.h"
 
-#include "frame_editor.h"
-#include "scenario_error.h"
-#include "scenario_frame.h"
+#include "builder/model/frame_editor.h"
+#include "builder/model/scenario_error.h"
+#include "builder/model/scenario_frame.h"
 
 #include <algorithm>
 #include <cmath>

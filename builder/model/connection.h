@@ -6,7 +6,7 @@
 // when a frame leads back to itself (loop). This class keeps the geometry,
 // the hit test and the saved line; the canvas paints it from these values.
 
-#include "geometry.h"
+#include "builder/model/geometry.h"
 
 #include <array>
 #include <memory>

@@ -7,7 +7,7 @@
 // the "Connect to frame" dialog, repaints, canvas fitting, refresh timer).
 // The editor implements it; tests use a fake.
 
-#include "geometry.h"
+#include "builder/model/geometry.h"
 
 #include <memory>
 #include <string>

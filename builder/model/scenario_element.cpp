@@ -1,8 +1,8 @@
-#include "scenario_element.h"
+#include "builder/model/scenario_element.h"
 
-#include "builder_services.h"
-#include "scenario_error.h"
-#include "se_language.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_error.h"
 
 #include <array>
 

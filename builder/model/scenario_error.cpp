@@ -1,4 +1,4 @@
-#include "scenario_error.h"
+#include "builder/model/scenario_error.h"
 
 #include <charconv>
 

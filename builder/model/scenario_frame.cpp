@@ -1,9 +1,9 @@
-#include "scenario_frame.h"
+#include "builder/model/scenario_frame.h"
 
-#include "connection.h"
-#include "parameters.h"
-#include "scenario_element.h"
-#include "se_language.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/se_language.h"
+#include "builder/model/connection.h"
+#include "builder/model/scenario_element.h"
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 // states and its saved text block. The widget that shows it (views/) only
 // paints what this class says and forwards input here.
 
-#include "frame_editor.h"
-#include "geometry.h"
+#include "builder/model/frame_editor.h"
+#include "builder/model/geometry.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "jbrowser.h"
+#include "builder/support/jbrowser.h"
 
-#include "builder_console.h"
-#include "builder_services.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
-#include "print_dialog.h"
+#include "builder/support/print_dialog.h"
 
-#include "se_language.h"
-#include "text_fit.h"
+#include "builder/core/se_language.h"
+#include "builder/widgets/text_fit.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -1,13 +1,13 @@
-#include "printer_frame.h"
+#include "builder/support/printer_frame.h"
 
-#include "builder_console.h"
-#include "builder_fonts.h"
-#include "connection.h"
-#include "connection_layer.h"
-#include "frame_icon_component.h"
-#include "print_dialog.h"
-#include "scenario_frame.h"
-#include "view_style.h"
+#include "builder/core/builder_console.h"
+#include "builder/model/connection.h"
+#include "builder/model/scenario_frame.h"
+#include "builder/support/print_dialog.h"
+#include "builder/views/connection_layer.h"
+#include "builder/views/frame_icon_component.h"
+#include "builder/views/view_style.h"
+#include "builder/widgets/builder_fonts.h"
 
 #include <QFontMetrics>
 #include <QImage>

@@ -7,7 +7,7 @@
 // The print job comes from the system print dialog; tests replace that
 // through setJobSource and print to a PDF file.
 
-#include "frame_editor.h"
+#include "builder/model/frame_editor.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "tool_tip.h"
+#include "builder/support/tool_tip.h"
 
 #include <QDialog>
 #include <QEnterEvent>

@@ -7,7 +7,7 @@
 // placeholder in the editor; its timer ticks every 100 ms on the GUI thread
 // and tick() is public so that tests drive the timing without real time.
 
-#include "tool_tip_timing.h"
+#include "builder/support/tool_tip_timing.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "tool_tip_timing.h"
+#include "builder/support/tool_tip_timing.h"
 
 namespace crvl {
 

@@ -1,4 +1,4 @@
-#include "builder_fonts.h"
+#include "builder/widgets/builder_fonts.h"
 
 #include <QApplication>
 #include <QFontDatabase>

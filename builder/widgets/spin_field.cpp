@@ -1,4 +1,4 @@
-#include "spin_field.h"
+#include "builder/widgets/spin_field.h"
 
 #include <QLineEdit>
 

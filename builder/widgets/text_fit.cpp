@@ -1,4 +1,4 @@
-#include "text_fit.h"
+#include "builder/widgets/text_fit.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

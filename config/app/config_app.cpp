@@ -1,7 +1,7 @@
-#include "config_app.h"
+#include "config/app/config_app.h"
 
-#include "config_dlg.h"
-#include "instance_name.h"
+#include "base/instance_name.h"
+#include "config/app/config_dlg.h"
 
 #include <QApplication>
 #include <QLocalServer>

@@ -1,10 +1,10 @@
-#include "config_dlg.h"
+#include "config/app/config_dlg.h"
 
-#include "control_ids.h"
-#include "led_ctrl.h"
-#include "session_list_dlg.h"
-#include "updown_ctrl.h"
-#include "upload_dlg.h"
+#include "config/app/control_ids.h"
+#include "config/app/led_ctrl.h"
+#include "config/app/session_list_dlg.h"
+#include "config/app/updown_ctrl.h"
+#include "config/app/upload_dlg.h"
 
 #include <QApplication>
 #include <QCheckBox>

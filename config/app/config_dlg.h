@@ -4,10 +4,10 @@
 // steps the logic and every link notification becomes one queued dispatch.
 #pragma once
 
-#include "config_view.h"
-#include "link_state.h"
-#include "monitor_dlg.h"
-#include "trainer_link.h"
+#include "config/app/monitor_dlg.h"
+#include "config/core/config_view.h"
+#include "config/core/link_state.h"
+#include "link/trainer_link.h"
 
 #include <QDialog>
 

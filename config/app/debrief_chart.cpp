@@ -1,4 +1,4 @@
-#include "debrief_chart.h"
+#include "config/app/debrief_chart.h"
 
 #include <QPaintEvent>
 #include <QPainter>

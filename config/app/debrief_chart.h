@@ -3,7 +3,7 @@
 // window and the printed page.
 #pragma once
 
-#include "session_read.h"
+#include "config/session/session_read.h"
 
 #include <QWidget>
 

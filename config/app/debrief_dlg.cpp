@@ -1,6 +1,6 @@
-#include "debrief_dlg.h"
+#include "config/app/debrief_dlg.h"
 
-#include "debrief_chart.h"
+#include "config/app/debrief_chart.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -4,7 +4,7 @@
 // it on one page, Open Folder shows the log's folder.
 #pragma once
 
-#include "session_read.h"
+#include "config/session/session_read.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ecg_plot.h"
+#include "config/app/ecg_plot.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>

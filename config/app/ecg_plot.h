@@ -4,7 +4,7 @@
 // shiftPixels for each appended value. Painting ORs the curve over the grid.
 #pragma once
 
-#include "ecg_chart.h"
+#include "config/core/ecg_chart.h"
 
 #include <QColor>
 #include <QFrame>

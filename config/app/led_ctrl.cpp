@@ -1,4 +1,4 @@
-#include "led_ctrl.h"
+#include "config/app/led_ctrl.h"
 
 #include <QImage>
 #include <QPainter>

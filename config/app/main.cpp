@@ -1,5 +1,5 @@
-#include "config_app.h"
-#include "remote_ui.h"
+#include "config/app/config_app.h"
+#include "tools/remote_ui/remote_ui.h"
 
 #include <QApplication>
 

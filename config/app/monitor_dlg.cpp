@@ -1,10 +1,10 @@
-#include "monitor_dlg.h"
+#include "config/app/monitor_dlg.h"
 
-#include "control_ids.h"
-#include "debrief_dlg.h"
-#include "ecg_plot.h"
-#include "led_ctrl.h"
-#include "link_state.h"
+#include "config/app/control_ids.h"
+#include "config/app/debrief_dlg.h"
+#include "config/app/ecg_plot.h"
+#include "config/app/led_ctrl.h"
+#include "config/core/link_state.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -4,9 +4,9 @@
 // logic; the lamps and texts follow every tenth step.
 #pragma once
 
-#include "link_state.h"
-#include "monitor_logic.h"
-#include "session_log.h"
+#include "config/core/link_state.h"
+#include "config/core/monitor_logic.h"
+#include "config/session/session_log.h"
 
 #include <QDialog>
 

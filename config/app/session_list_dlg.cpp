@@ -1,7 +1,7 @@
-#include "session_list_dlg.h"
+#include "config/app/session_list_dlg.h"
 
-#include "debrief_dlg.h"
-#include "session_read.h"
+#include "config/app/debrief_dlg.h"
+#include "config/session/session_read.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "updown_ctrl.h"
+#include "config/app/updown_ctrl.h"
 
 #include <QEvent>
 #include <QKeyEvent>

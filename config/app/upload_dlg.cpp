@@ -1,9 +1,9 @@
-#include "upload_dlg.h"
+#include "config/app/upload_dlg.h"
 
-#include "check_text.h"
-#include "config_view.h"
-#include "control_ids.h"
-#include "link_state.h"
+#include "config/app/control_ids.h"
+#include "config/core/config_view.h"
+#include "config/core/link_state.h"
+#include "scenario/check_text.h"
 
 #include <QButtonGroup>
 #include <QDir>

@@ -3,7 +3,7 @@
 // the file's name in one UploadScenario message.
 #pragma once
 
-#include "scenario_file.h"
+#include "scenario/scenario_file.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "cli_options.h"
+#include "config/cli/cli_options.h"
 
-#include "parameter_text.h"
+#include "config/cli/parameter_text.h"
 
 #include <algorithm>
 #include <cctype>

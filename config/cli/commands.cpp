@@ -1,14 +1,14 @@
-#include "commands.h"
+#include "config/cli/commands.h"
 
-#include "check_text.h"
+#include "scenario/check_text.h"
 
-#include "named_values.h"
-#include "parameter_text.h"
-#include "parameters.h"
-#include "scenario_check.h"
-#include "scenario_file.h"
-#include "session_log.h"
-#include "trainer_session.h"
+#include "config/cli/named_values.h"
+#include "config/cli/parameter_text.h"
+#include "config/cli/trainer_session.h"
+#include "config/core/parameter_form.h"
+#include "config/session/session_log.h"
+#include "scenario/scenario_check.h"
+#include "scenario/scenario_file.h"
 
 #include <chrono>
 #include <cstdio>

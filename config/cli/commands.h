@@ -2,7 +2,7 @@
 // line go through the Io callbacks; the return value is the exit code.
 #pragma once
 
-#include "cli_options.h"
+#include "config/cli/cli_options.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // crvlctl: the trainer's configuration from the command line.
 
-#include "cli_options.h"
-#include "commands.h"
+#include "config/cli/cli_options.h"
+#include "config/cli/commands.h"
 
 #include <csignal>
 #include <cstdio>

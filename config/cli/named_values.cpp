@@ -1,4 +1,4 @@
-#include "named_values.h"
+#include "config/cli/named_values.h"
 
 #include <cctype>
 #include <cstdio>

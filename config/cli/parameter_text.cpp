@@ -1,6 +1,6 @@
-#include "parameter_text.h"
+#include "config/cli/parameter_text.h"
 
-#include "parameters.h"
+#include "config/core/parameter_form.h"
 
 #include <algorithm>
 #include <cctype>

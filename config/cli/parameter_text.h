@@ -4,8 +4,8 @@
 // derived from the dialog's own ranges and time texts; times are seconds.
 #pragma once
 
-#include "named_values.h"
-#include "trainer_messages.h"
+#include "config/cli/named_values.h"
+#include "protocol/trainer_messages.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "trainer_session.h"
+#include "config/cli/trainer_session.h"
 
 #include <thread>
 

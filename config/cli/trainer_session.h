@@ -6,9 +6,9 @@
 // command waits exactly as long as crvlconfig would.
 #pragma once
 
-#include "config_view.h"
-#include "link_state.h"
-#include "trainer_link.h"
+#include "config/core/config_view.h"
+#include "config/core/link_state.h"
+#include "link/trainer_link.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,6 +1,6 @@
-#include "session_log.h"
+#include "config/session/session_log.h"
 
-#include "monitor_logic.h"
+#include "config/core/monitor_logic.h"
 
 #include <array>
 #include <cerrno>

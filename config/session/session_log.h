@@ -13,7 +13,7 @@
 // Nothing here throws, prints or knows a window.
 #pragma once
 
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
 
 #include <chrono>
 #include <filesystem>

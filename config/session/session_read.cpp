@@ -1,4 +1,4 @@
-#include "session_read.h"
+#include "config/session/session_read.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,7 +4,7 @@
 // stopped the reading. Nothing here throws, prints or knows a window.
 #pragma once
 
-#include "session_log.h"
+#include "config/session/session_log.h"
 
 #include <filesystem>
 #include <optional>

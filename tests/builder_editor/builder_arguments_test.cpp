@@ -1,6 +1,6 @@
 // The builder's command line and the choice of its base directory.
 
-#include "builder_arguments.h"
+#include "builder/editor/builder_arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,15 @@
 // creation and numbering, delete and undo, the canvas size rule, the refresh
 // timers and the element dialog hand-off.
 
-#include "builder_console.h"
-#include "builder_services.h"
-#include "connection.h"
-#include "editor_gestures.h"
-#include "parameters.h"
-#include "recording_view.h"
-#include "scenario_editor_core.h"
-#include "scenario_frame.h"
-#include "se_language.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/se_language.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "builder/model/connection.h"
+#include "builder/model/scenario_frame.h"
+#include "tests/builder_editor/editor_gestures.h"
+#include "tests/builder_editor/recording_view.h"
 
 #include <gtest/gtest.h>
 

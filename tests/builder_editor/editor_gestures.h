@@ -3,10 +3,10 @@
 // The editor's gestures as the palette and the frames' widgets pass them on,
 // for tests that drive the editor without a window.
 
-#include "geometry.h"
-#include "palette.h"
-#include "scenario_editor_core.h"
-#include "scenario_frame.h"
+#include "builder/editor/palette.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "builder/model/geometry.h"
+#include "builder/model/scenario_frame.h"
 
 #include <gtest/gtest.h>
 

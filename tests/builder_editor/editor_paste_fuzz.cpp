@@ -4,11 +4,11 @@
 // first byte is odd is read as a list of saved-diagram lines, one byte each,
 // so that most inputs hold frames; otherwise it is pasted as it is.
 
-#include "builder_console.h"
-#include "connection.h"
-#include "parameters.h"
-#include "recording_view.h"
-#include "scenario_editor_core.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_settings.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "builder/model/connection.h"
+#include "tests/builder_editor/recording_view.h"
 
 #include <cstddef>
 #include <cstdint>

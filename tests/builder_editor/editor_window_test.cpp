@@ -3,15 +3,15 @@
 // the menus, shortcuts, recent scenarios, copy and paste and the background
 // loop.
 
-#include "../common/next_modal.h"
-#include "builder_console.h"
-#include "builder_services.h"
-#include "connection.h"
-#include "element_dialogs.h"
-#include "main_frame.h"
-#include "scenario_editor_applet.h"
-#include "scenario_frame.h"
-#include "se_language.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/model/connection.h"
+#include "builder/model/scenario_frame.h"
+#include "builder/views/element_dialogs.h"
+#include "tests/common/next_modal.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

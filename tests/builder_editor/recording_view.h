@@ -3,9 +3,9 @@
 // An editor window without a display: it records what the editor asks of it
 // and answers element dialogs with a scripted command.
 
-#include "scenario_editor_core.h"
-#include "scenario_element.h"
-#include "se_language.h"
+#include "builder/core/se_language.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "builder/model/scenario_element.h"
 
 #include <functional>
 #include <memory>

@@ -4,13 +4,13 @@
 // Scenario Check window.
 //   scenario_tools_demo <data dir> <demo.scn dir> <try.png> <check.png>
 
-#include "builder_services.h"
-#include "main_frame.h"
-#include "scenario_editor_applet.h"
-#include "scenario_element.h"
-#include "scenario_frame.h"
-#include "scenario_tools.h"
-#include "scenario_windows.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/app/scenario_tools.h"
+#include "builder/app/scenario_windows.h"
+#include "builder/core/builder_services.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_frame.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -2,16 +2,16 @@
 // findings of the open drawing, Try Scenario plays it with the trainer's
 // rules.
 
-#include "builder_console.h"
-#include "builder_services.h"
-#include "connection.h"
-#include "main_frame.h"
-#include "scenario_editor_applet.h"
-#include "scenario_element.h"
-#include "scenario_frame.h"
-#include "scenario_tools.h"
-#include "scenario_windows.h"
-#include "se_language.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/app/scenario_tools.h"
+#include "builder/app/scenario_windows.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/model/connection.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_frame.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -2,7 +2,7 @@
 // painting of the started editor's canvas, on the offscreen platform. Each
 // iteration runs the real program from build/bin.
 
-#include "main_frame.h"
+#include "builder/app/main_frame.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

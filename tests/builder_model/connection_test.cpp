@@ -1,9 +1,9 @@
 // Connection forms, hit tests, jump labels, the arrow figure and the saved
 // line with its reading.
 
-#include "fake_editor.h"
-#include "scenario_error.h"
-#include "se_language.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_error.h"
+#include "tests/builder_model/fake_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 // Input: one byte picks the element, the next bytes up to the first zero byte
 // are the attribute string, the bytes after it drive the dialog's controls.
 
-#include "fuzz_input.h"
-#include "scenario_element.h"
-#include "scenario_error.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_error.h"
+#include "tests/builder_model/fuzz_input.h"
 
 #include <array>
 #include <cstddef>

@@ -3,9 +3,9 @@
 // An in-memory editor for frames and connections: it keeps the document and
 // records every beep, console line, message box and request.
 
-#include "connection.h"
-#include "frame_editor.h"
-#include "scenario_frame.h"
+#include "builder/model/connection.h"
+#include "builder/model/frame_editor.h"
+#include "builder/model/scenario_frame.h"
 
 #include <algorithm>
 #include <functional>

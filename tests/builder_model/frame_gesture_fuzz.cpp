@@ -4,10 +4,10 @@
 // no other connection, end at an input, and read back from its saved line;
 // the start frame must still be there.
 
-#include "fake_editor.h"
-#include "fuzz_input.h"
-#include "scenario_element.h"
-#include "scenario_error.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_error.h"
+#include "tests/builder_model/fake_editor.h"
+#include "tests/builder_model/fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Element attributes, identification and codes, both ways, and the dialog
 // rules that need no window.
 
-#include "scenario_element.h"
-#include "scenario_error.h"
-#include "se_language.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Frame layout, contents, deletion, reachability, connection gestures and
 // the saved text block, against the in-memory editor.
 
-#include "fake_editor.h"
-#include "scenario_element.h"
-#include "se_language.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_element.h"
+#include "tests/builder_model/fake_editor.h"
 
 #include <gtest/gtest.h>
 

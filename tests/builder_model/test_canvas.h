@@ -3,9 +3,9 @@
 // A small canvas with real frame widgets and the connection layer, standing
 // in for the editor in the widget tests.
 
-#include "connection_layer.h"
-#include "fake_editor.h"
-#include "frame_icon_component.h"
+#include "builder/views/connection_layer.h"
+#include "builder/views/frame_icon_component.h"
+#include "tests/builder_model/fake_editor.h"
 
 #include <QWidget>
 

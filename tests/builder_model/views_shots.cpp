@@ -2,10 +2,10 @@
 // the documentation: views_shots <directory> writes frame.png and
 // ecg-dialog.png there. Run it under a display (for example xvfb-run).
 
-#include "builder_services.h"
-#include "element_dialogs.h"
-#include "scenario_element.h"
-#include "test_canvas.h"
+#include "builder/core/builder_services.h"
+#include "builder/model/scenario_element.h"
+#include "builder/views/element_dialogs.h"
+#include "tests/builder_model/test_canvas.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The element dialogs, the "Connect to frame" dialog and a connection drawn
 // by dragging between two frame widgets, offscreen.
 
-#include "builder_services.h"
-#include "element_dialogs.h"
-#include "se_language.h"
-#include "state_transition.h"
-#include "test_canvas.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/views/element_dialogs.h"
+#include "builder/views/state_transition.h"
+#include "tests/builder_model/test_canvas.h"
 
 #include <QAccessible>
 #include <QButtonGroup>
@@ -18,7 +18,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "spin_field.h"
+#include "builder/widgets/spin_field.h"
 
 #include <gtest/gtest.h>
 

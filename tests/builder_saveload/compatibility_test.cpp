@@ -1,10 +1,10 @@
 // The configuration tool reads the state table out of the files the builder
 // writes: every generated file must give back the same 280 bytes.
 
-#include "saveload_support.h"
-#include "scenario_file.h"
-#include "scenario_saving.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/io/scenario_saving.h"
+#include "scenario/scenario_file.h"
+#include "tests/builder_saveload/saveload_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The save and load dialogs driven as a user would: names typed, buttons
 // pressed, and the worker's passes run one at a time.
 
-#include "builder_services.h"
-#include "exit_save.h"
-#include "save_load_dialog.h"
-#include "save_load_rules.h"
-#include "saveload_support.h"
-#include "scenario_saving.h"
-#include "se_language.h"
-#include "tcl_control.h"
+#include "builder/app/exit_save.h"
+#include "builder/app/save_load_dialog.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/core/tcl_control.h"
+#include "builder/editor/save_load_rules.h"
+#include "builder/io/scenario_saving.h"
+#include "tests/builder_saveload/saveload_support.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,17 +2,17 @@
 // open the dialogs, the dialogs' reports reach the editor, and the files and
 // the canvas end up as the user expects.
 
-#include "../common/next_modal.h"
-#include "builder_console.h"
-#include "builder_services.h"
-#include "exit_save.h"
-#include "main_frame.h"
-#include "save_load_commands.h"
-#include "save_load_dialog.h"
-#include "saveload_support.h"
-#include "scenario_editor_applet.h"
-#include "scenario_editor_core.h"
-#include "se_language.h"
+#include "builder/app/exit_save.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/save_load_commands.h"
+#include "builder/app/save_load_dialog.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "tests/builder_saveload/saveload_support.h"
+#include "tests/common/next_modal.h"
 
 #include <QApplication>
 #include <QCoreApplication>

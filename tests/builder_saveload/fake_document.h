@@ -3,8 +3,8 @@
 // The in-memory editor of the model tests, able to load: it also clears the
 // diagram, adds loaded frames and counts frames for the status line.
 
-#include "../builder_model/fake_editor.h"
-#include "tcl_code_loader.h"
+#include "builder/io/tcl_code_loader.h"
+#include "tests/builder_model/fake_editor.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 // The state table, the saved-diagram text and the scenario file as written.
 
-#include "saveload_support.h"
-#include "scenario_saving.h"
-#include "state_table.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/io/scenario_saving.h"
+#include "builder/io/state_table.h"
+#include "tests/builder_saveload/saveload_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

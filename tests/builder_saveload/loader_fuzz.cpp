@@ -2,8 +2,8 @@
 // nor hang, must always leave a diagram behind, and must never keep a
 // connection whose frames are not both on the canvas.
 
-#include "fake_document.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "tests/builder_saveload/fake_document.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // Reading scenarios back: round trips through the generator, the loader's
 // passes over unknown text, and its fallback to the default start frame.
 
-#include "saveload_support.h"
-#include "scenario_saving.h"
-#include "tcl_code_loader.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/io/scenario_saving.h"
+#include "builder/io/tcl_code_loader.h"
+#include "tests/builder_saveload/saveload_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,13 +2,13 @@
 // saved, loaded and saved again: the second file is the first byte for
 // byte, and every code holds the value in its two hexadecimal digits.
 
-#include "element_dialogs.h"
-#include "saveload_support.h"
-#include "scenario_saving.h"
-#include "se_language.h"
-#include "spin_field.h"
-#include "tcl_code_loader.h"
-#include "tcl_control.h"
+#include "builder/core/se_language.h"
+#include "builder/core/tcl_control.h"
+#include "builder/io/scenario_saving.h"
+#include "builder/io/tcl_code_loader.h"
+#include "builder/views/element_dialogs.h"
+#include "builder/widgets/spin_field.h"
+#include "tests/builder_saveload/saveload_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,8 +9,8 @@
 // Input: "C" and a typed comment, "N" and a typed name, or else a whole file
 // (so the shipped scenarios seed the file reading).
 
-#include "save_load_rules.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/editor/save_load_rules.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,11 +3,11 @@
 // Shared pieces of the saving and loading tests: a base directory holding
 // the shipped templates, a fixed date, and small diagram builders.
 
-#include "../builder_services/temp_dir.h"
-#include "fake_document.h"
-#include "scenario_element.h"
-#include "scenario_frame.h"
-#include "tcl_code_generator.h"
+#include "builder/io/tcl_code_generator.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_frame.h"
+#include "tests/builder_saveload/fake_document.h"
+#include "tests/builder_services/temp_dir.h"
 
 #include <filesystem>
 #include <string>

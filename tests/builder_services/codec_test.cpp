@@ -1,7 +1,7 @@
 // The text codecs: Windows-1252 byte for byte, UTF-8 and ISO-8859-1.
 
-#include "parameters.h"
-#include "text_codec.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/text_codec.h"
 
 #include <gtest/gtest.h>
 

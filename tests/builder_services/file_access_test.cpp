@@ -1,10 +1,10 @@
 // The file access layer: read handles, line splitting, listing, creating
 // directories, and the line writer.
 
-#include "char_file_writer.h"
-#include "parameters.h"
-#include "tcl_control.h"
-#include "temp_dir.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/char_file_writer.h"
+#include "builder/core/tcl_control.h"
+#include "tests/builder_services/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the language file reader: it must not crash, hang
 // or read out of bounds, and whatever it sets must be valid UTF-8.
 
-#include "builder_console.h"
-#include "parameters.h"
-#include "se_language.h"
-#include "text_codec.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/se_language.h"
+#include "builder/core/text_codec.h"
 
 #include <cstddef>
 #include <cstdint>

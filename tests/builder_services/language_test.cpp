@@ -1,9 +1,9 @@
 // The language table and its translation file.
 
-#include "builder_console.h"
-#include "parameters.h"
-#include "se_language.h"
-#include "temp_dir.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_settings.h"
+#include "builder/core/se_language.h"
+#include "tests/builder_services/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The builder's message boxes: icons, modality, default button, answers.
 
-#include "message_box.h"
-#include "se_language.h"
+#include "builder/core/se_language.h"
+#include "builder/widgets/message_box.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,9 +1,9 @@
 // Settings and small services: base location, hex conversion, name sorting,
 // file attributes.
 
-#include "builder_services.h"
-#include "parameters.h"
-#include "temp_dir.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/builder_settings.h"
+#include "tests/builder_services/temp_dir.h"
 
 #include <gtest/gtest.h>
 

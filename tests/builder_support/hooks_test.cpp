@@ -2,18 +2,18 @@
 // palette registration, print requests from the menu through the choice
 // dialog to the PDF, and help windows.
 
-#include "builder_console.h"
-#include "builder_hooks.h"
-#include "builder_services.h"
-#include "jbrowser.h"
-#include "main_frame.h"
-#include "palette.h"
-#include "pdf_pages.h"
-#include "print_dialog.h"
-#include "printer_frame.h"
-#include "scenario_editor_applet.h"
-#include "se_language.h"
-#include "tool_tip.h"
+#include "builder/app/builder_hooks.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/editor/palette.h"
+#include "builder/support/jbrowser.h"
+#include "builder/support/print_dialog.h"
+#include "builder/support/printer_frame.h"
+#include "builder/support/tool_tip.h"
+#include "tests/builder_support/pdf_pages.h"
 
 #include <QAction>
 #include <QApplication>

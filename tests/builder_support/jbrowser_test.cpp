@@ -2,8 +2,8 @@
 // the page view exists, history, closing, and a walk over every internal
 // link of the shipped help pages.
 
-#include "builder_console.h"
-#include "jbrowser.h"
+#include "builder/core/builder_console.h"
+#include "builder/support/jbrowser.h"
 
 #include <QApplication>
 #include <QDir>

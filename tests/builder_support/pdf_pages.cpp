@@ -1,4 +1,4 @@
-#include "pdf_pages.h"
+#include "tests/builder_support/pdf_pages.h"
 
 #include <QDir>
 #include <QProcess>

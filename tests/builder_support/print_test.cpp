@@ -1,13 +1,13 @@
 // Printing: the choice dialog, and whole print runs into PDF files that are
 // read back as page images (pdftoppm) and page text (pdftotext).
 
-#include "builder_console.h"
-#include "pdf_pages.h"
-#include "print_dialog.h"
-#include "printer_frame.h"
-#include "scenario_element.h"
-#include "se_language.h"
-#include "test_canvas.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_element.h"
+#include "builder/support/print_dialog.h"
+#include "builder/support/printer_frame.h"
+#include "tests/builder_model/test_canvas.h"
+#include "tests/builder_support/pdf_pages.h"
 
 #include <QLabel>
 #include <QPrinter>

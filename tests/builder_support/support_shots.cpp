@@ -4,13 +4,13 @@
 // palette part of it) and help-window.png there. Run it under a display with
 // a screen to grab (xvfb-run); see support_shots.sh.
 
-#include "builder_hooks.h"
-#include "builder_services.h"
-#include "jbrowser.h"
-#include "main_frame.h"
-#include "printer_frame.h"
-#include "scenario_editor_applet.h"
-#include "tool_tip.h"
+#include "builder/app/builder_hooks.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_services.h"
+#include "builder/support/jbrowser.h"
+#include "builder/support/printer_frame.h"
+#include "builder/support/tool_tip.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The palette tooltip: its timing step by step, and the tip window under
 // enter, leave and press events, driven tick by tick without real time.
 
-#include "tool_tip.h"
+#include "builder/support/tool_tip.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>

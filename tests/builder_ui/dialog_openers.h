@@ -6,7 +6,7 @@
 // (dialog_openers.cpp): a name and a function that builds and shows it in a
 // DialogScene.
 
-#include "../builder_services/temp_dir.h"
+#include "tests/builder_services/temp_dir.h"
 
 #include <QWidget>
 

@@ -4,8 +4,8 @@
 // it as <directory>/<name>.png. Run it under a display (see
 // dialog_shots.sh).
 
-#include "builder_fonts.h"
-#include "dialog_openers.h"
+#include "builder/widgets/builder_fonts.h"
+#include "tests/builder_ui/dialog_openers.h"
 
 #include <QApplication>
 #include <QDir>

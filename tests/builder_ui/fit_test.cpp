@@ -2,10 +2,10 @@
 // the builder ships: each label, button, radio and check box has the room
 // for its text's bounding box in its font, and lies inside its parent.
 
-#include "builder_fonts.h"
-#include "dialog_openers.h"
-#include "se_language.h"
-#include "text_fit.h"
+#include "builder/core/se_language.h"
+#include "builder/widgets/builder_fonts.h"
+#include "builder/widgets/text_fit.h"
+#include "tests/builder_ui/dialog_openers.h"
 
 #include <QApplication>
 #include <QFileInfo>

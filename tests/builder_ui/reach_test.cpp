@@ -2,14 +2,14 @@
 // assistive technology sees the palette's entries as buttons with names,
 // which tool is chosen, the spin fields' numbers and what each frame holds.
 
-#include "builder_console.h"
-#include "builder_services.h"
-#include "element_dialogs.h"
-#include "scenario_editor_applet.h"
-#include "scenario_element.h"
-#include "scenario_frame.h"
-#include "se_language.h"
-#include "spin_field.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
+#include "builder/model/scenario_element.h"
+#include "builder/model/scenario_frame.h"
+#include "builder/views/element_dialogs.h"
+#include "builder/widgets/spin_field.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -2,13 +2,13 @@
 // port each. Every case looks at the exit code, the one line on standard
 // error, and what the trainer received and stored.
 
-#include "ctl_process.h"
+#include "tests/cli/ctl_process.h"
 
-#include "check_text.h"
-#include "parameters.h"
-#include "scenario_check.h"
-#include "scenario_file.h"
-#include "session_log.h"
+#include "config/core/parameter_form.h"
+#include "config/session/session_log.h"
+#include "scenario/check_text.h"
+#include "scenario/scenario_check.h"
+#include "scenario/scenario_file.h"
 
 #include <csignal>
 

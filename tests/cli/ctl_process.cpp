@@ -1,6 +1,6 @@
-#include "ctl_process.h"
+#include "tests/cli/ctl_process.h"
 
-#include "sim_options.h"
+#include "tools/trainersim/sim_options.h"
 
 #include <csignal>
 #include <thread>

@@ -3,8 +3,8 @@
 // and state the tests look at.
 #pragma once
 
-#include "scenario_text.h"
-#include "trainer_sim.h"
+#include "tests/monitor/scenario_text.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // crvlctl's parameter names and values against the record bytes.
 
-#include "named_values.h"
-#include "parameter_text.h"
+#include "config/cli/named_values.h"
+#include "config/cli/parameter_text.h"
 
 #include <gtest/gtest.h>
 

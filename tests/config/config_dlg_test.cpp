@@ -2,15 +2,15 @@
 // in-process link: controls found by their ids, driven as a user would.
 // The simulator's headers come before Qt's, whose "slots" keyword would
 // clash with the trainer model's slots.
-#include "sim_link.h"
+#include "tests/config/sim_link.h"
 
-#include "config_app.h"
-#include "config_dlg.h"
-#include "control_ids.h"
-#include "led_ctrl.h"
-#include "trainer_sim.h"
-#include "updown_ctrl.h"
-#include "upload_dlg.h"
+#include "config/app/config_app.h"
+#include "config/app/config_dlg.h"
+#include "config/app/control_ids.h"
+#include "config/app/led_ctrl.h"
+#include "config/app/updown_ctrl.h"
+#include "config/app/upload_dlg.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Draws the main dialog connected to the simulated trainer and saves it as
 // a picture for the documentation:
 //   xvfb-run -a build/tests/crvlconfig_shot docs/crvlconfig.png
-#include "sim_link.h"
+#include "tests/config/sim_link.h"
 
-#include "config_dlg.h"
+#include "config/app/config_dlg.h"
 
 #include <QApplication>
 #include <QPixmap>

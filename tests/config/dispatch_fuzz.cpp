@@ -1,6 +1,6 @@
 // Arbitrary trainer messages in arbitrary states: the connection logic must
 // never read past a message, whatever its length.
-#include "fakes.h"
+#include "tests/config/fakes.h"
 
 #include <cstddef>
 #include <cstdint>

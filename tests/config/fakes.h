@@ -2,9 +2,9 @@
 // runs without a port and without a display.
 #pragma once
 
-#include "config_view.h"
-#include "link_state.h"
-#include "trainer_link.h"
+#include "config/core/config_view.h"
+#include "config/core/link_state.h"
+#include "link/trainer_link.h"
 
 #include <cstring>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "fakes.h"
+#include "tests/config/fakes.h"
 
 #include <gtest/gtest.h>
 

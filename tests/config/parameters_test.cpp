@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "config/core/parameter_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The connection logic over a real link and the simulated trainer on a
 // pseudo-terminal: the search across ports and a line that hangs up.
-#include "fakes.h"
-#include "trainer_sim.h"
+#include "tests/config/fakes.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // every answer through a receive ring, on the test's own clock.
 #pragma once
 
-#include "frame_codec.h"
-#include "parameters_sim.h"
-#include "receive_ring.h"
-#include "slots_sim.h"
-#include "trainer_link.h"
-#include "trainer_protocol.h"
+#include "link/trainer_link.h"
+#include "protocol/frame_codec.h"
+#include "protocol/receive_ring.h"
+#include "tools/trainersim/parameters_sim.h"
+#include "tools/trainersim/slots_sim.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 #include <chrono>
 #include <deque>

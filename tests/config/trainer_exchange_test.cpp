@@ -1,8 +1,8 @@
 // The connection logic against the simulated trainer's protocol, in-process:
 // what the trainer receives, and how the tool takes the trainer's answers
 // and failures.
-#include "fakes.h"
-#include "sim_link.h"
+#include "tests/config/fakes.h"
+#include "tests/config/sim_link.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The builder's part of the road: crvlbuilder as a process, driven through
 // presses on its palette, its canvas and its frames, the element dialogs'
 // controls and the save dialog.
-#include "road_steps.h"
+#include "tests/e2e/road_steps.h"
 
 #include <QPoint>
 

@@ -2,9 +2,9 @@
 // the real serial link (COM1 mapped to the simulator's terminal), driven by
 // its buttons, the upload dialog, the file dialog, the message boxes and its
 // right-click menu.
-#include "control_ids.h"
-#include "monitor_logic.h"
-#include "road_steps.h"
+#include "config/app/control_ids.h"
+#include "config/core/monitor_logic.h"
+#include "tests/e2e/road_steps.h"
 
 #include <QCoreApplication>
 

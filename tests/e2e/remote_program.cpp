@@ -1,4 +1,4 @@
-#include "remote_program.h"
+#include "tests/e2e/remote_program.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // remote control, as a user would with mouse and keyboard.
 #pragma once
 
-#include "remote_program.h"
+#include "tests/e2e/remote_program.h"
 
 #include <filesystem>
 #include <functional>

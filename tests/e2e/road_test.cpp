@@ -8,9 +8,9 @@
 //
 // With CRVL_E2E_SHOTS=DIR the builder, upload dialog and monitor are saved
 // as pictures into DIR (scripts/demo-shots.sh runs this under Xvfb).
-#include "monitor_logic.h"
-#include "road_steps.h"
-#include "sim_process.h"
+#include "config/core/monitor_logic.h"
+#include "tests/e2e/road_steps.h"
+#include "tests/e2e/sim_process.h"
 
 #include <QCoreApplication>
 #include <QProcess>

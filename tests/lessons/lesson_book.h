@@ -5,8 +5,8 @@
 // events and the connections between them. make_lessons writes them with the
 // builder's generator; the lesson test checks the shipped files against them.
 
-#include "../builder_saveload/fake_document.h"
-#include "scenario_element.h"
+#include "builder/model/scenario_element.h"
+#include "tests/builder_saveload/fake_document.h"
 
 #include <ostream>
 #include <string>

@@ -4,13 +4,13 @@
 // and writes HELP_DIR/images/lesson-<name>.png and HELP_DIR/lessons.html.
 //   lesson_pictures <data dir> <help dir>
 
-#include "builder_services.h"
-#include "lesson_library.h"
-#include "main_frame.h"
-#include "scenario_editor_applet.h"
-#include "scenario_editor_core.h"
-#include "scenario_frame.h"
-#include "tcl_control.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/core/builder_services.h"
+#include "builder/core/tcl_control.h"
+#include "builder/editor/lesson_library.h"
+#include "builder/editor/scenario_editor_core.h"
+#include "builder/model/scenario_frame.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -4,15 +4,15 @@
 // problem in it, and the trainer's player runs its drill as the comment
 // tells it.
 
-#include "drawing_table.h"
-#include "lesson_book.h"
-#include "saveload_support.h"
-#include "scenario_check.h"
-#include "scenario_file.h"
-#include "scenario_player.h"
-#include "scenario_saving.h"
-#include "tcl_code_loader.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/editor/drawing_table.h"
+#include "builder/io/scenario_saving.h"
+#include "builder/io/tcl_code_loader.h"
+#include "scenario/scenario_check.h"
+#include "scenario/scenario_file.h"
+#include "scenario/scenario_player.h"
+#include "tests/builder_saveload/saveload_support.h"
+#include "tests/lessons/lesson_book.h"
 
 #include <gtest/gtest.h>
 

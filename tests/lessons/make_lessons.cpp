@@ -3,9 +3,9 @@
 // The English files go into the lessons folder, the German ones (the same
 // drawings with German comments) into its "de/" folder.
 
-#include "lesson_book.h"
-#include "scenario_saving.h"
-#include "tcl_control.h"
+#include "builder/core/tcl_control.h"
+#include "builder/io/scenario_saving.h"
+#include "tests/lessons/lesson_book.h"
 
 #include <filesystem>
 #include <iostream>

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "frame_codec.h"
-#include "receive_ring.h"
+#include "protocol/frame_codec.h"
+#include "protocol/receive_ring.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "frame_codec.h"
-#include "trainer_messages.h"
+#include "protocol/frame_codec.h"
+#include "protocol/trainer_messages.h"
 
 namespace crvl {
 namespace {

@@ -1,4 +1,4 @@
-#include "instance_name.h"
+#include "base/instance_name.h"
 
 #include <gtest/gtest.h>
 

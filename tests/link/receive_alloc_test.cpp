@@ -12,10 +12,10 @@
 
 #include <unistd.h>
 
-#include "link_test_util.h"
-#include "pty.h"
-#include "ring_test_util.h"
-#include "trainer_link.h"
+#include "link/trainer_link.h"
+#include "tests/link/link_test_util.h"
+#include "tests/link/ring_test_util.h"
+#include "tools/trainersim/pty.h"
 
 // GCC cannot see that operator new below allocates with malloc and warns
 // where the standard library's deallocations are inlined into this file.

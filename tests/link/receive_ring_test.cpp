@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ring_test_util.h"
+#include "tests/link/ring_test_util.h"
 
 namespace crvl {
 namespace {

@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "frame_codec.h"
-#include "receive_ring.h"
+#include "protocol/frame_codec.h"
+#include "protocol/receive_ring.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "frame_codec.h"
-#include "receive_ring.h"
+#include "protocol/frame_codec.h"
+#include "protocol/receive_ring.h"
 
 namespace crvl::test {
 

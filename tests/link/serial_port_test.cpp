@@ -9,10 +9,10 @@
 
 #include <unistd.h>
 
-#include "link_test_util.h"
-#include "port_names.h"
-#include "pty.h"
-#include "serial_port.h"
+#include "serial/port_names.h"
+#include "serial/serial_port.h"
+#include "tests/link/link_test_util.h"
+#include "tools/trainersim/pty.h"
 
 namespace crvl {
 namespace {

@@ -9,11 +9,11 @@
 
 #include <unistd.h>
 
-#include "link_test_util.h"
-#include "pty.h"
-#include "ring_test_util.h"
-#include "trainer_link.h"
-#include "trainer_sim.h"
+#include "link/trainer_link.h"
+#include "tests/link/link_test_util.h"
+#include "tests/link/ring_test_util.h"
+#include "tools/trainersim/pty.h"
+#include "tools/trainersim/trainer_sim.h"
 
 namespace crvl {
 namespace {

@@ -1,10 +1,10 @@
 // The Session Debrief window over logs on disk, its printed page read back
 // from the PDF, and the Session Logs list.
-#include "../builder_support/pdf_pages.h"
-#include "../common/next_modal.h"
-#include "debrief_chart.h"
-#include "debrief_dlg.h"
-#include "session_list_dlg.h"
+#include "config/app/debrief_chart.h"
+#include "config/app/debrief_dlg.h"
+#include "config/app/session_list_dlg.h"
+#include "tests/builder_support/pdf_pages.h"
+#include "tests/common/next_modal.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -4,8 +4,8 @@
 // file name also prints the debrief into that PDF. For the documentation
 // pictures (debrief_screenshot.sh); not a test.
 //   debrief_shot OUT.png [OUT.pdf]
-#include "debrief_dlg.h"
-#include "session_log.h"
+#include "config/app/debrief_dlg.h"
+#include "config/session/session_log.h"
 
 #include <QApplication>
 #include <QPrinter>

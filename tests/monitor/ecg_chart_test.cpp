@@ -1,4 +1,4 @@
-#include "ecg_chart.h"
+#include "config/core/ecg_chart.h"
 
 #include <gtest/gtest.h>
 

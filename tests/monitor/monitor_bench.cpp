@@ -1,9 +1,9 @@
 // What one second of a running scenario monitor costs: 40 steps of the
 // 25 ms timer, each with the chart painted once (into a pixmap, as the
 // screen would be).
-#include "ecg_plot.h"
-#include "monitor_dlg.h"
-#include "session_log.h"
+#include "config/app/ecg_plot.h"
+#include "config/app/monitor_dlg.h"
+#include "config/session/session_log.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,16 +2,16 @@
 // a VT scenario from custom slot 1: connects, opens the scenario monitor and
 // runs for the given number of milliseconds. monitor_screenshot.sh runs it
 // under Xvfb to take docs/monitor.png.
-#include "config_dlg.h"
-#include "control_ids.h"
+#include "config/app/config_dlg.h"
+#include "config/app/control_ids.h"
 
 #include <QApplication>
 #include <QTimer>
 
 // The trainer model has a member named slots; Qt's own headers use Q_SLOTS.
 #undef slots
-#include "sim_scenario.h"
-#include "trainer_sim.h"
+#include "tools/trainersim/sim_scenario.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "ecg_plot.h"
-#include "led_ctrl.h"
-#include "monitor_dlg.h"
-#include "upload_dlg.h"
+#include "config/app/ecg_plot.h"
+#include "config/app/led_ctrl.h"
+#include "config/app/monitor_dlg.h"
+#include "config/app/upload_dlg.h"
 
 #include <QApplication>
 #include <QLineEdit>

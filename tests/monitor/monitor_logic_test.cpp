@@ -1,4 +1,4 @@
-#include "monitor_logic.h"
+#include "config/core/monitor_logic.h"
 
 #include <gtest/gtest.h>
 

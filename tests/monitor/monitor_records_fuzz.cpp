@@ -8,8 +8,8 @@
 //
 // Input: a stream of operations, each one byte followed by its data.
 
-#include "monitor_logic.h"
-#include "trainer_messages.h"
+#include "config/core/monitor_logic.h"
+#include "protocol/trainer_messages.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,5 +1,5 @@
-#include "scenario_file.h"
-#include "scenario_text.h"
+#include "scenario/scenario_file.h"
+#include "tests/monitor/scenario_text.h"
 
 #include <gtest/gtest.h>
 

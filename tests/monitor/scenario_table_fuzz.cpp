@@ -1,6 +1,6 @@
 // Arbitrary file contents through the scenario table reader, including
 // contents longer than the part of a file that is read.
-#include "scenario_file.h"
+#include "scenario/scenario_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 // Custom scenario upload and the scenario monitor end to end: the real link
 // on a pseudo-terminal, the simulated trainer on the other side, the
 // connection logic stepped by the test instead of a 200 ms timer.
-#include "debrief_dlg.h"
-#include "fakes.h"
-#include "monitor_dlg.h"
-#include "scenario_text.h"
-#include "trainer_sim.h"
-#include "upload_dlg.h"
+#include "config/app/debrief_dlg.h"
+#include "config/app/monitor_dlg.h"
+#include "config/app/upload_dlg.h"
+#include "tests/config/fakes.h"
+#include "tests/monitor/scenario_text.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <QApplication>
 #include <QLineEdit>

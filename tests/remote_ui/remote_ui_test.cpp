@@ -1,5 +1,5 @@
-#include "remote_ui.h"
-#include "remote_ui_commands.h"
+#include "tools/remote_ui/remote_ui.h"
+#include "tools/remote_ui/remote_ui_commands.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Scenario checks: one case per kind of finding, on tables and drawings
 // made here, and the scenarios the project ships.
-#include "check_text.h"
-#include "scenario_check.h"
-#include "scenario_file.h"
-#include "table_columns.h"
+#include "scenario/check_text.h"
+#include "scenario/scenario_check.h"
+#include "scenario/scenario_file.h"
+#include "scenario/table_columns.h"
 
 #include <gtest/gtest.h>
 

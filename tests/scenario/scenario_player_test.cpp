@@ -1,5 +1,5 @@
 // The scenario player, driven with made-up time.
-#include "scenario_player.h"
+#include "scenario/scenario_player.h"
 
 #include <gtest/gtest.h>
 

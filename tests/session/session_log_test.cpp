@@ -1,5 +1,5 @@
 // The session log writer: the file it makes, line by line, with a test clock.
-#include "session_log.h"
+#include "config/session/session_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Arbitrary file contents through the session log reader and the debrief.
-#include "session_read.h"
+#include "config/session/session_read.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Reading session logs back: one case per kind of damage, the folder
 // listing, and the debrief figures of a run.
-#include "session_read.h"
+#include "config/session/session_read.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "sim_commands.h"
-#include "sim_options.h"
-#include "slots_sim.h"
+#include "tools/trainersim/sim_commands.h"
+#include "tools/trainersim/sim_options.h"
+#include "tools/trainersim/slots_sim.h"
 
 namespace crvl::sim {
 namespace {

@@ -1,9 +1,9 @@
 // The simulated trainer's scenario reports and real-time ticks, and its
 // slot switches.
-#include "scenario_text.h"
-#include "sim_options.h"
-#include "sim_scenario.h"
-#include "trainer_sim.h"
+#include "tests/monitor/scenario_text.h"
+#include "tools/trainersim/sim_options.h"
+#include "tools/trainersim/sim_scenario.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <gtest/gtest.h>
 

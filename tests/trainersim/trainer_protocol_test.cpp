@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "frame_codec.h"
-#include "receive_ring.h"
-#include "trainer_protocol.h"
+#include "protocol/frame_codec.h"
+#include "protocol/receive_ring.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
 namespace {

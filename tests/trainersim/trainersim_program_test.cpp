@@ -16,7 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "trainer_link.h"
+#include "link/trainer_link.h"
 
 extern char** environ;
 

@@ -1,15 +1,15 @@
 // The updater against the simulated trainer on a pseudo-terminal, through the
 // real serial port code: what goes over the line, and each fault switch.
 
-#include "bootloader_attach.h"
-#include "fake_line.h"
-#include "hex_image.h"
-#include "line_terminal.h"
-#include "search_trainer.h"
-#include "serial_boot_port.h"
-#include "temp_files.h"
-#include "trainer_sim.h"
-#include "upload_worker.h"
+#include "tests/update/fake_line.h"
+#include "tests/update/line_terminal.h"
+#include "tests/update/temp_files.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "tools/trainersim/trainer_sim.h"
+#include "update/core/hex_image.h"
+#include "update/core/search_trainer.h"
+#include "update/core/serial_boot_port.h"
+#include "update/core/upload_worker.h"
 
 #include <gtest/gtest.h>
 

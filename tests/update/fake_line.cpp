@@ -1,4 +1,4 @@
-#include "fake_line.h"
+#include "tests/update/fake_line.h"
 
 namespace crvl::update::test {
 

@@ -3,10 +3,10 @@
 // An in-memory serial line with the simulated boot loader at its far end and
 // a clock that moves only when the updater waits, so runs take no real time.
 
-#include "boot_port.h"
-#include "bootloader_sim.h"
-#include "upload_reporter.h"
-#include "upload_worker.h"
+#include "tools/trainersim/bootloader_sim.h"
+#include "update/core/boot_port.h"
+#include "update/core/upload_reporter.h"
+#include "update/core/upload_worker.h"
 
 #include <chrono>
 #include <deque>

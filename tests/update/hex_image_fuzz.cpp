@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hex_image.h"
+#include "update/core/hex_image.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "hex_image.h"
-#include "temp_files.h"
+#include "tests/update/temp_files.h"
+#include "update/core/hex_image.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "language_ini.h"
+#include "update/core/language_ini.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "line_terminal.h"
+#include "tests/update/line_terminal.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 // byte the program sends, with the time it arrived, or keeps sending bytes
 // without a pause, as a wrong device or a babbling adapter would.
 
-#include "pty.h"
+#include "tools/trainersim/pty.h"
 
 #include <atomic>
 #include <chrono>

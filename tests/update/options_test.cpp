@@ -1,9 +1,9 @@
-#include "bootloader_attach.h"
-#include "command_line.h"
-#include "language_ini.h"
-#include "loader_images.h"
-#include "progress.h"
-#include "temp_files.h"
+#include "tests/update/temp_files.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "update/core/command_line.h"
+#include "update/core/language_ini.h"
+#include "update/core/loader_images.h"
+#include "update/core/progress.h"
 
 #include <gtest/gtest.h>
 

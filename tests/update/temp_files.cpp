@@ -1,6 +1,6 @@
-#include "temp_files.h"
+#include "tests/update/temp_files.h"
 
-#include "hex_image.h"
+#include "update/core/hex_image.h"
 
 #include <cstdio>
 #include <vector>

@@ -4,12 +4,12 @@
 // limit (every byte both ways at its speed: 8N1 at 19200, 8N2 at 56000) and
 // their ratio. Not a test: run it by hand (README, section crvlupd).
 
-#include "bootloader_attach.h"
-#include "hex_image.h"
-#include "serial_boot_port.h"
-#include "temp_files.h"
-#include "trainer_sim.h"
-#include "upload_worker.h"
+#include "tests/update/temp_files.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "tools/trainersim/trainer_sim.h"
+#include "update/core/hex_image.h"
+#include "update/core/serial_boot_port.h"
+#include "update/core/upload_worker.h"
 
 #include <cstdio>
 #include <cstdlib>

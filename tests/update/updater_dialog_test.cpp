@@ -1,14 +1,14 @@
 // The updater's window, driven in-process with the simulated boot loader on
 // an in-memory line, and the program itself against a simulated trainer.
 
-#include "fake_line.h"
-#include "hex_image.h"
-#include "line_terminal.h"
-#include "serial_boot_port.h"
-#include "temp_files.h"
-#include "upd_app.h"
-#include "upd_dialog.h"
-#include "upd_help_dialog.h"
+#include "tests/update/fake_line.h"
+#include "tests/update/line_terminal.h"
+#include "tests/update/temp_files.h"
+#include "update/app/upd_app.h"
+#include "update/app/upd_dialog.h"
+#include "update/app/upd_help_dialog.h"
+#include "update/core/hex_image.h"
+#include "update/core/serial_boot_port.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // crvlupd as a program: unattended runs against the simulated trainer, their
 // exit codes, and the single instance.
 
-#include "bootloader_attach.h"
-#include "line_terminal.h"
-#include "temp_files.h"
-#include "trainer_sim.h"
+#include "tests/update/line_terminal.h"
+#include "tests/update/temp_files.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "fake_line.h"
-#include "hex_image.h"
-#include "progress.h"
-#include "search_trainer.h"
-#include "temp_files.h"
-#include "upload_worker.h"
+#include "tests/update/fake_line.h"
+#include "tests/update/temp_files.h"
+#include "update/core/hex_image.h"
+#include "update/core/progress.h"
+#include "update/core/search_trainer.h"
+#include "update/core/upload_worker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "remote_ui.h"
+#include "tools/remote_ui/remote_ui.h"
 
-#include "remote_ui_commands.h"
+#include "tools/remote_ui/remote_ui_commands.h"
 
 #include <QLocalSocket>
 

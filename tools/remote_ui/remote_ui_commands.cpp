@@ -1,4 +1,4 @@
-#include "remote_ui_commands.h"
+#include "tools/remote_ui/remote_ui_commands.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

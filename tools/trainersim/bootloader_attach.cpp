@@ -1,4 +1,4 @@
-#include "bootloader_attach.h"
+#include "tools/trainersim/bootloader_attach.h"
 
 #include <charconv>
 

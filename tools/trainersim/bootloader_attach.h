@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "bootloader_sim.h"
-#include "sim_options.h"
-#include "trainer_sim.h"
+#include "tools/trainersim/bootloader_sim.h"
+#include "tools/trainersim/sim_options.h"
+#include "tools/trainersim/trainer_sim.h"
 
 namespace crvl::sim {
 

@@ -1,4 +1,4 @@
-#include "bootloader_sim.h"
+#include "tools/trainersim/bootloader_sim.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "trainer_protocol.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
 

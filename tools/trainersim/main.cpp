@@ -11,10 +11,10 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "bootloader_attach.h"
-#include "sim_commands.h"
-#include "sim_options.h"
-#include "trainer_sim.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "tools/trainersim/sim_commands.h"
+#include "tools/trainersim/sim_options.h"
+#include "tools/trainersim/trainer_sim.h"
 
 namespace {
 

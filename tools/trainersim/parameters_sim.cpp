@@ -1,4 +1,4 @@
-#include "parameters_sim.h"
+#include "tools/trainersim/parameters_sim.h"
 
 #include <cctype>
 #include <charconv>

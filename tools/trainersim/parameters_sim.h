@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "sim_commands.h"
-#include "sim_options.h"
-#include "trainer_protocol.h"
+#include "tools/trainersim/sim_commands.h"
+#include "tools/trainersim/sim_options.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
 

@@ -1,4 +1,4 @@
-#include "pty.h"
+#include "tools/trainersim/pty.h"
 
 #include <cerrno>
 #include <cstdlib>

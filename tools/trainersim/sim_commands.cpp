@@ -1,8 +1,8 @@
-#include "sim_commands.h"
+#include "tools/trainersim/sim_commands.h"
 
-#include "parameters_sim.h"
-#include "sim_scenario.h"
-#include "slots_sim.h"
+#include "tools/trainersim/parameters_sim.h"
+#include "tools/trainersim/sim_scenario.h"
+#include "tools/trainersim/slots_sim.h"
 
 #include <charconv>
 #include <sstream>

@@ -1,8 +1,8 @@
-#include "sim_options.h"
+#include "tools/trainersim/sim_options.h"
 
-#include "bootloader_attach.h"
-#include "parameters_sim.h"
-#include "slots_sim.h"
+#include "tools/trainersim/bootloader_attach.h"
+#include "tools/trainersim/parameters_sim.h"
+#include "tools/trainersim/slots_sim.h"
 
 #include <charconv>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "trainer_sim.h"
+#include "tools/trainersim/trainer_sim.h"
 
 namespace crvl::sim {
 

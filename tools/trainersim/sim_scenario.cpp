@@ -1,8 +1,8 @@
-#include "sim_scenario.h"
+#include "tools/trainersim/sim_scenario.h"
 
-#include "sim_commands.h"
-#include "sim_numbers.h"
-#include "trainer_sim.h"
+#include "tools/trainersim/sim_commands.h"
+#include "tools/trainersim/sim_numbers.h"
+#include "tools/trainersim/trainer_sim.h"
 
 #include <sstream>
 

@@ -10,9 +10,9 @@
 #include <functional>
 #include <string>
 
-#include "scenario_player.h"
-#include "trainer_messages.h"
-#include "trainer_protocol.h"
+#include "protocol/trainer_messages.h"
+#include "scenario/scenario_player.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
 

@@ -1,7 +1,7 @@
-#include "slots_sim.h"
+#include "tools/trainersim/slots_sim.h"
 
-#include "scenario_file.h"
-#include "sim_numbers.h"
+#include "scenario/scenario_file.h"
+#include "tools/trainersim/sim_numbers.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "trainer_model.h"
+#include "tools/trainersim/trainer_model.h"
 
 #include <string>
 

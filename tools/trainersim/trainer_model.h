@@ -3,8 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "parameters.h"
-#include "trainer_messages.h"
+#include "protocol/trainer_messages.h"
 
 namespace crvl::sim {
 

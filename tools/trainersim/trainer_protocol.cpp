@@ -1,8 +1,8 @@
-#include "trainer_protocol.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 #include <cstdio>
 
-#include "frame_codec.h"
+#include "protocol/frame_codec.h"
 
 namespace crvl::sim {
 

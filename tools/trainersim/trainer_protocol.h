@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "receive_ring.h"
-#include "trainer_messages.h"
-#include "trainer_model.h"
+#include "protocol/receive_ring.h"
+#include "protocol/trainer_messages.h"
+#include "tools/trainersim/trainer_model.h"
 
 namespace crvl::sim {
 

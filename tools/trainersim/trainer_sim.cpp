@@ -1,7 +1,7 @@
-#include "trainer_sim.h"
+#include "tools/trainersim/trainer_sim.h"
 
-#include "parameters_sim.h"
-#include "slots_sim.h"
+#include "tools/trainersim/parameters_sim.h"
+#include "tools/trainersim/slots_sim.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "bootloader_sim.h"
-#include "pty.h"
-#include "sim_scenario.h"
-#include "trainer_model.h"
-#include "trainer_protocol.h"
+#include "tools/trainersim/bootloader_sim.h"
+#include "tools/trainersim/pty.h"
+#include "tools/trainersim/sim_scenario.h"
+#include "tools/trainersim/trainer_model.h"
+#include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
 

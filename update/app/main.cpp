@@ -1,4 +1,4 @@
-#include "upd_app.h"
+#include "update/app/upd_app.h"
 
 int main(int argc, char** argv) {
     CUpdApp app(argc, argv);

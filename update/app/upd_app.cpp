@@ -1,10 +1,10 @@
-#include "upd_app.h"
+#include "update/app/upd_app.h"
 
-#include "command_line.h"
-#include "instance_name.h"
-#include "serial_boot_port.h"
-#include "upd_dialog.h"
-#include "upd_strings.h"
+#include "base/instance_name.h"
+#include "update/app/upd_dialog.h"
+#include "update/app/upd_strings.h"
+#include "update/core/command_line.h"
+#include "update/core/serial_boot_port.h"
 
 #include <QDir>
 #include <QIcon>

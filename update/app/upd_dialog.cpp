@@ -1,10 +1,10 @@
-#include "upd_dialog.h"
+#include "update/app/upd_dialog.h"
 
-#include "hex_image.h"
-#include "search_trainer.h"
-#include "text_format.h"
-#include "upd_help_dialog.h"
-#include "upd_strings.h"
+#include "update/app/upd_help_dialog.h"
+#include "update/app/upd_strings.h"
+#include "update/core/hex_image.h"
+#include "update/core/search_trainer.h"
+#include "update/core/text_format.h"
 
 #include <QApplication>
 #include <QComboBox>

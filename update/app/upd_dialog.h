@@ -1,11 +1,11 @@
 #pragma once
 
-#include "boot_port.h"
-#include "command_line.h"
-#include "language_ini.h"
-#include "loader_images.h"
-#include "progress.h"
-#include "upload_worker.h"
+#include "update/core/boot_port.h"
+#include "update/core/command_line.h"
+#include "update/core/language_ini.h"
+#include "update/core/loader_images.h"
+#include "update/core/progress.h"
+#include "update/core/upload_worker.h"
 
 #include <QDialog>
 

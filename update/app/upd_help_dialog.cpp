@@ -1,6 +1,6 @@
-#include "upd_help_dialog.h"
+#include "update/app/upd_help_dialog.h"
 
-#include "upd_strings.h"
+#include "update/app/upd_strings.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "boot_port.h"
+#include "update/core/boot_port.h"
 
 #include <thread>
 

@@ -1,4 +1,4 @@
-#include "hex_image.h"
+#include "update/core/hex_image.h"
 
 namespace crvl::update {
 

@@ -1,4 +1,4 @@
-#include "language_ini.h"
+#include "update/core/language_ini.h"
 
 #include <cctype>
 #include <fstream>

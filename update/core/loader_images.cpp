@@ -1,6 +1,6 @@
-#include "loader_images.h"
+#include "update/core/loader_images.h"
 
-#include "text_format.h"
+#include "update/core/text_format.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "update/core/progress.h"
 
 #include <algorithm>
 

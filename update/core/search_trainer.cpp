@@ -1,8 +1,8 @@
-#include "search_trainer.h"
+#include "update/core/search_trainer.h"
 
-#include "frame_codec.h"
-#include "port_names.h"
-#include "text_format.h"
+#include "protocol/frame_codec.h"
+#include "serial/port_names.h"
+#include "update/core/text_format.h"
 
 #include <array>
 #include <thread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boot_port.h"
+#include "update/core/boot_port.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "serial_boot_port.h"
+#include "update/core/serial_boot_port.h"
 
 #include <algorithm>
 

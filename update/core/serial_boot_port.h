@@ -1,8 +1,8 @@
 #pragma once
 
-#include "boot_port.h"
+#include "update/core/boot_port.h"
 
-#include "serial_port.h"
+#include "serial/serial_port.h"
 
 namespace crvl::update {
 

@@ -1,6 +1,6 @@
-#include "upload_worker.h"
+#include "update/core/upload_worker.h"
 
-#include "text_format.h"
+#include "update/core/text_format.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "boot_port.h"
-#include "hex_image.h"
-#include "loader_images.h"
-#include "upload_reporter.h"
+#include "update/core/boot_port.h"
+#include "update/core/hex_image.h"
+#include "update/core/loader_images.h"
+#include "update/core/upload_reporter.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,0 +1,71 @@
+// crvlbuilder: the scenario builder.
+
+#include "builder/app/builder_hooks.h"
+#include "builder/app/lesson_tools.h"
+#include "builder/app/main_frame.h"
+#include "builder/app/save_load_commands.h"
+#include "builder/app/scenario_editor_applet.h"
+#include "builder/app/scenario_tools.h"
+#include "builder/core/builder_console.h"
+#include "builder/core/builder_services.h"
+#include "builder/editor/builder_arguments.h"
+#include "builder/widgets/builder_fonts.h"
+#include "tools/remote_ui/remote_ui.h"
+
+#include <QApplication>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: crvlbuilder [width=N height=N] [barebones=true]\n"
+    "\n"
+    "Draws training scenarios for the Corvel trainer and saves them into\n"
+    "scenarios/ under the working directory.\n"
+    "\n"
+    "Arguments:\n"
+    "  width=N height=N   the window's size in pixels (both or neither)\n"
+    "  barebones=true     a window without menu bar\n"
+    "  --help             show this text\n";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("crvlbuilder"));
+    crvl::installBuilderFonts();
+
+    const std::vector<std::string> argList(argv + 1, argv + argc);
+    crvl::BuilderArguments args(argList);
+    if (args.width(1) == -1 || args.height(1) == -1) {
+        std::cerr << "Width and height must be specified." << std::endl;
+        return 1;
+    }
+
+    std::error_code ec;
+    const std::filesystem::path workingDirectory = std::filesystem::current_path(ec);
+    const std::filesystem::path programDirectory = QApplication::applicationDirPath().toStdString();
+    crvl::BuilderState::setDocumentBase(crvl::BuilderState::makeDocumentBase(
+        crvl::chooseBaseDirectory(workingDirectory, programDirectory)));
+    crvl::setConsoleSink(crvl::stdoutConsoleSink());
+
+    crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args),
+                           crvl::BuilderState::getBaseDirectory());
+    crvl::installSaveLoadDialogs(window);
+    crvl::installBuilderSupport(window);
+    crvl::installScenarioTools(window);
+    crvl::installLessonTools(window);
+    window.show();
+    crvl::RemoteUi::StartFromEnvironment(&app);
+    return QApplication::exec();
+}

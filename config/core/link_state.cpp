@@ -1,0 +1,511 @@
+#include "config/core/link_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace crvl {
+namespace {
+
+std::string Str(std::string_view text) {
+    return std::string(text);
+}
+
+bool IsOneOf(LinkState state, std::initializer_list<LinkState> states) {
+    for (LinkState s : states) {
+        if (state == s) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Shortest payload of each message the tool understands; a shorter message
+// is ignored rather than read past its end.
+constexpr std::size_t kParametersReplySize = 1 + ParameterRecord::kSize;
+constexpr std::size_t kVersionReplySize = 1 + kVersionSize;
+constexpr std::size_t kSlotReplySize = 2 + SlotInfo::kSize;
+constexpr std::size_t kMonitorReportSize = 1 + MonitorRecord::kSize;
+constexpr std::size_t kOneByteReplySize = 2;
+
+} // namespace
+
+LinkMachine::LinkMachine(ILink& link, ConfigView& view, LinkNotify notify)
+    : link_(link), view_(view), notify_(std::move(notify)) {}
+
+void LinkMachine::Send(const Bytes& payload) {
+    link_.Send(payload);
+}
+
+void LinkMachine::SetWaitCursor(bool on) {
+    if (waitCursor_ != on) {
+        waitCursor_ = on;
+        view_.SetWaitCursor(on);
+    }
+}
+
+void LinkMachine::Tick() {
+    switch (state_) {
+    case LinkState::Idle:
+        ticks_ = 0;
+        connected_ = false;
+        SetWaitCursor(false);
+        break;
+    case LinkState::Search:
+        TickSearch();
+        break;
+    case LinkState::RequestParameters:
+        connected_ = false;
+        Send(MakeReadParameters());
+        ticks_ = 0;
+        state_ = LinkState::AwaitParameters;
+        break;
+    case LinkState::AwaitParameters:
+        TickAwaitParameters();
+        break;
+    case LinkState::RequestVersion:
+        state_ = LinkState::AwaitVersion;
+        ticks_ = 0;
+        versionReceived_ = false;
+        Send(MakeReadVersion());
+        break;
+    case LinkState::Connected:
+        TickConnected();
+        break;
+    case LinkState::AwaitVersion:
+        TickAwaitVersion();
+        break;
+    case LinkState::SendParameters:
+        Send(MakeWriteParameters(parameters_));
+        ticks_ = 2;
+        state_ = LinkState::AwaitResult;
+        break;
+    case LinkState::UploadSent:
+        ticks_ = 0;
+        state_ = LinkState::AwaitResult;
+        break;
+    case LinkState::AwaitResult:
+        TickAwaitResult();
+        break;
+    case LinkState::AwaitSlot1:
+        TickAwaitSlot(1);
+        break;
+    case LinkState::AwaitSlot2:
+        TickAwaitSlot(2);
+        break;
+    case LinkState::AwaitSlot3:
+        TickAwaitSlot(3);
+        break;
+    }
+}
+
+void LinkMachine::TickSearch() {
+    SetWaitCursor(true);
+    ++portCounter_;
+    if (portCounter_ > lastPort_) {
+        state_ = LinkState::Idle;
+        SetWaitCursor(false);
+        view_.SetConnectionLamp(LampColour::Red, LampLight::Lit);
+        view_.RunLater([this] { NotFound(); });
+        return;
+    }
+    char status[32];
+    std::snprintf(status, sizeof status, "Trying COM%d...", portCounter_);
+    view_.SetStatusText(status);
+    if (link_.Open(portCounter_, notify_) == 1) {
+        attempts_ = 0;
+        state_ = LinkState::RequestParameters;
+    } else if (accessAdvice_.empty()) {
+        accessAdvice_ = link_.AccessAdvice(portCounter_);
+    }
+}
+
+void LinkMachine::NotFound() {
+    // The state is already Idle, so ticks arriving while the question is
+    // open do nothing.
+    std::string question = Str(text::kNotFound);
+    if (!accessAdvice_.empty())
+        question += "\n\n" + accessAdvice_;
+    const Answer answer = view_.Ask(question, Str(text::kNotFoundCaption),
+                                    Question::AbortRetryIgnore, MessageIcon::Error);
+    if (answer == Answer::Retry) {
+        accessAdvice_.clear();
+        portCounter_ = firstPort_ - 1;
+        state_ = LinkState::Search;
+    } else if (answer == Answer::Abort) {
+        Exit();
+    }
+    view_.SetStatusText("");
+}
+
+void LinkMachine::TickAwaitParameters() {
+    if (connected_) {
+        state_ = LinkState::RequestVersion;
+        return;
+    }
+    ++ticks_;
+    if (ticks_ >= 2) {
+        if (attempts_ >= 2) {
+            link_.Close();
+            state_ = LinkState::Search;
+        } else {
+            ++attempts_;
+            state_ = LinkState::RequestParameters;
+        }
+    }
+}
+
+void LinkMachine::TickConnected() {
+    ++ticks_;
+    if (ticks_ >= kPingCycleTicks) {
+        ticks_ = 0;
+        ShowBattery();
+        if (alive_) {
+            ConnectedView();
+        } else {
+            DisconnectedView();
+        }
+        alive_ = false;
+        Send(MakePing());
+    } else if (ticks_ == kBatteryTick) {
+        batteryRaw_ = 0;
+        batteryReceived_ = false;
+        Send(MakeReadBattery());
+    }
+}
+
+void LinkMachine::TickAwaitVersion() {
+    ++ticks_;
+    if (ticks_ < 2) {
+        return;
+    }
+    state_ = LinkState::Connected;
+    ticks_ = kPingCycleTicks;
+    if (versionReceived_) {
+        view_.SetStatusText(VersionText(version_));
+    }
+    view_.ShowParameters(parameters_);
+    ConnectedView();
+    batteryRaw_ = 0;
+    batteryReceived_ = false;
+    Send(MakeReadBattery());
+}
+
+void LinkMachine::TickAwaitResult() {
+    ++ticks_;
+    if (ticks_ < 4) {
+        return;
+    }
+    ticks_ = kPingCycleTicks;
+    state_ = LinkState::Connected;
+    if (result_ != 0) {
+        // A failed write never ends the program, not even a later one.
+        exitAfterWrite_ = false;
+        view_.RunLater([this] {
+            view_.ShowMessage(Str(text::kUpdateFailed), Str(text::kUpdateFailedCaption),
+                              MessageIcon::Exclamation);
+        });
+        return;
+    }
+    view_.RunLater([this] {
+        view_.ShowMessage(Str(text::kUpdated), Str(text::kUpdatedCaption),
+                          MessageIcon::Information);
+        view_.EnableButton(ConfigButton::Update, false);
+        if (exitAfterWrite_) {
+            Exit();
+        }
+    });
+}
+
+void LinkMachine::TickAwaitSlot(int slot) {
+    if (slotReceived_[Index(slot)]) {
+        ticks_ = 0;
+        if (slot < kSlotCount) {
+            state_ = static_cast<LinkState>(static_cast<int>(state_) + 1);
+            Send(MakeReadSlotInfo(slot + 1));
+            return;
+        }
+        alive_ = true;
+        state_ = LinkState::Connected;
+        view_.RunLater([this] { view_.RunUploadDialog(); });
+        return;
+    }
+    // A lost reply must not freeze the tool: give up and go back to the
+    // connected state, which pings again on its next tick.
+    if (++ticks_ >= kSlotReplyTicks) {
+        alive_ = true;
+        ticks_ = kPingCycleTicks;
+        state_ = LinkState::Connected;
+        SetWaitCursor(false);
+        view_.EnableButton(ConfigButton::CustomScenarios, true);
+        view_.RunLater([this] {
+            view_.ShowMessage(Str(text::kSlotTimeout), Str(text::kSlotTimeoutCaption),
+                              MessageIcon::Exclamation);
+        });
+    }
+}
+
+void LinkMachine::Dispatch() {
+    std::uint8_t buffer[kMaxPayload];
+    const std::size_t length = link_.Receive(buffer);
+    if (length == 0) {
+        view_.SetConnectionLamp(LampColour::Blue, LampLight::Lit);
+        return;
+    }
+    const std::uint8_t code = buffer[0];
+    const bool connectedState = state_ == LinkState::Connected;
+    if (code == msg::kAlive && connectedState) {
+        alive_ = true;
+    } else if (code == msg::kParametersReply &&
+               IsOneOf(state_, {LinkState::RequestParameters, LinkState::AwaitParameters})) {
+        if (length >= kParametersReplySize) {
+            parameters_ = *ParameterRecord::Decode({buffer + 1, ParameterRecord::kSize});
+            connected_ = true;
+        }
+    } else if (code == msg::kVersion && state_ == LinkState::AwaitVersion) {
+        if (length >= kVersionReplySize) {
+            std::memcpy(version_.data(), buffer + 1, kVersionSize);
+            versionReceived_ = true;
+        }
+    } else if (code == msg::kSlotReply && state_ >= LinkState::AwaitSlot1) {
+        const int expected = static_cast<int>(state_) - static_cast<int>(LinkState::AwaitSlot1) + 1;
+        SlotReply(expected, buffer, length);
+    } else if (code == msg::kBattery && connectedState) {
+        if (length >= kOneByteReplySize) {
+            batteryRaw_ = buffer[1];
+            batteryReceived_ = true;
+        }
+    } else if (code == msg::kMonitorReport && connectedState) {
+        if (length >= kMonitorReportSize) {
+            monitor_ = *MonitorRecord::Decode({buffer + 1, MonitorRecord::kSize});
+            ++monitorReports_;
+            if (monitorObserver_ != nullptr)
+                monitorObserver_->MonitorReport(monitor_);
+        }
+    } else if (code == msg::kResult &&
+               IsOneOf(state_, {LinkState::SendParameters, LinkState::UploadSent,
+                                LinkState::AwaitResult})) {
+        if (length >= kOneByteReplySize) {
+            result_ = buffer[1];
+        }
+    } else if (code == msg::kAttachedReport && connectedState) {
+        if (length >= kOneByteReplySize) {
+            AttachedReport(buffer[1]);
+        }
+    } else if (code == msg::kShockEvent && connectedState) {
+        shock_ = true;
+        if (monitorObserver_ != nullptr)
+            monitorObserver_->ShockEvent();
+    }
+}
+
+void LinkMachine::SlotReply(int expectedSlot, const std::uint8_t* payload, std::size_t length) {
+    if (length < kSlotReplySize) {
+        return;
+    }
+    SlotInfo& info = slotInfo_[Index(expectedSlot)];
+    slotMismatch_[Index(expectedSlot)] = payload[1] != kArgOffset + expectedSlot;
+    if (!slotMismatch_[Index(expectedSlot)]) {
+        info = *SlotInfo::Decode({payload + 2, SlotInfo::kSize});
+    } else {
+        // The name shows the user which slot went wrong; the rest of the
+        // slot keeps what it held.
+        std::memcpy(info.name.data(), text::kDownloadError.data(), text::kDownloadError.size());
+        info.name[text::kDownloadError.size()] = 0;
+    }
+    slotReceived_[Index(expectedSlot)] = true;
+}
+
+void LinkMachine::AttachedReport(std::uint8_t value) {
+    view_.SetMonitorConnected(false);
+    if (value == kOff) {
+        DisconnectedView();
+    } else if (value == kOn) {
+        ConnectedView();
+    }
+}
+
+bool LinkMachine::TakeShock() {
+    const bool shock = shock_;
+    shock_ = false;
+    return shock;
+}
+
+void LinkMachine::ConnectPressed() {
+    if (state_ == LinkState::Connected) {
+        Disconnect();
+    } else {
+        StartSearch();
+    }
+}
+
+void LinkMachine::StartSearch(int firstPort, int lastPort) {
+    view_.SetConnectionLamp(LampColour::Yellow, LampLight::Lit);
+    firstPort_ = firstPort;
+    lastPort_ = lastPort;
+    portCounter_ = firstPort - 1;
+    accessAdvice_.clear();
+    state_ = LinkState::Search;
+}
+
+void LinkMachine::Disconnect() {
+    state_ = LinkState::Idle;
+    Send(MakeSetAttached(false));
+    ClearBattery();
+    view_.Pause(kDisconnectPauseMs);
+    link_.Close();
+    DisconnectedByUserView();
+}
+
+void LinkMachine::MarkChanged() {
+    if (state_ != LinkState::Connected) {
+        return;
+    }
+    view_.EnableButton(ConfigButton::Update, true);
+    changed_ = true;
+}
+
+void LinkMachine::CollectAndWrite() {
+    if (!changed_) {
+        return;
+    }
+    changed_ = false;
+    result_ = 0xFF;
+    parameters_ = view_.CollectParameters();
+    state_ = LinkState::SendParameters;
+}
+
+void LinkMachine::LoadDefaults() {
+    parameters_ = DefaultParameters();
+    view_.ShowParameters(parameters_);
+    MarkChanged();
+    CollectAndWrite();
+}
+
+void LinkMachine::Exit() {
+    if (changed_) {
+        const Answer answer = view_.Ask(Str(text::kExitQuestion), Str(text::kDialogCaption),
+                                        Question::YesNoCancel, MessageIcon::Exclamation);
+        if (answer == Answer::Cancel) {
+            return;
+        }
+        if (answer == Answer::Yes) {
+            exitAfterWrite_ = true;
+            CollectAndWrite();
+            return;
+        }
+    }
+    Send(MakeSetAttached(false));
+    view_.Pause(kExitPauseMs);
+    link_.Close();
+    view_.EndDialog();
+}
+
+void LinkMachine::StartSlotRead() {
+    SetWaitCursor(true);
+    view_.EnableButton(ConfigButton::CustomScenarios, false);
+    slotReceived_ = {};
+    slotMismatch_ = {};
+    ticks_ = 0;
+    state_ = LinkState::AwaitSlot1;
+    Send(MakeReadSlotInfo(1));
+}
+
+void LinkMachine::Upload(int slot, std::string_view name, const ScenarioTable& table) {
+    result_ = 0xFF;
+    Send(MakeUploadScenario(slot, name, table));
+    state_ = LinkState::UploadSent;
+}
+
+void LinkMachine::RunMonitor() {
+    if (!connected_) {
+        return;
+    }
+    Send(MakeSetAttached(false));
+    view_.Pause(kMonitorPauseMs);
+    Send(MakeSetMonitorReports(true));
+    monitorOpen_ = true;
+    view_.RunMonitorDialog();
+    Send(MakeSetMonitorReports(false));
+    monitorOpen_ = false;
+    Send(MakeSetAttached(true));
+}
+
+void LinkMachine::ConnectedView() {
+    // A message that arrived before the line failed is no sign of life.
+    if (link_.LineDead()) {
+        DisconnectedView();
+        return;
+    }
+    view_.SetConnectButtonText(Str(text::kDisconnect));
+    view_.EnableButton(ConfigButton::CustomScenarios, true);
+    view_.EnableButton(ConfigButton::LoadDefaults, true);
+    if (!monitorOpen_) {
+        Send(MakeSetAttached(true));
+    }
+    view_.SetConnectionLamp(LampColour::Green, LampLight::Lit);
+    view_.SetMonitorConnected(true);
+    alive_ = true;
+    SetWaitCursor(false);
+    connected_ = true;
+}
+
+void LinkMachine::DisconnectedView() {
+    // A failed line stays blue until the user connects again; yellow means
+    // the trainer does not answer on a line that still works.
+    view_.SetConnectionLamp(link_.LineDead() ? LampColour::Blue : LampColour::Yellow,
+                            LampLight::Lit);
+    ClearBattery();
+    connected_ = false;
+    view_.SetMonitorConnected(false);
+    view_.CloseUploadDialog();
+    alive_ = false;
+    view_.EnableButton(ConfigButton::CustomScenarios, false);
+    view_.EnableButton(ConfigButton::Update, false);
+    view_.EnableButton(ConfigButton::LoadDefaults, false);
+}
+
+void LinkMachine::DisconnectedByUserView() {
+    view_.SetConnectButtonText(Str(text::kConnect));
+    view_.SetConnectionLamp(LampColour::Red, LampLight::Lit);
+    view_.EnableButton(ConfigButton::Update, false);
+    view_.EnableButton(ConfigButton::CustomScenarios, false);
+    view_.EnableButton(ConfigButton::LoadDefaults, false);
+    changed_ = false;
+}
+
+void LinkMachine::ShowBattery() {
+    view_.SetBatteryText(BatteryText(batteryRaw_));
+    view_.SetBatteryLamp(BatteryColour(batteryRaw_), LampLight::Lit);
+}
+
+LampColour LinkMachine::BatteryColour(std::uint8_t raw) {
+    const float volts = static_cast<float>(raw) * 0.04f;
+    if (volts > 8.0f) {
+        return LampColour::Green;
+    }
+    if (volts > 7.0f) {
+        return LampColour::Yellow;
+    }
+    return LampColour::Red;
+}
+
+void LinkMachine::ClearBattery() {
+    batteryRaw_ = 0;
+    ShowBattery();
+    view_.SetBatteryLamp(LampColour::Red, LampLight::Off);
+}
+
+std::string LinkMachine::VersionText(const std::array<std::uint8_t, kVersionSize>& version) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "SW-Ver: %d.%d\r\nHW-Ver: %.2d", version[0], version[1],
+                  version[2]);
+    return buffer;
+}
+
+std::string LinkMachine::BatteryText(std::uint8_t raw) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f V", static_cast<double>(raw * 0.04f));
+    return buffer;
+}
+
+} // namespace crvl

@@ -1,0 +1,209 @@
+// The connection logic of the configuration tool: finds the trainer on
+// COM1..COM16, shakes hands, watches the connection with pings, and
+// sequences parameter writes, slot reads and uploads. The dialog's 200 ms
+// timer calls Tick; every link notification becomes one Dispatch on the
+// dialog thread. The machine reaches the dialog only through ConfigView.
+#pragma once
+
+#include "config/core/config_view.h"
+#include "link/trainer_link.h"
+#include "protocol/trainer_messages.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace crvl {
+
+enum class LinkState : std::uint8_t {
+    Idle = 0,
+    Search = 1,
+    RequestParameters = 2,
+    AwaitParameters = 3,
+    RequestVersion = 4,
+    Connected = 5,
+    AwaitVersion = 6,
+    SendParameters = 7,
+    UploadSent = 8,
+    AwaitResult = 9,
+    AwaitSlot1 = 10,
+    AwaitSlot2 = 11,
+    AwaitSlot3 = 12,
+};
+
+// Texts the connection logic shows.
+namespace text {
+inline constexpr std::string_view kTrying = "Trying COM%d...";
+inline constexpr std::string_view kNotFound =
+    "The Corvel could not be found at COM ports 1..16. The cause is probably:\n\n"
+    "a) The Corvel is not turned on.\n"
+    "b) The Corvel is not connected to any COM port.\n"
+    "c) Another application is using the port.\n\n"
+    "Click 'Abort' to exit this application. 'Retry' to retry connection.\n"
+    "'Ignore' to run without Corvel connected.";
+inline constexpr std::string_view kNotFoundCaption = "Corvel Not Found";
+inline constexpr std::string_view kUpdated =
+    "The new configuration was successfully\ntransferred to the Corvel.";
+inline constexpr std::string_view kUpdatedCaption = "Corvel Updated";
+inline constexpr std::string_view kUpdateFailed = "Configuration update failed !";
+inline constexpr std::string_view kUpdateFailedCaption = "Update Failed";
+inline constexpr std::string_view kExitQuestion =
+    "Do you want to update the configuration changes to the Corvel ?";
+inline constexpr std::string_view kDialogCaption = "Corvel Configuration";
+inline constexpr std::string_view kSlotTimeout = "The Corvel did not send its custom scenarios.\n"
+                                                 "Please check the connection and try again.";
+inline constexpr std::string_view kSlotTimeoutCaption = "Custom Scenarios";
+inline constexpr std::string_view kDownloadError = "Download Error";
+inline constexpr std::string_view kConnect = "Connect";
+inline constexpr std::string_view kDisconnect = "Disconnect";
+} // namespace text
+
+inline constexpr int kLastPort = 16;
+inline constexpr int kTickMs = 200;
+inline constexpr int kPingCycleTicks = 20;
+inline constexpr int kBatteryTick = 18;
+// Ticks a slot read waits for each SlotReply before giving up.
+inline constexpr int kSlotReplyTicks = 10;
+inline constexpr int kExitPauseMs = 200;
+inline constexpr int kDisconnectPauseMs = 500;
+inline constexpr int kMonitorPauseMs = 2500;
+
+// Told of every monitor report and shock as the dispatcher takes it, before
+// the scenario monitor rewrites anything (the session log listens here).
+class MonitorObserver {
+public:
+    virtual ~MonitorObserver() = default;
+    virtual void MonitorReport(const MonitorRecord& record) = 0;
+    virtual void ShockEvent() = 0;
+};
+
+class LinkMachine {
+public:
+    // notify is handed to the link at every Open; it must arrange one
+    // Dispatch on the dialog thread per call.
+    LinkMachine(ILink& link, ConfigView& view, LinkNotify notify);
+
+    // One step; called every 200 ms.
+    void Tick();
+    // Takes one received message out of the link and acts on it.
+    void Dispatch();
+
+    // The Connect button: disconnects in the connected state, otherwise
+    // (re)starts the search at COM1.
+    void ConnectPressed();
+    // Searches COM1..COM16; a command line may name one port or a range.
+    void StartSearch(int firstPort = 1, int lastPort = kLastPort);
+    void Disconnect();
+
+    // Parameters: every user change, the Update button, Load Defaults.
+    void MarkChanged();
+    void CollectAndWrite();
+    void LoadDefaults();
+
+    // Exit button, Escape, window close, Abort in the "not found" question.
+    void Exit();
+
+    // Custom scenarios: reads slots 1..3, then runs the upload dialog; the
+    // upload dialog sends the chosen scenario with Upload.
+    void StartSlotRead();
+    void Upload(int slot, std::string_view name, const ScenarioTable& table);
+
+    // The scenario monitor; does nothing unless connected.
+    void RunMonitor();
+
+    // Views the logic switches between.
+    void ConnectedView();
+    void DisconnectedView();
+    void DisconnectedByUserView();
+    void ShowBattery();
+    void ClearBattery();
+
+    LinkState State() const { return state_; }
+    int PortCounter() const { return portCounter_; }
+    // What the search found about a port this user may not use (see
+    // ILink::AccessAdvice); empty when every failed port was missing or
+    // busy. The not-found question adds it to its text.
+    const std::string& AccessAdvice() const { return accessAdvice_; }
+    int Ticks() const { return ticks_; }
+    bool Connected() const { return connected_; }
+    bool Changed() const { return changed_; }
+    bool Alive() const { return alive_; }
+    bool WaitCursor() const { return waitCursor_; }
+    bool MonitorOpen() const { return monitorOpen_; }
+    bool ExitAfterWrite() const { return exitAfterWrite_; }
+    bool VersionReceived() const { return versionReceived_; }
+    std::uint8_t Result() const { return result_; }
+    std::uint8_t BatteryRaw() const { return batteryRaw_; }
+    // A Battery reply arrived since the last ReadBattery.
+    bool BatteryReceived() const { return batteryReceived_; }
+    const std::array<std::uint8_t, kVersionSize>& Version() const { return version_; }
+    const ParameterRecord& Parameters() const { return parameters_; }
+    const MonitorRecord& Monitor() const { return monitor_; }
+    // MonitorReports taken since the machine was made.
+    std::uint32_t MonitorReports() const { return monitorReports_; }
+    // The scenario monitor rewrites the rhythm code while it shows a shock;
+    // the next MonitorReport restores it.
+    MonitorRecord& Monitor() { return monitor_; }
+    bool SlotReceived(int slot) const { return slotReceived_[Index(slot)]; }
+    const SlotInfo& Slot(int slot) const { return slotInfo_[Index(slot)]; }
+    // The reply for this slot carried another slot's number ("Download Error").
+    bool SlotMismatch(int slot) const { return slotMismatch_[Index(slot)]; }
+    // Set by ShockEvent; the scenario monitor clears it when it has shown it.
+    bool TakeShock();
+    // Null for none.
+    void SetMonitorObserver(MonitorObserver* observer) { monitorObserver_ = observer; }
+
+    static std::string VersionText(const std::array<std::uint8_t, kVersionSize>& version);
+    static std::string BatteryText(std::uint8_t raw);
+    // Green above 8.0 V, yellow above 7.0 V, red otherwise.
+    static LampColour BatteryColour(std::uint8_t raw);
+
+private:
+    static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
+
+    void TickSearch();
+    void TickAwaitParameters();
+    void TickConnected();
+    void TickAwaitVersion();
+    void TickAwaitResult();
+    void TickAwaitSlot(int slot);
+    void NotFound();
+    void SlotReply(int expectedSlot, const std::uint8_t* payload, std::size_t length);
+    void AttachedReport(std::uint8_t value);
+    void SetWaitCursor(bool on);
+    void Send(const Bytes& payload);
+
+    ILink& link_;
+    ConfigView& view_;
+    LinkNotify notify_;
+
+    LinkState state_ = LinkState::Idle;
+    int portCounter_ = 0;
+    std::string accessAdvice_;
+    int firstPort_ = 1;
+    int lastPort_ = kLastPort;
+    int ticks_ = 0;
+    int attempts_ = 0;
+    bool connected_ = false;
+    bool versionReceived_ = false;
+    bool alive_ = false;
+    bool changed_ = false;
+    std::uint8_t result_ = 0xFF;
+    bool exitAfterWrite_ = false;
+    std::array<bool, kSlotCount> slotReceived_{};
+    std::array<bool, kSlotCount> slotMismatch_{};
+    std::array<SlotInfo, kSlotCount> slotInfo_{};
+    bool monitorOpen_ = false;
+    bool waitCursor_ = false;
+    std::uint8_t batteryRaw_ = 0;
+    bool batteryReceived_ = false;
+    std::array<std::uint8_t, kVersionSize> version_{};
+    ParameterRecord parameters_;
+    MonitorRecord monitor_;
+    std::uint32_t monitorReports_ = 0;
+    bool shock_ = false;
+    MonitorObserver* monitorObserver_ = nullptr;
+};
+
+} // namespace crvl

@@ -1,0 +1,43 @@
+#include "serial/port_names.h"
+
+#include <cstdlib>
+
+namespace crvl {
+
+std::string DefaultPortDevice(int portNumber) {
+    if (portNumber < kFirstPortNumber || portNumber > kLastPortNumber)
+        return {};
+#if defined(_WIN32)
+    // From COM10 on Windows needs the device namespace form.
+    if (portNumber <= 9)
+        return "COM" + std::to_string(portNumber);
+    return "\\\\.\\COM" + std::to_string(portNumber);
+#elif defined(__APPLE__)
+    return "/dev/cu.usbserial-" + std::to_string(portNumber);
+#else
+    // Built-in serial ports first, then USB serial adapters (the usual way a
+    // trainer is connected today), then USB modem-class adapters.
+    if (portNumber <= 4)
+        return "/dev/ttyS" + std::to_string(portNumber - 1);
+    if (portNumber <= 12)
+        return "/dev/ttyUSB" + std::to_string(portNumber - 5);
+    return "/dev/ttyACM" + std::to_string(portNumber - 13);
+#endif
+}
+
+std::string PortDevicePath(int portNumber) {
+    if (portNumber < kFirstPortNumber || portNumber > kLastPortNumber)
+        return {};
+    const std::string variable = "CRVL_COM" + std::to_string(portNumber);
+    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0')
+        return value;
+    return DefaultPortDevice(portNumber);
+}
+
+std::string SerialAccessAdviceText(const std::string& device, const std::string& group) {
+    return "You may not use " + device + ": it belongs to the group \"" + group +
+           "\". Ask your administrator to add you (sudo adduser $USER " + group +
+           "), then log out and back in.";
+}
+
+} // namespace crvl

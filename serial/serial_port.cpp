@@ -1,0 +1,39 @@
+// The platform-independent part of CSerialPort: the reads built on ReadByte.
+
+#include "serial/serial_port.h"
+
+#include <thread>
+
+#include "protocol/frame_codec.h"
+
+namespace crvl {
+
+void CSerialPort::Debug(std::string_view line) const {
+    if (options_.debugLine)
+        options_.debugLine(line);
+}
+
+std::uint8_t CSerialPort::ReadByteWait(bool& ok) {
+    for (;;) {
+        bool got = false;
+        const std::uint8_t byte = ReadByte(ok, got);
+        if (!ok || got)
+            return byte;
+    }
+}
+
+bool CSerialPort::Drain() {
+    for (;;) {
+        bool ok = false;
+        bool got = false;
+        const std::uint8_t byte = ReadByte(ok, got);
+        if (!ok) {
+            std::this_thread::yield();
+            return false;
+        }
+        if (!got || byte == frame::kStx)
+            return true;
+    }
+}
+
+} // namespace crvl
