@@ -4,8 +4,6 @@
 
 #include <thread>
 
-#include "protocol/frame_codec.h"
-
 namespace crvl {
 
 void CSerialPort::Debug(std::string_view line) const {
@@ -22,7 +20,7 @@ std::uint8_t CSerialPort::ReadByteWait(bool& ok) {
     }
 }
 
-bool CSerialPort::Drain() {
+bool CSerialPort::Drain(std::uint8_t stopByte) {
     for (;;) {
         bool ok = false;
         bool got = false;
@@ -31,7 +29,7 @@ bool CSerialPort::Drain() {
             std::this_thread::yield();
             return false;
         }
-        if (!got || byte == frame::kStx)
+        if (!got || byte == stopByte)
             return true;
     }
 }

@@ -78,8 +78,8 @@ public:
     std::uint8_t ReadByteWait(bool& ok);
 
     // Discards input until a read fails (returns false), a read times out or
-    // an STX (0x02) was read and consumed (both return true).
-    bool Drain();
+    // stopByte was read and consumed (both return true).
+    bool Drain(std::uint8_t stopByte);
 
     // Sets (on) or clears the break condition on the line; the caller holds
     // it for as long as it needs, so it can also let go early. False when the

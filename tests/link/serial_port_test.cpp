@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "protocol/frame_codec.h"
 #include "serial/port_names.h"
 #include "serial/serial_port.h"
 #include "tests/link/link_test_util.h"
@@ -132,18 +133,18 @@ TEST_F(SerialPortTest, HangUpIsAFailedRead) {
     EXPECT_FALSE(got);
     port.ReadByteWait(ok);
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(port.Drain());
+    EXPECT_FALSE(port.Drain(frame::kStx));
 }
 
 TEST_F(SerialPortTest, DrainStopsAfterStx) {
     CSerialPort port(kPort, "rw", kDefaultBaudRate, Fast());
     MasterWrite({0x41, 0x0D, 0x02, 0x43});
     std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(port.Drain());
+    EXPECT_TRUE(port.Drain(frame::kStx));
     bool ok = false, got = false;
     EXPECT_EQ(port.ReadByte(ok, got), 0x43);
     EXPECT_TRUE(got);
-    EXPECT_TRUE(port.Drain()); // quiet line: ends on the time-out
+    EXPECT_TRUE(port.Drain(frame::kStx)); // quiet line: ends on the time-out
 }
 
 TEST_F(SerialPortTest, ReadByteWaitWaitsPastTimeOuts) {
