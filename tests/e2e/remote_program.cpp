@@ -1,8 +1,11 @@
 #include "tests/e2e/remote_program.h"
 
+#include "tools/remote_ui/remote_ui_socket.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -70,18 +73,22 @@ RemoteProgram::~RemoteProgram() {
 bool RemoteProgram::Start(const QString& program, const QString& workDir,
                           const QStringList& environment) {
     static std::atomic<int> serial{0};
+    // One name per test process and program: tests run side by side.
     const QString name =
         QStringLiteral("crvl-e2e-%1-%2").arg(QCoreApplication::applicationPid()).arg(serial++);
-    QLocalServer::removeServer(name);
-    if (!server_.listen(name)) {
-        ADD_FAILURE() << "cannot listen on " << name.toStdString();
+    if (const Status listening = remote_ui::Listen(server_, name); !listening.ok()) {
+        ADD_FAILURE() << listening.message();
         return false;
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Offscreen unless the test names a platform (the screenshots run on X11).
     if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("CRVL_REMOTE_UI"), server_.fullServerName());
+    env.insert(QStringLiteral("CRVL_REMOTE_UI"), name);
+    // The program looks in the runtime folder the test listens in, also
+    // where XDG_RUNTIME_DIR is unset and Qt chose one for the test.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+               QFileInfo(server_.fullServerName()).absolutePath());
     for (const QString& entry : environment) {
         const qsizetype equals = entry.indexOf(QLatin1Char('='));
         env.insert(entry.left(equals), entry.mid(equals + 1));

@@ -1,7 +1,8 @@
 // A program under test as a process of its own, driven through its remote
-// control: the test listens on a local socket, starts the program with
-// CRVL_REMOTE_UI naming it, and sends one command per line (click, type,
-// key, text, modal, ...), as docs/remote-ui.md describes.
+// control: the test listens on a local socket in the user's runtime folder,
+// starts the program with CRVL_REMOTE_UI naming it, and sends one command
+// per line (click, type, key, text, modal, ...), as docs/remote-ui.md
+// describes.
 #pragma once
 
 #include <QLocalServer>

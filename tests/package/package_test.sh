@@ -3,10 +3,14 @@
 # desktop would: lintian without errors or warnings, the desktop files and
 # AppStream metadata valid, every program, data folder and manual page where
 # it belongs, each manual page's options those of the program's --help, and
-# the unpacked crvlbuilder starting from there and finding its data.
-#   package_test.sh SOURCE_DIR
+# the unpacked crvlbuilder starting from there and finding its data, and no
+# program carrying the remote control of the end-to-end tests.
+#   package_test.sh SOURCE_DIR [SEAM_BIN_DIR]
+# SEAM_BIN_DIR: the bin/ folder of a build with the remote control, where
+# its marker must be found.
 set -eu
 src=$1
+seam_bin=${2:-}
 packages=$src/build/packages
 fail() {
     echo "package: $*" >&2
@@ -42,6 +46,21 @@ dpkg-deb -c "$simulator" | grep ' ./usr/bin/trainersim$' >/dev/null ||
 if dpkg-deb -c "$instructor" | grep 'trainersim' >/dev/null; then
     fail "the instructor's package carries trainersim"
 fi
+
+# The remote control (tools/remote_ui) is for test builds only. The name of
+# the variable that switches it on is in its code and nowhere else.
+seam_marker=CRVL_REMOTE_UI
+if [ -n "$seam_bin" ]; then
+    for program in crvlbuilder crvlconfig; do
+        grep -q "$seam_marker" "$seam_bin/$program" ||
+            fail "$seam_marker is not in the test build's $program: the check for the remote control finds nothing"
+    done
+fi
+for program in "$root"/usr/bin/* "$root"/usr/lib/crvl/crvlbuilder "$root"/usr/lib/crvl/crvlupd; do
+    if grep -q "$seam_marker" "$program"; then
+        fail "${program#"$root"/} carries the remote control of the tests"
+    fi
+done
 
 for program in crvlbuilder crvlconfig crvlupd; do
     desktop=$root/usr/share/applications/$program.desktop

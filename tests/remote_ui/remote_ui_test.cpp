@@ -1,11 +1,14 @@
 #include "tools/remote_ui/remote_ui.h"
 #include "tools/remote_ui/remote_ui_commands.h"
+#include "tools/remote_ui/remote_ui_socket.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -13,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -24,6 +28,10 @@
 
 namespace crvl::remote_ui {
 namespace {
+
+constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
 
 // The run's application, made by the test program's main.
 QApplication& App() {
@@ -212,16 +220,19 @@ TEST(RemoteUiEscape, RepliesStayOnOneLine) {
     EXPECT_EQ(EscapeField("plain"), "plain");
 }
 
+// A name of this test process's own: tests run side by side.
+QString SocketName() {
+    return QStringLiteral("remote-ui-test-%1").arg(QCoreApplication::applicationPid());
+}
+
 // The program's end: it connects to the socket the environment names and
 // answers each line with one line.
 TEST_F(RemoteUiTest, ProgramAnswersOverTheSocket) {
     QLocalServer server;
-    const QString name =
-        QStringLiteral("remote-ui-test-%1").arg(QCoreApplication::applicationPid());
-    QLocalServer::removeServer(name);
-    ASSERT_TRUE(server.listen(name));
+    const QString name = SocketName();
+    ASSERT_TRUE(Listen(server, name).ok());
     QObject owner;
-    ::setenv("CRVL_REMOTE_UI", server.fullServerName().toLocal8Bit().constData(), 1);
+    ::setenv("CRVL_REMOTE_UI", name.toLocal8Bit().constData(), 1);
     RemoteUi::StartFromEnvironment(&owner);
     ::unsetenv("CRVL_REMOTE_UI");
     ASSERT_TRUE(server.waitForNewConnection(3000));
@@ -241,10 +252,49 @@ TEST_F(RemoteUiTest, NothingIsOpenedWithoutTheVariableOrWithoutAListener) {
     ::unsetenv("CRVL_REMOTE_UI");
     RemoteUi::StartFromEnvironment(&owner);
     EXPECT_TRUE(owner.children().isEmpty());
-    ::setenv("CRVL_REMOTE_UI", "/nonexistent/remote-ui-socket", 1);
+    ::setenv("CRVL_REMOTE_UI", "remote-ui-test-nobody-listens", 1);
     RemoteUi::StartFromEnvironment(&owner);
     ::unsetenv("CRVL_REMOTE_UI");
     EXPECT_TRUE(owner.children().isEmpty());
+}
+
+// Only this user may enter the folder and connect to the socket.
+TEST(RemoteUiSocket, LivesInTheUsersRuntimeFolder) {
+    QLocalServer server;
+    ASSERT_TRUE(Listen(server, SocketName()).ok());
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QFileInfo socket(server.fullServerName());
+    EXPECT_EQ(socket.absolutePath(), folder);
+    EXPECT_EQ(QFileInfo(folder).permissions() & kOthers, QFileDevice::Permissions());
+    EXPECT_EQ(socket.permissions() & kOthers, QFileDevice::Permissions());
+    EXPECT_TRUE(socket.permissions() & QFileDevice::WriteOwner);
+}
+
+// A socket outside the runtime folder, where another user could have put
+// it, is not connected to: the program says so and runs on without remote
+// control.
+TEST_F(RemoteUiTest, NameLeadingOutOfTheRuntimeFolderIsRefused) {
+    QLocalServer shared;
+    const QString sharedPath = QDir::tempPath() + QLatin1Char('/') + SocketName();
+    QLocalServer::removeServer(sharedPath);
+    ASSERT_TRUE(shared.listen(sharedPath));
+    for (const QString& name :
+         {sharedPath, QStringLiteral("../") + SocketName(), QStringLiteral("sub/name"),
+          QStringLiteral(".."), QStringLiteral("back\\slash")}) {
+        QObject owner;
+        ::setenv("CRVL_REMOTE_UI", name.toLocal8Bit().constData(), 1);
+        testing::internal::CaptureStderr();
+        RemoteUi::StartFromEnvironment(&owner);
+        const std::string said = testing::internal::GetCapturedStderr();
+        ::unsetenv("CRVL_REMOTE_UI");
+        EXPECT_TRUE(owner.children().isEmpty()) << name.toStdString();
+        EXPECT_NE(said.find("Remote control refused: \"" + name.toStdString() +
+                            "\" is not a plain socket name in the runtime folder; running "
+                            "without it"),
+                  std::string::npos)
+            << said;
+    }
+    EXPECT_FALSE(shared.waitForNewConnection(100));
 }
 
 } // namespace
