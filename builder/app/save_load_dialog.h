@@ -106,6 +106,8 @@ protected:
 
 private:
     void buildControls();
+    void buildOverwritePanel();
+    void buildProgressPanel();
     void fillList();
     void onListSelection();
     void showCommentOf(const std::string& filename);
