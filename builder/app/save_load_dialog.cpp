@@ -91,12 +91,12 @@ SaveLoadDialog::SaveLoadDialog(QWidget* owner, SaveLoadListener& editor, bool is
     connect(&worker_, &QTimer::timeout, this, &SaveLoadDialog::workerPass);
     worker_.start();
     counted_ = true;
-    instances_.fetch_add(1, std::memory_order_acq_rel);
+    ++instances_;
 }
 
 SaveLoadDialog::~SaveLoadDialog() {
     if (counted_) {
-        instances_.fetch_sub(1, std::memory_order_acq_rel);
+        --instances_;
     }
 }
 
@@ -393,7 +393,7 @@ void SaveLoadDialog::endWorker() {
     worker_.stop();
     if (counted_) {
         counted_ = false;
-        instances_.fetch_sub(1, std::memory_order_acq_rel);
+        --instances_;
         emit workerEnded();
     }
 }

@@ -4,7 +4,6 @@
 // the base location, the document-changed flag, file attributes, name
 // sorting and the decimal-to-hexadecimal conversion.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,12 +34,13 @@ public:
     static std::string getBaseDirectory();
 
     // Marks the scenario as changed since it was last saved or discarded.
-    static void file_changed() { fileChanged.store(true, std::memory_order_release); }
-    static void clearFileChanged() { fileChanged.store(false, std::memory_order_release); }
-    static bool isFileChanged() { return fileChanged.load(std::memory_order_acquire); }
+    static void file_changed() { fileChanged = true; }
+    static void clearFileChanged() { fileChanged = false; }
+    static bool isFileChanged() { return fileChanged; }
 
 private:
-    static inline std::atomic<bool> fileChanged{false};
+    // Read and written on the builder's window thread only.
+    static inline bool fileChanged = false;
 };
 
 // Turns a "file:" location into a path: when the text begins with "file",
