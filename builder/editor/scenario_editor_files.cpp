@@ -123,7 +123,7 @@ void ScenarioEditorCore::newDiagram() {
         if (theTCLWrapper_) {
             DiagramLoader(*this, *this, *theTCLWrapper_).loadFrame0();
         } else {
-            addLoadedFrame(seLanguage::NAME_STARTFRAME, {100, 20});
+            addLoadedFrame(seLanguage::NAME_STARTFRAME, DiagramLoader::EMPTY_FRAME0_LOCATION);
         }
         setNindex();
     }

@@ -13,6 +13,12 @@ namespace crvl {
 
 namespace {
 
+// The progress counts a save shows ("40...", "60...", "100..."): the
+// template is filled in, every line is written, the file has taken its place.
+constexpr int kStatusPrologFilled = 40;
+constexpr int kStatusLinesWritten = 60;
+constexpr int kStatusFileInPlace = 100;
+
 class CharFileLineWriter final : public ScenarioLineWriter {
 public:
     explicit CharFileLineWriter(const std::string& directory) : writer_(directory) {}
@@ -120,7 +126,7 @@ GenerationResult TCLCodeGenerator::run() {
     if (auto result = WriteScenarioProlog(); !result.ok) {
         return result;
     }
-    showStatus(40);
+    showStatus(kStatusPrologFilled);
     return writeFile();
 }
 
@@ -233,7 +239,7 @@ GenerationResult TCLCodeGenerator::writeFile() {
             return fail();
         }
     }
-    showStatus(60);
+    showStatus(kStatusLinesWritten);
     if (!writer->closeFile()) {
         return fail();
     }
@@ -243,7 +249,7 @@ GenerationResult TCLCodeGenerator::writeFile() {
         fs::remove(tempPath, ec);
         return {false, "File write error " + in_.fileName, saveFailureOf(why)};
     }
-    showStatus(100);
+    showStatus(kStatusFileInPlace);
     return {true, {}, SaveFailure::None};
 }
 

@@ -254,7 +254,7 @@ void DiagramLoader::loadFrame0() {
 }
 
 void DiagramLoader::loadEmptyFrame0() {
-    host_.addLoadedFrame("Frame0", {100, 20});
+    host_.addLoadedFrame("Frame0", EMPTY_FRAME0_LOCATION);
     editor_.resizePanelToFit();
 }
 

@@ -108,6 +108,8 @@ class DiagramLoader {
 public:
     static constexpr const char* TEMPLATE_DIR = "template/";
     static constexpr const char* DEFAULT_FRAME0 = "DefaultFrame0.scn";
+    // Where the start frame stands when its template cannot be read.
+    static constexpr Point EMPTY_FRAME0_LOCATION{100, 20};
 
     DiagramLoader(FrameEditor& editor, DiagramHost& host, TclControl& hostIO)
         : editor_(editor), host_(host), hostIO_(hostIO) {}
@@ -117,7 +119,7 @@ public:
     // was read and falls back to the default start frame.
     LoadReport createDiagramFromFile(const std::string& fileName, const std::string& directory);
     // The default start frame from "template/DefaultFrame0.scn", or an empty
-    // "Frame0" at (100, 20) when that file cannot be read.
+    // "Frame0" at EMPTY_FRAME0_LOCATION when that file cannot be read.
     void loadFrame0();
     void loadEmptyFrame0();
 
