@@ -4,6 +4,8 @@
 // the base location, the document-changed flag, file attributes, name
 // sorting and the decimal-to-hexadecimal conversion.
 
+#include "base/status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -58,9 +60,9 @@ int compare(std::string_view a, std::string_view b);
 // The names of a ";"-separated list, sorted ascending by compare.
 std::vector<std::string> sortStrings(std::string_view list);
 
-// Reads a whole file into bytes; false when it cannot be opened or read
+// The bytes of a whole file; a failure when it cannot be opened or read
 // (a directory included).
-bool readFileBytes(const std::string& path, std::string& bytes);
+Result<std::string> readFileBytes(const std::string& path);
 
 // File attributes: READONLY when the owner cannot write the file, DIRECTORY
 // for a directory, NORMAL otherwise; INVALID_FILE_ATTRIBUTES when they cannot

@@ -49,13 +49,13 @@ TclHandle TclControl::openReadPath(const std::string& name, const std::string& p
 }
 
 TclHandle TclControl::openFile(const std::string& path) {
-    std::string bytes;
-    if (!readFileBytes(path, bytes)) {
+    const Result<std::string> bytes = readFileBytes(path);
+    if (!bytes.ok()) {
         return std::nullopt;
     }
     ReadStream stream;
     stream.id = "in" + std::to_string(++handleCounter);
-    stream.text = decodeText(bytes, currentEncoding());
+    stream.text = decodeText(bytes.value(), currentEncoding());
     readStreams_.push_back(std::move(stream));
     return readStreams_.back().id;
 }

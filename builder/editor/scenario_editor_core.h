@@ -196,7 +196,10 @@ private:
     std::string connectionsText() const;
     void setScenarioName(std::string name);
     void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
-    ScenarioFrame& restoreFrame(const std::string& header, SavedLineReader& lines);
+    Status restoreFrame(const std::string& header, SavedLineReader& lines);
+    // Puts the saved-diagram text on the canvas, keeping the frames it holds
+    // as they are; stops at the first frame or connection it cannot read.
+    Status rebuildDiagram(const std::string& diagram);
     // Each copied title with the title of its pasted frame.
     using PastedTitles = std::vector<std::pair<std::string, std::string>>;
     // Adds the pasted frames, numbered anew and moved by PASTE_OFFSET, selected.

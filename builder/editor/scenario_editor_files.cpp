@@ -208,7 +208,7 @@ void ScenarioEditorCore::saveScenario(const SaveLoadResult& result) {
     const int index = nIndex_;
     const GenerationResult saved =
         saveDiagram(*this, *this, *theTCLWrapper_, result.filename, result.path, result.comment);
-    if (!saved.ok) {
+    if (!saved.ok()) {
         for (auto& [frame, title] : titles) {
             frame->setTitle(title);
         }

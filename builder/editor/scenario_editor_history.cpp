@@ -14,7 +14,6 @@
 #include "builder/model/scenario_frame.h"
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 
 namespace crvl {
@@ -79,13 +78,17 @@ struct ClipboardDiagram {
     std::vector<std::string> connections;
 };
 
-// Throws at a damaged frame block.
-ClipboardDiagram readClipboardDiagram(const std::string& text) {
+// A failure at a damaged frame block.
+Result<ClipboardDiagram> readClipboardDiagram(const std::string& text) {
     ClipboardDiagram diagram;
     SavedLineReader reader(text);
     while (auto line = reader.next()) {
         if (line->starts_with(kFrameHeader)) {
-            diagram.frames.push_back(readFrameIconComponent(*line, reader));
+            Result<SavedFrame> read = readFrameIconComponent(*line, reader);
+            if (!read.ok()) {
+                return read.status();
+            }
+            diagram.frames.push_back(std::move(read).value());
             // The frames keep each element as the element reads its text:
             // text from elsewhere may hold what no dialog writes.
             SavedFrame& frame = diagram.frames.back();
@@ -214,11 +217,14 @@ std::string ScenarioEditorCore::redoText() const {
                            : fillIn(seLanguage::redoStepText, {step->name});
 }
 
-ScenarioFrame& ScenarioEditorCore::restoreFrame(const std::string& header, SavedLineReader& lines) {
-    const SavedFrame saved = readFrameIconComponent(header, lines);
-    ScenarioFrame& frame = addLoadedFrame(saved.title, saved.location);
-    fillFrame(frame, saved);
-    return frame;
+Status ScenarioEditorCore::restoreFrame(const std::string& header, SavedLineReader& lines) {
+    const Result<SavedFrame> saved = readFrameIconComponent(header, lines);
+    if (!saved.ok()) {
+        return saved.status();
+    }
+    ScenarioFrame& frame = addLoadedFrame(saved.value().title, saved.value().location);
+    fillFrame(frame, saved.value());
+    return Status::Ok();
 }
 
 // Frames the state holds as they are stay where they are; the others are
@@ -226,31 +232,8 @@ ScenarioFrame& ScenarioEditorCore::restoreFrame(const std::string& header, Saved
 // connections are rebuilt in their order.
 void ScenarioEditorCore::showState(const DocumentState& state) {
     const HistoryPause pause(recording_);
-    try {
-        for (const auto& connection : theConnections_) {
-            connection->EraseLine(*this);
-        }
-        theConnections_.clear();
-        std::vector<std::string> wanted = frameBlocks(state.diagram);
-        for (ScenarioFrame* frame : frames()) {
-            const auto kept = std::find(wanted.begin(), wanted.end(), frame->toString());
-            if (kept != wanted.end()) {
-                wanted.erase(kept);
-            } else {
-                removeFrame(*frame);
-            }
-        }
-        for (const std::string& block : wanted) {
-            SavedLineReader lines(block);
-            if (const auto header = lines.next()) {
-                restoreFrame(*header, lines);
-            }
-        }
-        for (const std::string& line : connectionLines(state.diagram)) {
-            addConnection(Connection::fromString(*this, line));
-        }
-    } catch (const std::exception& error) {
-        consoleLine(std::string("Undo error: ") + error.what());
+    if (const Status rebuilt = rebuildDiagram(state.diagram); !rebuilt.ok()) {
+        consoleLine("Undo error: " + rebuilt.message());
         sendTheBeep();
     }
     nIndex_ = state.nIndex;
@@ -264,6 +247,38 @@ void ScenarioEditorCore::showState(const DocumentState& state) {
     repaintAll();
     startRefreshConnectionsTimer();
     historyMoved();
+}
+
+Status ScenarioEditorCore::rebuildDiagram(const std::string& diagram) {
+    for (const auto& connection : theConnections_) {
+        connection->EraseLine(*this);
+    }
+    theConnections_.clear();
+    std::vector<std::string> wanted = frameBlocks(diagram);
+    for (ScenarioFrame* frame : frames()) {
+        const auto kept = std::find(wanted.begin(), wanted.end(), frame->toString());
+        if (kept != wanted.end()) {
+            wanted.erase(kept);
+        } else {
+            removeFrame(*frame);
+        }
+    }
+    for (const std::string& block : wanted) {
+        SavedLineReader lines(block);
+        if (const auto header = lines.next()) {
+            if (Status restored = restoreFrame(*header, lines); !restored.ok()) {
+                return restored;
+            }
+        }
+    }
+    for (const std::string& line : connectionLines(diagram)) {
+        Result<std::unique_ptr<Connection>> connection = Connection::fromString(*this, line);
+        if (!connection.ok()) {
+            return connection.status();
+        }
+        addConnection(std::move(connection).value());
+    }
+    return Status::Ok();
 }
 
 void ScenarioEditorCore::frameMoved(ScenarioFrame& frame) {
@@ -296,13 +311,11 @@ std::string ScenarioEditorCore::copySelection() {
 }
 
 void ScenarioEditorCore::paste(const std::string& text) {
-    ClipboardDiagram pasted;
-    try {
-        pasted = readClipboardDiagram(text);
-    } catch (const std::exception& error) {
-        consoleLine(std::string("Paste error: ") + error.what());
-        pasted.frames.clear();
+    Result<ClipboardDiagram> read = readClipboardDiagram(text);
+    if (!read.ok()) {
+        consoleLine("Paste error: " + read.message());
     }
+    const ClipboardDiagram pasted = read.ok() ? std::move(read).value() : ClipboardDiagram{};
     if (pasted.frames.empty()) {
         sendTheBeep();
         return;
@@ -322,10 +335,12 @@ void ScenarioEditorCore::paste(const std::string& text) {
             if (!renamed) {
                 continue; // a connection to a frame that was not copied
             }
-            try {
-                addConnection(Connection::fromString(*this, *renamed));
-            } catch (const std::exception& error) {
-                consoleLine(std::string("Connection dropped: ") + error.what());
+            Result<std::unique_ptr<Connection>> connection =
+                Connection::fromString(*this, *renamed);
+            if (connection.ok()) {
+                addConnection(std::move(connection).value());
+            } else {
+                consoleLine("Connection dropped: " + connection.message());
             }
         }
     }
