@@ -91,12 +91,12 @@ SaveLoadDialog::SaveLoadDialog(QWidget* owner, SaveLoadListener& editor, bool is
     connect(&worker_, &QTimer::timeout, this, &SaveLoadDialog::workerPass);
     worker_.start();
     counted_ = true;
-    instances_.fetch_add(1, std::memory_order_acq_rel);
+    ++instances_;
 }
 
 SaveLoadDialog::~SaveLoadDialog() {
     if (counted_) {
-        instances_.fetch_sub(1, std::memory_order_acq_rel);
+        --instances_;
     }
 }
 
@@ -159,6 +159,12 @@ void SaveLoadDialog::buildControls() {
     commentField_->setAccessibleName(qs(seLanguage::labelCommentText));
     labelComment_->setBuddy(commentField_);
 
+    buildOverwritePanel();
+    buildProgressPanel();
+}
+
+// The question asked before a file is overwritten, over the list.
+void SaveLoadDialog::buildOverwritePanel() {
     overwritePanel_ = new QFrame(this);
     overwritePanel_->setObjectName(QStringLiteral("overwritePanel"));
     overwritePanel_->setGeometry(55, 54, 258, 120);
@@ -182,7 +188,10 @@ void SaveLoadDialog::buildControls() {
     connect(yes_, &QPushButton::clicked, this, [this] { onSaveScenario_ = true; });
     connect(no_, &QPushButton::clicked, this, &SaveLoadDialog::onNoOverwrite);
     overwritePanel_->hide();
+}
 
+// "Please wait..." while the worker saves or loads.
+void SaveLoadDialog::buildProgressPanel() {
     progressPanel_ = new QFrame(this);
     progressPanel_->setObjectName(QStringLiteral("progressPanel"));
     progressPanel_->setGeometry(39, 209, 305, 40);
@@ -384,7 +393,7 @@ void SaveLoadDialog::endWorker() {
     worker_.stop();
     if (counted_) {
         counted_ = false;
-        instances_.fetch_sub(1, std::memory_order_acq_rel);
+        --instances_;
         emit workerEnded();
     }
 }

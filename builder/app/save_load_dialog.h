@@ -16,7 +16,6 @@
 #include <QRect>
 #include <QTimer>
 
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -84,7 +83,7 @@ public:
     // once the file was written or read; none for Browse's choice.
     std::optional<std::string> confirmedName() const;
     // Dialogs whose worker has not yet ended.
-    static int getInstanceCount() { return instances_.load(std::memory_order_acquire); }
+    static int getInstanceCount() { return instances_; }
     // Stops the worker (at its next pass) and closes the dialog.
     void dispose();
     bool workerRunning() const { return counted_; }
@@ -106,6 +105,8 @@ protected:
 
 private:
     void buildControls();
+    void buildOverwritePanel();
+    void buildProgressPanel();
     void fillList();
     void onListSelection();
     void showCommentOf(const std::string& filename);
@@ -145,7 +146,8 @@ private:
     bool firstPass_ = true;
     bool busy_ = false;
     bool counted_ = false;
-    static inline std::atomic<int> instances_{0};
+    // Dialogs whose worker still runs; all live on the GUI thread.
+    static inline int instances_ = 0;
 
     QTimer worker_;
     FileChooser chooseFile_;

@@ -243,7 +243,6 @@ void ScenarioEditorApplet::resizeEvent(QResizeEvent* event) {
 }
 
 void ScenarioEditorApplet::layoutApplet() {
-    const std::scoped_lock lock(layoutMutex_);
     scroll_->resize(std::max(0, width() - VIEW_MARGIN_X), std::max(0, height() - VIEW_MARGIN_Y));
     banner_->move(BANNER_GEOMETRY.x(), height() - BANNER_FROM_BOTTOM);
     const QSize view = scroll_->viewport()->size();

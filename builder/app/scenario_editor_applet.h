@@ -16,7 +16,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class QLabel;
@@ -148,8 +147,6 @@ private:
     // removed them is over.
     std::vector<std::pair<std::unique_ptr<ScenarioFrame>, FrameIconComponent*>> removed_;
     bool disposalPending_ = false;
-
-    std::mutex layoutMutex_;
 };
 
 } // namespace crvl

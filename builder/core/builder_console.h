@@ -11,8 +11,8 @@ namespace crvl {
 
 using ConsoleSink = std::function<void(std::string_view line)>;
 
-// Replaces the sink; an empty sink discards lines. Set it at start-up, before
-// other threads write. Returns the previous sink.
+// Replaces the sink; an empty sink discards lines. Set it at start-up. Returns the
+// previous sink.
 ConsoleSink setConsoleSink(ConsoleSink sink);
 
 // A sink that writes each line and a line end to standard output.

@@ -137,17 +137,20 @@ std::vector<std::string> sortStrings(std::string_view list) {
     return names;
 }
 
-bool readFileBytes(const std::string& path, std::string& bytes) {
+Result<std::string> readFileBytes(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
-        return false;
+        return Status::Error("Cannot read a directory: " + path);
     }
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) {
-        return false;
+        return Status::Error("Cannot open " + path);
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::string bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{});
+    if (in.bad()) {
+        return Status::Error("Cannot read " + path);
+    }
+    return bytes;
 }
 
 std::uint32_t getFileAttributes(const std::string& path) {

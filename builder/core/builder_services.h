@@ -4,7 +4,8 @@
 // the base location, the document-changed flag, file attributes, name
 // sorting and the decimal-to-hexadecimal conversion.
 
-#include <atomic>
+#include "base/status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,12 +36,13 @@ public:
     static std::string getBaseDirectory();
 
     // Marks the scenario as changed since it was last saved or discarded.
-    static void file_changed() { fileChanged.store(true, std::memory_order_release); }
-    static void clearFileChanged() { fileChanged.store(false, std::memory_order_release); }
-    static bool isFileChanged() { return fileChanged.load(std::memory_order_acquire); }
+    static void file_changed() { fileChanged = true; }
+    static void clearFileChanged() { fileChanged = false; }
+    static bool isFileChanged() { return fileChanged; }
 
 private:
-    static inline std::atomic<bool> fileChanged{false};
+    // Read and written on the builder's window thread only.
+    static inline bool fileChanged = false;
 };
 
 // Turns a "file:" location into a path: when the text begins with "file",
@@ -58,9 +60,9 @@ int compare(std::string_view a, std::string_view b);
 // The names of a ";"-separated list, sorted ascending by compare.
 std::vector<std::string> sortStrings(std::string_view list);
 
-// Reads a whole file into bytes; false when it cannot be opened or read
+// The bytes of a whole file; a failure when it cannot be opened or read
 // (a directory included).
-bool readFileBytes(const std::string& path, std::string& bytes);
+Result<std::string> readFileBytes(const std::string& path);
 
 // File attributes: READONLY when the owner cannot write the file, DIRECTORY
 // for a directory, NORMAL otherwise; INVALID_FILE_ATTRIBUTES when they cannot

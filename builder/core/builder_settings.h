@@ -12,8 +12,7 @@ public:
 
     // Character set of every text file the builder reads and writes and of
     // the language file. The only setting changed at run time: the language
-    // file's ENCODING line replaces it once at start-up, before any other
-    // thread runs.
+    // file's ENCODING line replaces it once at start-up.
     static inline std::string ENCODING = "Cp1252";
 
     // Output boxes shown in each frame (2 or 3).

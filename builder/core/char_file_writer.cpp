@@ -24,7 +24,6 @@ CharFileWriter::~CharFileWriter() {
 }
 
 bool CharFileWriter::openWrite(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
     if (out_ != nullptr) {
         std::fclose(out_);
         out_ = nullptr;
@@ -56,22 +55,18 @@ bool CharFileWriter::put(std::string_view utf8) {
 }
 
 bool CharFileWriter::writeLine(std::string_view text) {
-    std::lock_guard<std::mutex> lock(mutex_);
     return put(text) && put("\r\n");
 }
 
 bool CharFileWriter::writeString(std::string_view text) {
-    std::lock_guard<std::mutex> lock(mutex_);
     return put(text);
 }
 
 bool CharFileWriter::newLine() {
-    std::lock_guard<std::mutex> lock(mutex_);
     return put("\r\n");
 }
 
 bool CharFileWriter::closeFile() {
-    std::lock_guard<std::mutex> lock(mutex_);
     if (out_ == nullptr) {
         return false;
     }

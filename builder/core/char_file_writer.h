@@ -1,10 +1,9 @@
 #pragma once
 
 // Writes one text file line by line in Parameters::ENCODING with CR LF line
-// ends. Each writer serialises its own operations.
+// ends.
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -41,7 +40,6 @@ private:
 
     std::string base_;
     std::string path_;
-    std::mutex mutex_;
     std::FILE* out_ = nullptr;
     bool failed_ = false;
     std::error_code lastError_;

@@ -129,12 +129,12 @@ void seLanguage::translateText(const std::string& base) {
         return;
     }
     const std::string path = pathFromFileLocation(location);
-    std::string bytes;
-    if (!readFileBytes(path, bytes)) {
+    const Result<std::string> bytes = readFileBytes(path);
+    if (!bytes.ok()) {
         consoleLine(std::string(kOpenFailed) + path);
         return;
     }
-    translateBytes(bytes);
+    translateBytes(bytes.value());
 }
 
 void seLanguage::translateBytes(std::string_view bytes) {

@@ -4,7 +4,6 @@
 #include "builder/core/text_codec.h"
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <system_error>
 
@@ -12,8 +11,9 @@ namespace crvl {
 
 namespace {
 
-// Handles are numbered across the whole program and never reused.
-std::atomic<unsigned long> handleCounter{0};
+// Handles are numbered across the whole program and never reused. Only the
+// builder's window thread opens files.
+unsigned long handleCounter = 0;
 
 bool isLineCharacter(char c) {
     // Bytes of multi-byte UTF-8 characters are all 0x80 and above.
@@ -49,14 +49,13 @@ TclHandle TclControl::openReadPath(const std::string& name, const std::string& p
 }
 
 TclHandle TclControl::openFile(const std::string& path) {
-    std::string bytes;
-    if (!readFileBytes(path, bytes)) {
+    const Result<std::string> bytes = readFileBytes(path);
+    if (!bytes.ok()) {
         return std::nullopt;
     }
     ReadStream stream;
     stream.id = "in" + std::to_string(++handleCounter);
-    stream.text = decodeText(bytes, currentEncoding());
-    std::lock_guard<std::mutex> lock(mutex_);
+    stream.text = decodeText(bytes.value(), currentEncoding());
     readStreams_.push_back(std::move(stream));
     return readStreams_.back().id;
 }
@@ -68,7 +67,6 @@ TclControl::ReadStream* TclControl::find(const std::string& handle) {
 }
 
 std::optional<std::string> TclControl::readLine(const std::string& handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
     ReadStream* stream = find(handle);
     if (stream == nullptr) {
         return std::nullopt;
@@ -89,13 +87,11 @@ std::optional<std::string> TclControl::readLine(const std::string& handle) {
 }
 
 bool TclControl::eof(const std::string& handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
     const ReadStream* stream = find(handle);
     return stream == nullptr || stream->pos >= stream->text.size();
 }
 
 void TclControl::close(const std::string& handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
     const auto it = std::find_if(readStreams_.begin(), readStreams_.end(),
                                  [&](const ReadStream& s) { return s.id == handle; });
     if (it != readStreams_.end()) {
@@ -104,18 +100,15 @@ void TclControl::close(const std::string& handle) {
 }
 
 std::size_t TclControl::openCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
     return readStreams_.size();
 }
 
 bool TclControl::exist(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::path(baseDirectory() + name), ec);
 }
 
 bool TclControl::mkdir(const std::string& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
     const std::string base = baseDirectory();
     bool created = false;
     for (std::size_t slash = path.find('/'); slash != std::string::npos;
@@ -131,7 +124,6 @@ bool TclControl::mkdir(const std::string& path) {
 }
 
 std::string TclControl::dir(const std::string& directory, const std::string& pattern) {
-    std::lock_guard<std::mutex> lock(mutex_);
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::directory_iterator it(fs::path(baseDirectory() + directory), ec);

@@ -5,7 +5,6 @@
 // decoded with Parameters::ENCODING. Results are returned; nothing throws.
 
 #include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,7 +60,6 @@ private:
     ReadStream* find(const std::string& handle);
 
     std::string baseurl_;
-    std::mutex mutex_;
     std::deque<ReadStream> readStreams_;
 };
 

@@ -29,13 +29,16 @@ std::string normalised(std::string_view name) {
     return out;
 }
 
+// What cp1252Byte answers for a code point that Windows-1252 cannot hold.
+constexpr int kNoByte = -1;
+
 int cp1252Byte(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         return static_cast<int>(cp);
     }
     const auto it = std::find(kCp1252High.begin(), kCp1252High.end(), cp);
     if (it == kCp1252High.end()) {
-        return -1;
+        return kNoByte;
     }
     return 0x80 + static_cast<int>(it - kCp1252High.begin());
 }
@@ -157,13 +160,13 @@ std::string encodeText(std::string_view utf8, TextEncoding encoding) {
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const char32_t cp = nextCodePoint(utf8, pos);
-        int b = -1;
+        int b = kNoByte;
         if (encoding == TextEncoding::Cp1252) {
             b = cp1252Byte(cp);
         } else if (cp <= 0xFF) {
             b = static_cast<int>(cp);
         }
-        out += b < 0 ? '?' : static_cast<char>(b);
+        out += b == kNoByte ? '?' : static_cast<char>(b);
     }
     return out;
 }

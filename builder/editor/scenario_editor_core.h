@@ -6,88 +6,28 @@
 // edits with undo and redo, copy and paste, the canvas size rule, the two
 // refresh timers, the element dialog hand-off and the save/load hand-off. It
 // talks to its window through EditorView, so it runs and is tested without a
-// display.
+// display. Its work is kept in one file per role: scenario_editor_core.cpp
+// (the document and its dispatch), scenario_editor_palette.cpp,
+// scenario_editor_connections.cpp, scenario_editor_history.cpp and
+// scenario_editor_files.cpp.
 
 #include "builder/editor/edit_history.h"
+#include "builder/editor/editor_view.h"
 #include "builder/editor/palette.h"
 #include "builder/io/tcl_code_loader.h"
 #include "builder/model/frame_editor.h"
 #include "builder/model/scenario_frame.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace crvl {
 
 class ScenarioElement;
 class TclControl;
-
-// What the editor asks of its window.
-class EditorView {
-public:
-    virtual ~EditorView() = default;
-
-    virtual void beep() = 0;
-    virtual void messageBox(const std::string& title, const std::string& text,
-                            MessageKind kind) = 0;
-    // The same box, shown once the event in progress is over: saving and
-    // loading run in the save/load dialog's worker pass, which is no place
-    // to wait for the user.
-    virtual void showMessageLater(const std::string& title, const std::string& text,
-                                  MessageKind kind) = 0;
-    // The palette's pictures (selected entry, undo availability) changed.
-    virtual void paletteChanged() = 0;
-    // A frame joined the canvas, at the end of the canvas order.
-    virtual void frameAdded(ScenarioFrame& frame) = 0;
-    // A frame left the canvas. The view disposes of it, and of its widget,
-    // once the event in progress is over: the gesture that deleted it may
-    // still be running in the frame's own widget.
-    virtual void frameRemoved(std::unique_ptr<ScenarioFrame> frame) = 0;
-    virtual void repaintFrames() = 0;
-    virtual void repaintCanvas(Rect canvasRegion) = 0;
-    virtual void canvasResized(Size size) = 0;
-    virtual void scenarioNameChanged(const std::string& name) = 0;
-    // What undo and redo would do changed (the Edit menu's texts).
-    virtual void historyChanged() {}
-    virtual void showStatus(const std::string& text) = 0;
-    // Line height of the frames' list font.
-    virtual int frameLineHeight() const { return ScenarioFrame::DEFAULT_LINE_HEIGHT; }
-    // Opens the dialog of the element type ("SetECG", ...), modal, set up
-    // from the empty attribute text; its report reaches the editor through
-    // ScenarioEditorCore::onElementDialogReport before this returns.
-    virtual void runElementDialog(std::string_view type) = 0;
-    // The "Connect to frame" dialog for an output of source, modal.
-    virtual void runStateTransition(ScenarioFrame& source) = 0;
-};
-
-// The commands the editor hands on: the save/load dialogs, the exit-save
-// question, printing and help. An unset command beeps.
-struct EditorCommands {
-    std::function<bool()> saveLoadDialogOpen;
-    // Opens the save (load) dialog proposing the name.
-    std::function<void(const std::string& name)> openSaveDialog;
-    std::function<void(const std::string& name)> openLoadDialog;
-    // The exit-save question in mode "loading" or "newScenario".
-    std::function<void(const std::string& mode)> askSaveChanges;
-    std::function<void()> print;
-    std::function<void()> help;
-    // A scenario file was saved or loaded: its full path.
-    std::function<void(const std::string& path)> scenarioFileUsed;
-};
-
-// What the save/load dialog reports with its OK.
-struct SaveLoadResult {
-    std::string filename;
-    std::string path;
-    std::string comment;
-    bool fileExists = false; // load: something of that name is there
-    // The name confirmed with OK, which becomes loadedFileName once the
-    // file was written or read; none for a file chosen through Browse.
-    std::optional<std::string> confirmedName;
-};
 
 class ScenarioEditorCore : public FrameEditor, public DiagramHost {
 public:
@@ -256,7 +196,14 @@ private:
     std::string connectionsText() const;
     void setScenarioName(std::string name);
     void requestElement(ScenarioFrame& frame, int part, PaletteGroup group);
-    ScenarioFrame& restoreFrame(const std::string& header, SavedLineReader& lines);
+    Status restoreFrame(const std::string& header, SavedLineReader& lines);
+    // Puts the saved-diagram text on the canvas, keeping the frames it holds
+    // as they are; stops at the first frame or connection it cannot read.
+    Status rebuildDiagram(const std::string& diagram);
+    // Each copied title with the title of its pasted frame.
+    using PastedTitles = std::vector<std::pair<std::string, std::string>>;
+    // Adds the pasted frames, numbered anew and moved by PASTE_OFFSET, selected.
+    PastedTitles placePastedFrames(const std::vector<SavedFrame>& pasted);
     void saveScenario(const SaveLoadResult& result);
     // A scenario is opened to be saved over; a lesson is opened as a copy.
     enum class LoadKind { Scenario, Lesson };

@@ -84,9 +84,9 @@ GenerationResult saveDiagram(FrameEditor& editor, DiagramHost& host, TclControl&
         hooks.showStatus = [&host](int step) { host.showLoadSaveStatus(step); };
     }
     GenerationResult result = TCLCodeGenerator(hostIO, std::move(input), std::move(hooks)).run();
-    if (!result.ok) {
+    if (!result.ok()) {
         editor.sendTheBeep();
-        editor.consoleLine("Code generation error: " + result.error);
+        editor.consoleLine("Code generation error: " + result.message());
     }
     return result;
 }

@@ -13,6 +13,12 @@ namespace crvl {
 
 namespace {
 
+// The progress counts a save shows ("40...", "60...", "100..."): the
+// template is filled in, every line is written, the file has taken its place.
+constexpr int kStatusPrologFilled = 40;
+constexpr int kStatusLinesWritten = 60;
+constexpr int kStatusFileInPlace = 100;
+
 class CharFileLineWriter final : public ScenarioLineWriter {
 public:
     explicit CharFileLineWriter(const std::string& directory) : writer_(directory) {}
@@ -113,14 +119,14 @@ void TCLCodeGenerator::showStatus(int step) const {
 
 GenerationResult TCLCodeGenerator::run() {
     date_ = hooks_.dateText ? hooks_.dateText() : std::string();
-    if (auto result = fillStateTable(); !result.ok) {
+    if (auto result = fillStateTable(); !result.ok()) {
         return result;
     }
     finalCode_ = frameCodes_.finalCode();
-    if (auto result = WriteScenarioProlog(); !result.ok) {
+    if (auto result = WriteScenarioProlog(); !result.ok()) {
         return result;
     }
-    showStatus(40);
+    showStatus(kStatusPrologFilled);
     return writeFile();
 }
 
@@ -128,15 +134,17 @@ GenerationResult TCLCodeGenerator::fillStateTable() {
     for (const auto& frame : in_.frames) {
         const auto number = frameNumberFromTitle(frame.title);
         if (!number) {
-            return {false, "Frame title without a number: " + frame.title, SaveFailure::WriteError};
+            return GenerationResult::Failed("Frame title without a number: " + frame.title,
+                                            SaveFailure::WriteError);
         }
         if (*number >= kStateTableRows) {
-            return {false, "Frame number too large for the state table: " + frame.title,
-                    SaveFailure::TooManyFrames};
+            return GenerationResult::Failed("Frame number too large for the state table: " +
+                                                frame.title,
+                                            SaveFailure::TooManyFrames);
         }
         lastFrame_ = frameCodes_.writeProcedure(frame, *number);
     }
-    return {true, {}, SaveFailure::None};
+    return GenerationResult::Written();
 }
 
 std::string TCLCodeGenerator::ExpandMacros(std::string_view line) const {
@@ -185,7 +193,8 @@ std::string TCLCodeGenerator::ExpandMacros(std::string_view line) const {
 GenerationResult TCLCodeGenerator::WriteScenarioProlog() {
     const auto handle = hostIO_.openRead(prologFileName);
     if (!handle) {
-        return {false, std::string("Cannot open ") + prologFileName, SaveFailure::MissingTemplate};
+        return GenerationResult::Failed(std::string("Cannot open ") + prologFileName,
+                                        SaveFailure::MissingTemplate);
     }
     theScenario_.clear();
     // A last line without a line break is not part of the template.
@@ -197,7 +206,7 @@ GenerationResult TCLCodeGenerator::WriteScenarioProlog() {
         theScenario_ += '\n';
     }
     hostIO_.close(*handle);
-    return {true, {}, SaveFailure::None};
+    return GenerationResult::Written();
 }
 
 GenerationResult TCLCodeGenerator::writeFile() {
@@ -205,35 +214,35 @@ GenerationResult TCLCodeGenerator::writeFile() {
     const std::string target = in_.directory + in_.fileName;
     std::error_code ec;
     if (fs::is_directory(fs::path(target), ec)) {
-        return {false, "Cannot open " + in_.fileName, SaveFailure::FolderInTheWay};
+        return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::FolderInTheWay);
     }
     // A read-only scenario is not replaced behind the user's back; the save
     // dialog asks first and makes it writable.
     if (fs::exists(fs::path(target), ec) && getFileReadOnly(target)) {
-        return {false, "Cannot open " + in_.fileName, SaveFailure::NoPermission};
+        return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::NoPermission);
     }
     const std::string tempName = temporaryName(in_.fileName);
     const fs::path tempPath = fs::path(in_.directory + tempName);
     auto writer = hooks_.makeWriter(in_.directory);
     if (!writer) {
-        return {false, "Cannot open " + in_.fileName, SaveFailure::WriteError};
+        return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::WriteError);
     }
     if (!writer->openWrite(tempName)) {
         const std::error_code why = writer->lastError();
-        return {false, "Cannot open " + in_.fileName, saveFailureOf(why)};
+        return GenerationResult::Failed("Cannot open " + in_.fileName, saveFailureOf(why));
     }
     auto fail = [&]() {
         const std::error_code why = writer->lastError();
         writer->closeFile();
         fs::remove(tempPath, ec);
-        return GenerationResult{false, "File write error " + in_.fileName, saveFailureOf(why)};
+        return GenerationResult::Failed("File write error " + in_.fileName, saveFailureOf(why));
     };
     for (const auto& line : splitLines(theScenario_)) {
         if (!writer->writeLine(line)) {
             return fail();
         }
     }
-    showStatus(60);
+    showStatus(kStatusLinesWritten);
     if (!writer->closeFile()) {
         return fail();
     }
@@ -241,10 +250,10 @@ GenerationResult TCLCodeGenerator::writeFile() {
     if (ec) {
         const std::error_code why = ec;
         fs::remove(tempPath, ec);
-        return {false, "File write error " + in_.fileName, saveFailureOf(why)};
+        return GenerationResult::Failed("File write error " + in_.fileName, saveFailureOf(why));
     }
-    showStatus(100);
-    return {true, {}, SaveFailure::None};
+    showStatus(kStatusFileInPlace);
+    return GenerationResult::Written();
 }
 
 } // namespace crvl

@@ -4,6 +4,7 @@
 // placeholders filled in, among them the state table and the saved diagram.
 // The format is described in docs/scenario-file.md.
 
+#include "base/status.h"
 #include "builder/io/state_table.h"
 
 #include <functional>
@@ -66,10 +67,20 @@ enum class SaveFailure {
 // The failure a system error stands for.
 SaveFailure saveFailureOf(std::error_code error);
 
+// Whether the scenario file was written: Status::Ok(), or the reason
+// ("Cannot open ...", "File write error ...", ...) with the failure it
+// stands for.
 struct GenerationResult {
-    bool ok = false;
-    std::string error; // "Cannot open ...", "File write error ...", ...
+    Status status = Status::Ok();
     SaveFailure failure = SaveFailure::None;
+
+    static GenerationResult Written() { return {}; }
+    static GenerationResult Failed(std::string reason, SaveFailure failure) {
+        return {Status::Error(std::move(reason)), failure};
+    }
+    bool ok() const { return status.ok(); }
+    // Empty when written.
+    const std::string& message() const { return status.message(); }
 };
 
 class TCLCodeGenerator {

@@ -80,34 +80,15 @@ std::optional<SavedElement> readElementPair(const std::string& typeLine, SavedLi
     return saved;
 }
 
-} // namespace
-
-std::optional<std::string> SavedLineReader::next() {
-    while (pos_ < text_.size()) {
-        const auto end = text_.find_first_of("\r\n", pos_);
-        const auto stop = end == std::string::npos ? text_.size() : end;
-        std::string line = text_.substr(pos_, stop - pos_);
-        pos_ = stop == text_.size() ? stop : stop + 1;
-        if (!line.empty()) {
-            return line;
-        }
-    }
-    return std::nullopt;
-}
-
-SavedFrame readFrameIconComponent(const std::string& header, SavedLineReader& lines) {
-    const auto fields = splitAt(header, "\t\r\n");
-    if (fields.size() < 4) {
-        throw ScenarioFormatError("Frame header has too few fields: \"" + header + "\"");
-    }
-    SavedFrame frame;
-    frame.title = fields[1];
-    frame.location = {parseDecimal(fields[2]), parseDecimal(fields[3])};
+// The lines of a frame's block after its header, up to and including
+// "#EndFrameIconComponent". Throws ScenarioFormatError at a line missing or
+// out of place.
+void readFrameBody(SavedLineReader& lines, SavedFrame& frame) {
     const std::string where = "frame " + frame.title;
     for (;;) {
         const std::string line = nextLine(lines, where);
         if (line == kFrameEnd) {
-            return frame;
+            return;
         }
         if (line == kActionList) {
             for (std::string typeLine = nextLine(lines, where); typeLine != kListEnd;
@@ -124,6 +105,45 @@ SavedFrame readFrameIconComponent(const std::string& header, SavedLineReader& li
     }
 }
 
+} // namespace
+
+std::optional<std::string> SavedLineReader::next() {
+    while (pos_ < text_.size()) {
+        const auto end = text_.find_first_of("\r\n", pos_);
+        const auto stop = end == std::string::npos ? text_.size() : end;
+        std::string line = text_.substr(pos_, stop - pos_);
+        pos_ = stop == text_.size() ? stop : stop + 1;
+        if (!line.empty()) {
+            return line;
+        }
+    }
+    return std::nullopt;
+}
+
+Result<SavedFrame> readFrameIconComponent(const std::string& header, SavedLineReader& lines) {
+    const auto fields = splitAt(header, "\t\r\n");
+    if (fields.size() < 4) {
+        return Status::Error("Frame header has too few fields: \"" + header + "\"");
+    }
+    const Result<int> x = parseDecimal(fields[2]);
+    if (!x.ok()) {
+        return x.status();
+    }
+    const Result<int> y = parseDecimal(fields[3]);
+    if (!y.ok()) {
+        return y.status();
+    }
+    SavedFrame frame;
+    frame.title = fields[1];
+    frame.location = {x.value(), y.value()};
+    try {
+        readFrameBody(lines, frame);
+    } catch (const std::exception& error) {
+        return Status::Error(error.what());
+    }
+    return frame;
+}
+
 void fillFrame(ScenarioFrame& frame, const SavedFrame& saved) {
     for (const auto& action : saved.actions) {
         frame.appendActionRow(*action.element, action.type, action.attributes);
@@ -135,10 +155,11 @@ void fillFrame(ScenarioFrame& frame, const SavedFrame& saved) {
     }
 }
 
-std::string TCLCodeLoader::loadFile(const std::string& fileName, const std::string& directory) {
+Result<std::string> TCLCodeLoader::loadFile(const std::string& fileName,
+                                            const std::string& directory) {
     const auto handle = hostIO_.openReadPath(fileName, directory);
     if (!handle) {
-        throw ScenarioFormatError("Cannot open " + fileName);
+        return Status::Error("Cannot open " + fileName);
     }
     std::string text;
     while (auto line = hostIO_.readLine(*handle)) {
@@ -152,27 +173,32 @@ std::string TCLCodeLoader::loadFile(const std::string& fileName, const std::stri
     return text;
 }
 
-void DiagramLoader::loadFrameIconComponents(SavedLineReader& lines) {
+Status DiagramLoader::loadFrameIconComponents(SavedLineReader& lines) {
     while (auto line = lines.next()) {
         if (*line == kFrameSectionEnd) {
             editor_.resizePanelToFit();
-            return;
+            return Status::Ok();
         }
-        loadFrameIconComponent(*line, lines);
+        if (Status loaded = loadFrameIconComponent(*line, lines); !loaded.ok()) {
+            return loaded;
+        }
         host_.showLoadSaveStatus(static_cast<int>(editor_.frames().size()));
     }
+    return Status::Ok();
 }
 
-ScenarioFrame& DiagramLoader::loadFrameIconComponent(const std::string& header,
-                                                     SavedLineReader& lines) {
-    const SavedFrame saved = readFrameIconComponent(header, lines);
-    ScenarioFrame& frame = host_.addLoadedFrame(saved.title, saved.location);
-    fillFrame(frame, saved);
-    for (const std::string& line : saved.skipped) {
+Status DiagramLoader::loadFrameIconComponent(const std::string& header, SavedLineReader& lines) {
+    const Result<SavedFrame> saved = readFrameIconComponent(header, lines);
+    if (!saved.ok()) {
+        return saved.status();
+    }
+    ScenarioFrame& frame = host_.addLoadedFrame(saved.value().title, saved.value().location);
+    fillFrame(frame, saved.value());
+    for (const std::string& line : saved.value().skipped) {
         editor_.consoleLine("Element skipped: " + line);
         skipped_.push_back(line);
     }
-    return frame;
+    return Status::Ok();
 }
 
 void DiagramLoader::loadConnections(SavedLineReader& lines) {
@@ -180,20 +206,23 @@ void DiagramLoader::loadConnections(SavedLineReader& lines) {
         if (*line == kConnectionsEnd) {
             return;
         }
-        try {
-            editor_.addConnection(Connection::fromString(editor_, *line));
-        } catch (const ScenarioFormatError& error) {
-            editor_.consoleLine(std::string("Connection dropped: ") + error.what());
+        Result<std::unique_ptr<Connection>> connection = Connection::fromString(editor_, *line);
+        if (connection.ok()) {
+            editor_.addConnection(std::move(connection).value());
+        } else {
+            editor_.consoleLine("Connection dropped: " + connection.message());
             skipped_.push_back(shownLine(*line));
         }
     }
 }
 
-bool DiagramLoader::scanDiagram(const std::string& text) {
+Result<bool> DiagramLoader::scanDiagram(const std::string& text) {
     SavedLineReader lines(text);
     while (auto line = lines.next()) {
         if (*line == kFrameSection) {
-            loadFrameIconComponents(lines);
+            if (Status loaded = loadFrameIconComponents(lines); !loaded.ok()) {
+                return loaded;
+            }
         } else if (*line == kConnections) {
             loadConnections(lines);
         } else if (*line == kDiagramEnd) {
@@ -217,44 +246,71 @@ LoadReport DiagramLoader::createDiagramFromFile(const std::string& fileName,
     skipped_.clear();
     LoadReport report;
     // The file is read first, so that a failure tells which of the two it was.
-    report.outcome = LoadReport::Outcome::CannotOpen;
-    try {
-        const std::string text = TCLCodeLoader(hostIO_).loadFile(fileName, directory);
+    Status loaded = Status::Ok();
+    const Result<std::string> text = TCLCodeLoader(hostIO_).loadFile(fileName, directory);
+    if (!text.ok()) {
+        report.outcome = LoadReport::Outcome::CannotOpen;
+        loaded = text.status();
+    } else {
         report.outcome = LoadReport::Outcome::Damaged;
-        if (text.empty()) {
-            editor_.consoleLine("Selected scenario contains no diagram info!");
-            loadFrame0();
-        } else if (scanDiagram(text)) {
-            editor_.unselectFrameIcons();
+        try {
+            loaded = loadDiagram(text.value());
+        } catch (const std::exception& error) {
+            loaded = Status::Error(error.what());
         }
-        host_.setNindex();
-        report.outcome = LoadReport::Outcome::Loaded;
-        report.skipped = skipped_;
-    } catch (const std::exception& error) {
-        report.error = error.what();
+    }
+    if (!loaded.ok()) {
+        report.error = loaded.message();
         fallBack(report.error);
         loadFrame0();
+        return report;
     }
+    host_.setNindex();
+    report.outcome = LoadReport::Outcome::Loaded;
+    report.skipped = skipped_;
     return report;
+}
+
+Status DiagramLoader::loadDiagram(const std::string& text) {
+    if (text.empty()) {
+        editor_.consoleLine("Selected scenario contains no diagram info!");
+        loadFrame0();
+        return Status::Ok();
+    }
+    const Result<bool> scanned = scanDiagram(text);
+    if (!scanned.ok()) {
+        return scanned.status();
+    }
+    if (scanned.value()) {
+        editor_.unselectFrameIcons();
+    }
+    return Status::Ok();
 }
 
 void DiagramLoader::loadFrame0() {
     const std::string directory = hostIO_.baseDirectory() + TEMPLATE_DIR;
-    try {
-        const std::string text = TCLCodeLoader(hostIO_).loadFile(DEFAULT_FRAME0, directory);
-        if (text.empty()) {
-            throw ScenarioFormatError(std::string(TEMPLATE_DIR) + DEFAULT_FRAME0 + " is empty");
+    Status loaded = Status::Ok();
+    if (const Result<std::string> text = TCLCodeLoader(hostIO_).loadFile(DEFAULT_FRAME0, directory);
+        !text.ok()) {
+        loaded = text.status();
+    } else if (text.value().empty()) {
+        loaded = Status::Error(std::string(TEMPLATE_DIR) + DEFAULT_FRAME0 + " is empty");
+    } else {
+        try {
+            loaded = scanDiagram(text.value()).status();
+        } catch (const std::exception& error) {
+            loaded = Status::Error(error.what());
         }
-        scanDiagram(text);
-    } catch (const std::exception& error) {
-        fallBack(error.what());
+    }
+    if (!loaded.ok()) {
+        fallBack(loaded.message());
         loadEmptyFrame0();
     }
     host_.setNindex();
 }
 
 void DiagramLoader::loadEmptyFrame0() {
-    host_.addLoadedFrame("Frame0", {100, 20});
+    host_.addLoadedFrame("Frame0", EMPTY_FRAME0_LOCATION);
     editor_.resizePanelToFit();
 }
 

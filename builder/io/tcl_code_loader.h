@@ -5,6 +5,7 @@
 // frames' actions and events are rebuilt from their saved type and attribute
 // strings, and their codes computed afresh.
 
+#include "base/status.h"
 #include "builder/model/geometry.h"
 #include "builder/model/scenario_element.h"
 
@@ -68,9 +69,8 @@ struct SavedFrame {
 // was just taken from lines, up to and including "#EndFrameIconComponent".
 // Pairs naming no element are passed over; a pair that names an element but
 // cannot be read (a line without "#", a value the element refuses) is left
-// out and listed in skipped. Throws ScenarioFormatError when the frame
-// itself cannot be read.
-SavedFrame readFrameIconComponent(const std::string& header, SavedLineReader& lines);
+// out and listed in skipped. A failure when the frame itself cannot be read.
+Result<SavedFrame> readFrameIconComponent(const std::string& header, SavedLineReader& lines);
 
 // Puts the saved actions and events into a frame.
 void fillFrame(ScenarioFrame& frame, const SavedFrame& saved);
@@ -81,8 +81,8 @@ public:
 
     // The text of the file up to and including the line "#EndSavedDiagram"
     // (the whole file without it), each non-empty line followed by a line
-    // feed. Throws ScenarioFormatError "Cannot open " + fileName.
-    std::string loadFile(const std::string& fileName, const std::string& directory);
+    // feed. The failure "Cannot open " + fileName.
+    Result<std::string> loadFile(const std::string& fileName, const std::string& directory);
 
 private:
     TclControl& hostIO_;
@@ -108,6 +108,8 @@ class DiagramLoader {
 public:
     static constexpr const char* TEMPLATE_DIR = "template/";
     static constexpr const char* DEFAULT_FRAME0 = "DefaultFrame0.scn";
+    // Where the start frame stands when its template cannot be read.
+    static constexpr Point EMPTY_FRAME0_LOCATION{100, 20};
 
     DiagramLoader(FrameEditor& editor, DiagramHost& host, TclControl& hostIO)
         : editor_(editor), host_(host), hostIO_(hostIO) {}
@@ -117,14 +119,14 @@ public:
     // was read and falls back to the default start frame.
     LoadReport createDiagramFromFile(const std::string& fileName, const std::string& directory);
     // The default start frame from "template/DefaultFrame0.scn", or an empty
-    // "Frame0" at (100, 20) when that file cannot be read.
+    // "Frame0" at EMPTY_FRAME0_LOCATION when that file cannot be read.
     void loadFrame0();
     void loadEmptyFrame0();
 
-    // The three steps of rebuilding (also used to undo a deletion); they
-    // throw ScenarioFormatError.
-    void loadFrameIconComponents(SavedLineReader& lines);
-    ScenarioFrame& loadFrameIconComponent(const std::string& header, SavedLineReader& lines);
+    // The three steps of rebuilding. The frame steps fail at a frame that
+    // cannot be read; the frames before it stay on the canvas.
+    Status loadFrameIconComponents(SavedLineReader& lines);
+    Status loadFrameIconComponent(const std::string& header, SavedLineReader& lines);
     // A line that cannot be read, or that names a frame not on the canvas,
     // is left out with a console line: no connection is kept without both
     // of its frames.
@@ -134,8 +136,12 @@ public:
     const std::vector<std::string>& skipped() const { return skipped_; }
 
 private:
-    // Scans a saved text for its sections; true when "#EndSavedDiagram" ended it.
-    bool scanDiagram(const std::string& text);
+    // Scans a saved text for its sections and rebuilds them; true when
+    // "#EndSavedDiagram" ended it.
+    Result<bool> scanDiagram(const std::string& text);
+    // The file's drawing on the canvas, or the start frame for a file
+    // without one.
+    Status loadDiagram(const std::string& text);
     void fallBack(const std::string& error);
 
     FrameEditor& editor_;

@@ -56,29 +56,33 @@ Connection::Connection(ScenarioFrame& source, ScenarioFrame& dest, int startArea
     : sourceComponent_(&source), destComponent_(&dest), StartArea_(startArea), EndArea_(endArea),
       stateLabel_(jump && &source != &dest) {}
 
-std::unique_ptr<Connection> Connection::fromString(const FrameEditor& editor,
-                                                   std::string_view line) {
+Result<std::unique_ptr<Connection>> Connection::fromString(const FrameEditor& editor,
+                                                           std::string_view line) {
     const std::vector<std::string> tokens = splitTokens(line, "#\t\r\n");
     if (tokens.size() < 4) {
-        throw ScenarioFormatError("Connection line has too few fields: \"" + std::string(line) +
-                                  "\"");
+        return Status::Error("Connection line has too few fields: \"" + std::string(line) + "\"");
     }
-    const int start = parseDecimal(tokens[2]);
-    const int end = parseDecimal(tokens[3]);
-    if (start < output1Field || start > output3Field || end != inputField) {
-        throw ScenarioFormatError("Connection line names no output and input: \"" +
-                                  std::string(line) + "\"");
+    const Result<int> start = parseDecimal(tokens[2]);
+    if (!start.ok()) {
+        return start.status();
+    }
+    const Result<int> end = parseDecimal(tokens[3]);
+    if (!end.ok()) {
+        return end.status();
+    }
+    if (start.value() < output1Field || start.value() > output3Field || end.value() != inputField) {
+        return Status::Error("Connection line names no output and input: \"" + std::string(line) +
+                             "\"");
     }
     ScenarioFrame* source = editor.stringToFrameIconComponent(tokens[0]);
     ScenarioFrame* dest = editor.stringToFrameIconComponent(tokens[1]);
     for (auto [frame, title] : {std::pair{source, &tokens[0]}, std::pair{dest, &tokens[1]}}) {
         if (frame == nullptr) {
-            throw ScenarioFormatError("Connection names a frame that is not in the diagram: " +
-                                      *title);
+            return Status::Error("Connection names a frame that is not in the diagram: " + *title);
         }
     }
     const bool jump = tokens.size() > 4 && tokens[4] == "j";
-    return std::make_unique<Connection>(*source, *dest, start, end, jump);
+    return std::make_unique<Connection>(*source, *dest, start.value(), end.value(), jump);
 }
 
 ConnectionForm Connection::form() const {

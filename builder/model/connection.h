@@ -6,6 +6,7 @@
 // when a frame leads back to itself (loop). This class keeps the geometry,
 // the hit test and the saved line; the canvas paints it from these values.
 
+#include "base/status.h"
 #include "builder/model/geometry.h"
 
 #include <array>
@@ -41,10 +42,11 @@ public:
     Connection(ScenarioFrame& source, ScenarioFrame& dest, int startArea, int endArea, bool jump);
 
     // Rebuilds a connection from its saved line; the frames are looked up by
-    // exact title among the editor's frames. Throws ScenarioFormatError for
-    // a line with fewer than four fields, a part number that is not a number
-    // or not a part of its side, or a title that names no frame.
-    static std::unique_ptr<Connection> fromString(const FrameEditor& editor, std::string_view line);
+    // exact title among the editor's frames. A failure for a line with fewer
+    // than four fields, a part number that is not a number or not a part of
+    // its side, or a title that names no frame.
+    static Result<std::unique_ptr<Connection>> fromString(const FrameEditor& editor,
+                                                          std::string_view line);
 
     ConnectionForm form() const;
     ScenarioFrame& getSource() const { return *sourceComponent_; }

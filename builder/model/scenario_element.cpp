@@ -279,9 +279,9 @@ std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
     const auto first = field_.find_first_not_of(' ');
     const auto last = field_.find_last_not_of(' ');
     if (first != std::string::npos) {
-        try {
-            number = parseDecimal(std::string_view(field_).substr(first, last - first + 1));
-        } catch (const ScenarioFormatError&) {
+        if (auto parsed = parseDecimal(std::string_view(field_).substr(first, last - first + 1));
+            parsed.ok()) {
+            number = parsed.value();
         }
     }
     if (number && aboveCellName != nullptr && *number > MAX_CELL_VALUE) {
@@ -296,7 +296,11 @@ std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
 }
 
 int savedFieldNumber(std::string_view text, int minimum) {
-    const int number = parseDecimal(text);
+    const Result<int> parsed = parseDecimal(text);
+    if (!parsed.ok()) {
+        throw ScenarioFormatError(parsed.message());
+    }
+    const int number = parsed.value();
     if (number < minimum || number > FieldEvent::MAX_CELL_VALUE) {
         throw ScenarioFormatError("Number out of range: \"" + std::string(text) + "\"");
     }

@@ -4,7 +4,7 @@
 
 namespace crvl {
 
-int parseDecimal(std::string_view text) {
+Result<int> parseDecimal(std::string_view text) {
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
@@ -16,7 +16,7 @@ int parseDecimal(std::string_view text) {
     const char* end = digits.data() + digits.size();
     auto [ptr, ec] = std::from_chars(digits.data(), end, value);
     if (digits.empty() || ec != std::errc() || ptr != end) {
-        throw ScenarioFormatError("Not a whole number: \"" + std::string(text) + "\"");
+        return Status::Error("Not a whole number: \"" + std::string(text) + "\"");
     }
     return value;
 }

@@ -3,6 +3,8 @@
 // The error raised while reading saved scenario text (element attributes,
 // connection lines): the loader turns it into its "Code loader error: " line.
 
+#include "base/status.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,10 +17,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A decimal whole number with an optional sign, nothing else around it.
-// Throws ScenarioFormatError naming the text when it is not one or does not
-// fit an int.
-int parseDecimal(std::string_view text);
+// A decimal whole number with an optional sign, nothing else around it; a
+// failure naming the text when it is not one or does not fit an int.
+Result<int> parseDecimal(std::string_view text);
 
 // The pieces of text between any of the delimiter characters; empty pieces
 // are dropped ("S;;VF" at ";" gives "S", "VF").

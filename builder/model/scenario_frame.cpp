@@ -129,10 +129,10 @@ void ScenarioFrame::changed() {
 
 int ScenarioFrame::rowAt(Point framePoint) const {
     if (!listBounds_.contains(framePoint)) {
-        return -1;
+        return NO_ROW;
     }
     const int row = (framePoint.y - listBounds_.y - 2) / (lineHeight_ + 2);
-    return framePoint.y - listBounds_.y >= 2 && row < static_cast<int>(rows_.size()) ? row : -1;
+    return framePoint.y - listBounds_.y >= 2 && row < static_cast<int>(rows_.size()) ? row : NO_ROW;
 }
 
 int ScenarioFrame::getPartFromXY(Point framePoint) const {
@@ -377,7 +377,7 @@ DeleteResult ScenarioFrame::deleteTheSelectedFrameItem() {
     if (selectedItem_ == inputField) {
         if (selectedRow_ > 0 && selectedRow_ < static_cast<int>(rows_.size())) {
             rows_.erase(rows_.begin() + selectedRow_);
-            selectedRow_ = -1;
+            selectedRow_ = NO_ROW;
             layout();
             deleted = true;
         }
@@ -405,7 +405,7 @@ void ScenarioFrame::mousePressed(Point framePoint, MouseButton button, bool alt)
     startLocation_.reset();
     if (part == UNDEFINED) {
         selectedItem_ = frameArea;
-        selectedRow_ = -1;
+        selectedRow_ = NO_ROW;
         startLocation_ = framePoint;
     } else if (part == inputField) {
         selectedItem_ = inputField;
@@ -421,7 +421,7 @@ void ScenarioFrame::mousePressed(Point framePoint, MouseButton button, bool alt)
         }
     } else {
         selectedItem_ = part;
-        selectedRow_ = -1;
+        selectedRow_ = NO_ROW;
         if (state == DrawState::CONNECTING) {
             if (button == MouseButton::Right && !alt && eventBoxes_ == 3 && part == output3Field) {
                 if (outputConnected(output3Field)) {

@@ -24,6 +24,9 @@ class ScenarioElement;
 // Parts of a frame. A connection ends at the input (the action list) and
 // starts at an output box.
 inline constexpr int UNDEFINED = -1;
+// A row number for no row of the action list: outside the list, or nothing
+// selected.
+inline constexpr int NO_ROW = -1;
 inline constexpr int frameArea = 0; // the frame's own area around its parts
 inline constexpr int inputField = 1;
 inline constexpr int output1Field = 2;
@@ -107,7 +110,7 @@ public:
     Rect listBounds() const { return listBounds_; }
     // Box k = 1..3; the third box is empty with two boxes configured.
     Rect outputBounds(int k) const { return outputBounds_.at(static_cast<std::size_t>(k - 1)); }
-    // Row under a frame point inside the list, or -1.
+    // Row under a frame point inside the list, or NO_ROW.
     int rowAt(Point framePoint) const;
     // The part under a frame point: inputField, output1..3Field or UNDEFINED.
     int getPartFromXY(Point framePoint) const;
@@ -189,7 +192,7 @@ private:
     std::array<Rect, 3> outputBounds_{};
     std::vector<ActionRow> rows_;
     std::array<OutputBox, 3> outputs_{};
-    int selectedRow_ = -1;
+    int selectedRow_ = NO_ROW;
 
     bool selected_ = false;
     int selectedItem_ = UNDEFINED;

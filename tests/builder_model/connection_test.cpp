@@ -89,59 +89,61 @@ TEST_F(ConnectionTest, ReadingSavedLines) {
     editor.addFrame("Frame0", {0, 0});
     editor.addFrame("Frame2", {0, 300});
 
-    auto line = Connection::fromString(editor, "#Frame0\tFrame2\t2\t1");
+    auto line = Connection::fromString(editor, "#Frame0\tFrame2\t2\t1").value();
     EXPECT_EQ(line->form(), ConnectionForm::Line);
     EXPECT_EQ(line->getSource().getTitle(), "Frame0");
     EXPECT_EQ(line->getDest().getTitle(), "Frame2");
     EXPECT_EQ(line->toString(), "#Frame0\tFrame2\t2\t1\n");
 
-    auto jump = Connection::fromString(editor, "#Frame2\tFrame0\t3\t1\tj\n");
+    auto jump = Connection::fromString(editor, "#Frame2\tFrame0\t3\t1\tj\n").value();
     EXPECT_EQ(jump->form(), ConnectionForm::Jump);
     EXPECT_EQ(jump->startArea(), 3);
     EXPECT_EQ(jump->toString(), "#Frame2\tFrame0\t3\t1\tj\n");
 
-    EXPECT_EQ(Connection::fromString(editor, "#Frame0\tFrame2\t2\t1\tx")->form(),
+    EXPECT_EQ(Connection::fromString(editor, "#Frame0\tFrame2\t2\t1\tx").value()->form(),
               ConnectionForm::Line);
 
-    auto loop = Connection::fromString(editor, "#Frame2\tFrame2\t4\t1\tj");
+    auto loop = Connection::fromString(editor, "#Frame2\tFrame2\t4\t1\tj").value();
     EXPECT_EQ(loop->form(), ConnectionForm::Loop);
     EXPECT_EQ(loop->toString(), "#Frame2\tFrame2\t4\t1\n");
 }
 
 TEST_F(ConnectionTest, TooFewFieldsFail) {
     editor.addFrame("Frame0", {0, 0});
-    try {
-        Connection::fromString(editor, "#Frame0\tFrame0\t2");
-        FAIL() << "read a line with three fields";
-    } catch (const ScenarioFormatError& e) {
-        EXPECT_STREQ(e.what(), "Connection line has too few fields: \"#Frame0\tFrame0\t2\"");
-    }
+    const auto read = Connection::fromString(editor, "#Frame0\tFrame0\t2");
+    ASSERT_FALSE(read.ok()) << "read a line with three fields";
+    EXPECT_EQ(read.message(), "Connection line has too few fields: \"#Frame0\tFrame0\t2\"");
 }
 
 TEST_F(ConnectionTest, NonNumericPartFails) {
     editor.addFrame("Frame0", {0, 0});
-    try {
-        Connection::fromString(editor, "#Frame0\tFrame0\ttwo\t1");
-        FAIL() << "read a part that is not a number";
-    } catch (const ScenarioFormatError& e) {
-        EXPECT_STREQ(e.what(), "Not a whole number: \"two\"");
-    }
+    const auto read = Connection::fromString(editor, "#Frame0\tFrame0\ttwo\t1");
+    ASSERT_FALSE(read.ok()) << "read a part that is not a number";
+    EXPECT_EQ(read.message(), "Not a whole number: \"two\"");
 }
 
 TEST_F(ConnectionTest, PartOutOfRangeFails) {
     editor.addFrame("Frame0", {0, 0});
-    EXPECT_THROW(Connection::fromString(editor, "#Frame0\tFrame0\t1\t2"), ScenarioFormatError);
-    EXPECT_THROW(Connection::fromString(editor, "#Frame0\tFrame0\t5\t1"), ScenarioFormatError);
+    EXPECT_EQ(Connection::fromString(editor, "#Frame0\tFrame0\t1\t2").message(),
+              "Connection line names no output and input: \"#Frame0\tFrame0\t1\t2\"");
+    EXPECT_FALSE(Connection::fromString(editor, "#Frame0\tFrame0\t5\t1").ok());
 }
 
 TEST_F(ConnectionTest, UnknownFrameFails) {
     editor.addFrame("Frame0", {0, 0});
-    try {
-        Connection::fromString(editor, "#Frame0\tFrame9\t2\t1");
-        FAIL() << "kept a connection without its destination";
-    } catch (const ScenarioFormatError& e) {
-        EXPECT_STREQ(e.what(), "Connection names a frame that is not in the diagram: Frame9");
-    }
+    const auto read = Connection::fromString(editor, "#Frame0\tFrame9\t2\t1");
+    ASSERT_FALSE(read.ok()) << "kept a connection without its destination";
+    EXPECT_EQ(read.message(), "Connection names a frame that is not in the diagram: Frame9");
+}
+
+TEST(ParseDecimal, AWholeNumberOrAFailureNamingTheText) {
+    EXPECT_EQ(parseDecimal("42").value(), 42);
+    EXPECT_EQ(parseDecimal("+7").value(), 7);
+    EXPECT_EQ(parseDecimal("-3").value(), -3);
+    EXPECT_EQ(parseDecimal("").message(), "Not a whole number: \"\"");
+    EXPECT_EQ(parseDecimal("+-1").message(), "Not a whole number: \"+-1\"");
+    EXPECT_EQ(parseDecimal(" 1").message(), "Not a whole number: \" 1\"");
+    EXPECT_EQ(parseDecimal("99999999999").message(), "Not a whole number: \"99999999999\"");
 }
 
 TEST_F(ConnectionTest, ArrowHeadAtTwoThirds) {

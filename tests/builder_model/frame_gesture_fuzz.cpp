@@ -53,7 +53,7 @@ void check(GestureEditor& editor) {
             !outputs.insert({&c->getSource(), c->startArea()}).second) {
             std::abort();
         }
-        if (Connection::fromString(editor, c->toString())->toString() != c->toString()) {
+        if (Connection::fromString(editor, c->toString()).value()->toString() != c->toString()) {
             std::abort();
         }
     }

@@ -42,7 +42,7 @@ TEST_P(ReadByConfigTool, TableBytesMatch) {
     FakeDocument doc;
     GetParam().build(doc);
     const std::string name = std::string(GetParam().name) + ".scn";
-    ASSERT_TRUE(saveDiagram(doc, doc, io, name, base.scenarios(), GetParam().comment).ok);
+    ASSERT_TRUE(saveDiagram(doc, doc, io, name, base.scenarios(), GetParam().comment).ok());
 
     const ScenarioFile file = LoadScenarioFile(base.scenarios() + name);
     ASSERT_EQ(file.status, ScenarioFileStatus::Ok);

@@ -42,7 +42,7 @@ public:
         comment = dialog.getComment();
         bool done = command == seLanguage::LOAD_OK_ACTION;
         if (command == seLanguage::SAVE_OK_ACTION) {
-            done = saveDiagram(doc, doc, io_, filename, path, comment, fixedDateHooks()).ok;
+            done = saveDiagram(doc, doc, io_, filename, path, comment, fixedDateHooks()).ok();
         }
         if (const auto name = dialog.confirmedName(); done && name) {
             loaded = *name;

@@ -175,7 +175,7 @@ protected:
 TEST_F(GeneratorFile, WritesTemplateTableAndDiagramInCp1252WithCrLf) {
     buildTwoFrameExample(doc);
     std::vector<int> status;
-    ASSERT_TRUE(save("two.scn", "Übung mit 30 °C", fixedDateHooks(&status)).ok);
+    ASSERT_TRUE(save("two.scn", "Übung mit 30 °C", fixedDateHooks(&status)).ok());
     EXPECT_THAT(status, ElementsAre(40, 60, 100));
 
     const std::string file = written("two.scn");
@@ -202,7 +202,7 @@ TEST_F(GeneratorFile, WritesTemplateTableAndDiagramInCp1252WithCrLf) {
 
 TEST_F(GeneratorFile, PlaceholdersInsideTheCommentAreNotExpanded) {
     doc.addFrame("Frame0", {100, 20});
-    ASSERT_TRUE(save("c.scn", "see %Code% and %Comment% and %Diagram%").ok);
+    ASSERT_TRUE(save("c.scn", "see %Code% and %Comment% and %Diagram%").ok());
     const std::string file = written("c.scn");
     EXPECT_THAT(file, HasSubstr("# Comment:  see %Code% and %Comment% and %Diagram%\r\n"));
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'),
@@ -214,7 +214,7 @@ TEST_F(GeneratorFile, PlaceholdersInsideTheCommentAreNotExpanded) {
 
 TEST_F(GeneratorFile, LineBreaksInTheCommentStayOnTheCommentLine) {
     doc.addFrame("Frame0", {100, 20});
-    ASSERT_TRUE(save("c.scn", "one\ntwo\r\nthree").ok);
+    ASSERT_TRUE(save("c.scn", "one\ntwo\r\nthree").ok());
     EXPECT_THAT(written("c.scn"), HasSubstr("# Comment:  one\ttwo\t\tthree\r\n"));
 }
 
@@ -222,8 +222,8 @@ TEST_F(GeneratorFile, MissingTemplateWritesNothing) {
     std::filesystem::remove(base.dir() + "template/scenarioProlog.tcl");
     doc.addFrame("Frame0", {100, 20});
     const auto result = save("x.scn");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "Cannot open template/scenarioProlog.tcl");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.message(), "Cannot open template/scenarioProlog.tcl");
     EXPECT_EQ(result.failure, SaveFailure::MissingTemplate);
     EXPECT_THAT(doc.console, ElementsAre("Code generation error: Cannot open "
                                          "template/scenarioProlog.tcl"));
@@ -235,7 +235,7 @@ TEST_F(GeneratorFile, MissingDirectoryCannotBeOpened) {
     doc.addFrame("Frame0", {100, 20});
     const auto result =
         saveDiagram(doc, doc, io, "x.scn", base.dir() + "nowhere/", "", fixedDateHooks());
-    EXPECT_EQ(result.error, "Cannot open x.scn");
+    EXPECT_EQ(result.message(), "Cannot open x.scn");
 }
 
 TEST_F(GeneratorFile, FrameNumberBeyondTheTableStopsBeforeTheFileIsOpened) {
@@ -243,8 +243,8 @@ TEST_F(GeneratorFile, FrameNumberBeyondTheTableStopsBeforeTheFileIsOpened) {
         doc.addFrame("Frame" + std::to_string(i), {0, 0});
     }
     const auto result = save("big.scn");
-    EXPECT_FALSE(result.ok);
-    EXPECT_THAT(result.error, HasSubstr("Frame20"));
+    EXPECT_FALSE(result.ok());
+    EXPECT_THAT(result.message(), HasSubstr("Frame20"));
     EXPECT_EQ(result.failure, SaveFailure::TooManyFrames);
     EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "big.scn"));
     EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "big.scn.saving"));
@@ -256,7 +256,7 @@ TEST_F(GeneratorFile, ReadOnlyTargetIsNotReplaced) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     const auto result = save("ro.scn");
-    EXPECT_EQ(result.error, "Cannot open ro.scn");
+    EXPECT_EQ(result.message(), "Cannot open ro.scn");
     EXPECT_EQ(result.failure, SaveFailure::NoPermission);
     EXPECT_EQ(written("ro.scn"), "old");
 }
@@ -284,7 +284,7 @@ private:
 
 TEST_F(GeneratorFile, FailedWriteKeepsThePreviousScenario) {
     buildTwoFrameExample(doc);
-    ASSERT_TRUE(save("keep.scn", "first").ok);
+    ASSERT_TRUE(save("keep.scn", "first").ok());
     const std::string before = written("keep.scn");
 
     for (const bool failClose : {false, true}) {
@@ -293,8 +293,8 @@ TEST_F(GeneratorFile, FailedWriteKeepsThePreviousScenario) {
             return std::make_unique<FailingWriter>(dir, failClose ? -1 : 30, failClose);
         };
         const auto result = save("keep.scn", "second", hooks);
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.error, "File write error keep.scn");
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.message(), "File write error keep.scn");
         EXPECT_EQ(result.failure, SaveFailure::DiskFull);
         EXPECT_EQ(written("keep.scn"), before);
         EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "keep.scn.saving"));
@@ -305,7 +305,7 @@ TEST_F(GeneratorFile, FailedWriteKeepsThePreviousScenario) {
 TEST_F(GeneratorFile, TemplateLineWithoutLineBreakAtTheEndIsNotCopied) {
     base.write("template/scenarioProlog.tcl", "# a %ScenarioFileName%\r\n\r\n%Code%\r\n# tail");
     doc.addFrame("Frame0", {100, 20});
-    ASSERT_TRUE(save("t.scn").ok);
+    ASSERT_TRUE(save("t.scn").ok());
     const std::string file = written("t.scn");
     EXPECT_TRUE(file.starts_with("# a t.scn\r\n  00   FF"));
     EXPECT_THAT(file, Not(HasSubstr("tail")));

@@ -89,7 +89,7 @@ protected:
         base.write("scenarios/" + name, text);
     }
     std::string save(FakeDocument& doc, const std::string& name) {
-        EXPECT_TRUE(saveDiagram(doc, doc, io, name, base.scenarios(), "c", fixedDateHooks()).ok);
+        EXPECT_TRUE(saveDiagram(doc, doc, io, name, base.scenarios(), "c", fixedDateHooks()).ok());
         return base.read("scenarios/" + name);
     }
     BaseDir base;
@@ -139,7 +139,7 @@ TEST_F(Loading, GeneratedFilesLoadIntoTheSameDiagramAndSaveAgainUnchanged) {
 
     GeneratorHooks laterDate;
     laterDate.dateText = [] { return std::string("Thu Dec 10 08:00:00 UTC 2026"); };
-    ASSERT_TRUE(saveDiagram(loaded, loaded, io, "rich.scn", base.scenarios(), "c", laterDate).ok);
+    ASSERT_TRUE(saveDiagram(loaded, loaded, io, "rich.scn", base.scenarios(), "c", laterDate).ok());
     const std::string second = base.read("scenarios/rich.scn");
     const std::regex dateLine("# Written: [^\r]*\r\n");
     EXPECT_NE(first, second);
@@ -349,9 +349,34 @@ TEST(SavedLineReader, SkipsEmptyLinesAndCarriageReturns) {
 
 TEST_F(Loading, LoadFileStopsAtTheEndOfTheSavedDiagram) {
     write("f.scn", "# x\r\n\r\n#EndSavedDiagram\r\n# after\r\n");
-    EXPECT_EQ(TCLCodeLoader(io).loadFile("f.scn", base.scenarios()), "# x\n#EndSavedDiagram\n");
+    EXPECT_EQ(TCLCodeLoader(io).loadFile("f.scn", base.scenarios()).value(),
+              "# x\n#EndSavedDiagram\n");
     write("g.scn", "# x\r\n# y");
-    EXPECT_EQ(TCLCodeLoader(io).loadFile("g.scn", base.scenarios()), "# x\n# y\n");
+    EXPECT_EQ(TCLCodeLoader(io).loadFile("g.scn", base.scenarios()).value(), "# x\n# y\n");
+}
+
+TEST_F(Loading, LoadFileOfAMissingFileFailsWithItsName) {
+    const Result<std::string> text = TCLCodeLoader(io).loadFile("none.scn", base.scenarios());
+    ASSERT_FALSE(text.ok());
+    EXPECT_EQ(text.message(), "Cannot open none.scn");
+}
+
+TEST(ReadFrameIconComponent, ReportsAFrameItCannotReadAsAFailure) {
+    SavedLineReader few("");
+    EXPECT_EQ(readFrameIconComponent("#FrameIconComponent\tFrame1\t10", few).message(),
+              "Frame header has too few fields: \"#FrameIconComponent\tFrame1\t10\"");
+    SavedLineReader place("");
+    EXPECT_EQ(readFrameIconComponent("#FrameIconComponent\tFrame1\tten\t20", place).message(),
+              "Not a whole number: \"ten\"");
+    SavedLineReader cut("#listOfactionItems\n");
+    EXPECT_EQ(readFrameIconComponent("#FrameIconComponent\tFrame1\t10\t20", cut).message(),
+              "Unexpected end of the saved diagram in frame Frame1");
+    SavedLineReader whole("#EndFrameIconComponent\n");
+    const Result<SavedFrame> read =
+        readFrameIconComponent("#FrameIconComponent\tFrame1\t10\t20", whole);
+    ASSERT_TRUE(read.ok()) << read.message();
+    EXPECT_EQ(read.value().title, "Frame1");
+    EXPECT_EQ(read.value().location, (Point{10, 20}));
 }
 
 } // namespace

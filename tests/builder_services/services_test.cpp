@@ -118,5 +118,15 @@ TEST(FileAttributes, DeleteFile) {
     EXPECT_TRUE(fs::exists(tmp.dir()));
 }
 
+TEST(ReadFileBytes, TheWholeFileOrAFailure) {
+    test::TempDir tmp;
+    const std::string file = tmp.write("bytes.scn", std::string("a\0b\r\n", 5));
+    const Result<std::string> read = readFileBytes(file);
+    ASSERT_TRUE(read.ok()) << read.message();
+    EXPECT_EQ(read.value(), std::string("a\0b\r\n", 5));
+    EXPECT_FALSE(readFileBytes(tmp.dir() + "nothing.scn").ok());
+    EXPECT_FALSE(readFileBytes(tmp.dir()).ok()); // a directory
+}
+
 } // namespace
 } // namespace crvl

@@ -64,7 +64,7 @@ TEST_P(ShippedLesson, IsWhatTheBookDraws) {
     FakeDocument doc;
     drawLesson(doc, lesson());
     ASSERT_TRUE(
-        saveDiagram(doc, doc, io, "drawn.scn", base.scenarios(), comment(), lessonDate()).ok);
+        saveDiagram(doc, doc, io, "drawn.scn", base.scenarios(), comment(), lessonDate()).ok());
     std::string drawn = readBytes(base.scenarios() + "drawn.scn");
     const std::string shippedBytes = readBytes(shipped());
     const std::string name = lesson().name + ".scn";
@@ -97,7 +97,7 @@ TEST_P(ShippedLesson, LoadsAndSavesToTheSameBytes) {
     }
     fs::create_directories(base.dir() + "again");
     ASSERT_TRUE(
-        saveDiagram(loaded, loaded, io, name, base.dir() + "again/", comment(), lessonDate()).ok);
+        saveDiagram(loaded, loaded, io, name, base.dir() + "again/", comment(), lessonDate()).ok());
     EXPECT_EQ(readBytes(base.dir() + "again/" + name), readBytes(shipped()));
 }
 

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
             const auto result =
                 saveDiagram(doc, doc, io, lesson.name + ".scn", german ? out + "de/" : out,
                             german ? lesson.commentDe : lesson.comment, std::move(hooks));
-            if (!result.ok) {
+            if (!result.ok()) {
                 std::cerr << lesson.name << ": not written\n";
                 return 1;
             }
