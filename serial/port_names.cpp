@@ -3,13 +3,26 @@
 #include <cstdlib>
 
 namespace crvl {
+namespace {
+
+#if defined(_WIN32)
+// The last port whose plain name ("COM9") opens it.
+constexpr int kLastPlainComName = 9;
+#elif !defined(__APPLE__)
+// The last port of each kind of device in the map; the modem-class adapters
+// take the rest.
+constexpr int kLastBuiltInPort = 4;
+constexpr int kLastUsbSerialPort = 12;
+#endif
+
+} // namespace
 
 std::string DefaultPortDevice(int portNumber) {
     if (portNumber < kFirstPortNumber || portNumber > kLastPortNumber)
         return {};
 #if defined(_WIN32)
     // From COM10 on Windows needs the device namespace form.
-    if (portNumber <= 9)
+    if (portNumber <= kLastPlainComName)
         return "COM" + std::to_string(portNumber);
     return "\\\\.\\COM" + std::to_string(portNumber);
 #elif defined(__APPLE__)
@@ -17,11 +30,11 @@ std::string DefaultPortDevice(int portNumber) {
 #else
     // Built-in serial ports first, then USB serial adapters (the usual way a
     // trainer is connected today), then USB modem-class adapters.
-    if (portNumber <= 4)
-        return "/dev/ttyS" + std::to_string(portNumber - 1);
-    if (portNumber <= 12)
-        return "/dev/ttyUSB" + std::to_string(portNumber - 5);
-    return "/dev/ttyACM" + std::to_string(portNumber - 13);
+    if (portNumber <= kLastBuiltInPort)
+        return "/dev/ttyS" + std::to_string(portNumber - kFirstPortNumber);
+    if (portNumber <= kLastUsbSerialPort)
+        return "/dev/ttyUSB" + std::to_string(portNumber - kLastBuiltInPort - 1);
+    return "/dev/ttyACM" + std::to_string(portNumber - kLastUsbSerialPort - 1);
 #endif
 }
 

@@ -38,6 +38,9 @@ struct CSerialPort::Platform {
 
 namespace {
 
+// Room for a group entry with its member list, as getgrgid_r wants it.
+constexpr std::size_t kGroupEntrySize = 4096;
+
 int AccessFlags(const char* mode) {
     const std::string text = mode != nullptr ? mode : "";
     if (text == "r")
@@ -233,7 +236,7 @@ std::string SerialAccessAdvice(int portNumber) {
     struct stat info {};
     if (::stat(device.c_str(), &info) == 0) {
         // getgrgid_r: the updater asks from its worker thread.
-        std::vector<char> buffer(4096);
+        std::vector<char> buffer(kGroupEntrySize);
         struct group entry {};
         struct group* found = nullptr;
         if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 &&

@@ -65,8 +65,8 @@ TEST(ReceiveAllocations, DecoderAndRingAllocateNothing) {
 
 TEST(ReceiveAllocations, ReaderThreadAllocatesNothingWhileReceiving) {
     sim::PseudoTerminal pty;
-    std::string error;
-    ASSERT_TRUE(pty.Open(error)) << error;
+    const Status opened = pty.Open();
+    ASSERT_TRUE(opened.ok()) << opened.message();
     test::PortMapping mapping(9, pty.SlavePath());
     std::atomic<int> notes{0};
     LinkOptions options;

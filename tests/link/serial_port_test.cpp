@@ -47,8 +47,8 @@ TEST(PortNames, DefaultMapCoversOneToSixteenOnly) {
 class SerialPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(pty_.Open(error)) << error;
+        const Status opened = pty_.Open();
+        ASSERT_TRUE(opened.ok()) << opened.message();
         mapping_.emplace(kPort, pty_.SlavePath());
     }
     SerialOptions Fast() {

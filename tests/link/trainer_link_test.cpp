@@ -168,8 +168,8 @@ TEST_F(TrainerLinkTest, SendsRacingAHangUpNeverTouchAFreedPort) {
 // reopening.
 TEST(TrainerLinkReopen, HandsOutOnlyWhatCameAfterTheReopening) {
     sim::PseudoTerminal far;
-    std::string error;
-    ASSERT_TRUE(far.Open(error)) << error;
+    const Status opened = far.Open();
+    ASSERT_TRUE(opened.ok()) << opened.message();
     PortMapping mapping(6, far.SlavePath());
     const auto answer = [](std::uint8_t tag) { return test::Frame({msg::kAlive, tag}); };
     const auto write = [&far](const Bytes& frame) {

@@ -29,10 +29,9 @@ constexpr const char* kErased = "Old program erased !\r\nProgramming new ....\r\
 constexpr const char* kCompleted = "Program upload completed\r\n";
 
 LoaderImages ShippedLoaders() {
-    LoaderImages loaders;
-    std::string error;
-    EXPECT_TRUE(LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders", loaders, error)) << error;
-    return loaders;
+    Result<LoaderImages> loaders = LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders");
+    EXPECT_TRUE(loaders.ok()) << loaders.message();
+    return loaders.ok() ? std::move(loaders).value() : LoaderImages{};
 }
 
 // One simulated trainer, configured by the same switches as trainersim's

@@ -6,8 +6,7 @@
 namespace crvl::update::test {
 
 LineTerminal::LineTerminal(Mode mode) {
-    std::string error;
-    ok_ = pty_.Open(error);
+    ok_ = pty_.Open().ok();
     if (ok_)
         thread_ = std::thread([this, mode] { Loop(mode); });
 }

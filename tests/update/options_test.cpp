@@ -93,8 +93,9 @@ TEST(LanguageIniTest, AtMostEightyEntriesAndLongNamesCut) {
 }
 
 TEST(LanguageIniTest, MissingFile) {
-    std::vector<LanguageEntry> entries;
-    EXPECT_FALSE(ReadLanguageIni("/nonexistent/crvlupd.ini", entries));
+    const Result<std::vector<LanguageEntry>> entries = ReadLanguageIni("/nonexistent/crvlupd.ini");
+    EXPECT_FALSE(entries.ok());
+    EXPECT_EQ(entries.message(), "The ini-file could not be opened\n");
 }
 
 TEST(ProgressTest, RecordsAfterTwoLargeSteps) {
@@ -140,10 +141,9 @@ TEST(ProgressTest, LogLinesAtMostOnceASecondAndOnlyOnChange) {
 }
 
 TEST(LoaderImagesTest, ShippedPlaceholdersAreComplete) {
-    LoaderImages images;
-    std::string error;
-    ASSERT_TRUE(LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders", images, error)) << error;
-    EXPECT_TRUE(images.Complete());
+    const Result<LoaderImages> images = LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders");
+    ASSERT_TRUE(images.ok()) << images.message();
+    EXPECT_TRUE(images.value().Complete());
 }
 
 TEST(LoaderImagesTest, WrongSizeMissingOrUnsignedImageIsAnError) {
@@ -155,24 +155,23 @@ TEST(LoaderImagesTest, WrongSizeMissingOrUnsignedImageIsAnError) {
     dir.Write("loaders/preloader2.bin", std::string(78, 'b'));
     dir.Write("loaders/flashloader_intel.bin", signature + std::string(2044, 'c'));
 
-    LoaderImages images;
-    std::string error;
-    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
-    EXPECT_EQ(error, "Loader image " + loaders + "/flashloader_amd.bin cannot be opened.\r\n");
+    EXPECT_EQ(LoadLoaderImages(loaders).message(),
+              "Loader image " + loaders + "/flashloader_amd.bin cannot be opened.\r\n");
 
     dir.Write("loaders/flashloader_amd.bin", signature + std::string(2045, 'd'));
-    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
-    EXPECT_EQ(error, "Loader image " + loaders +
-                         "/flashloader_amd.bin has the wrong size (2048 bytes expected).\r\n");
+    EXPECT_EQ(LoadLoaderImages(loaders).message(),
+              "Loader image " + loaders +
+                  "/flashloader_amd.bin has the wrong size (2048 bytes expected).\r\n");
 
     dir.Write("loaders/flashloader_amd.bin", std::string(2048, 'd'));
-    EXPECT_FALSE(LoadLoaderImages(loaders, images, error));
-    EXPECT_EQ(error, "Loader image " + loaders +
-                         "/flashloader_amd.bin does not begin with A5 5A A5 A5.\r\n");
+    EXPECT_EQ(LoadLoaderImages(loaders).message(),
+              "Loader image " + loaders +
+                  "/flashloader_amd.bin does not begin with A5 5A A5 A5.\r\n");
 
     dir.Write("loaders/flashloader_amd.bin", signature + std::string(2044, 'd'));
-    EXPECT_TRUE(LoadLoaderImages(loaders, images, error));
-    EXPECT_TRUE(images.Complete());
+    const Result<LoaderImages> images = LoadLoaderImages(loaders);
+    ASSERT_TRUE(images.ok()) << images.message();
+    EXPECT_TRUE(images.value().Complete());
 }
 
 } // namespace

@@ -36,12 +36,13 @@ int main(int argc, char** argv) {
     test::TempDir dir;
     const std::string image = dir.Write("timing.hex", test::MakeHexImage(dataRecords, "\r\n"));
 
-    LoaderImages loaders;
-    std::string error;
-    if (!LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders", loaders, error)) {
-        std::fprintf(stderr, "%s", error.c_str());
+    const Result<LoaderImages> loaded = LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders");
+    if (!loaded.ok()) {
+        std::fprintf(stderr, "%s", loaded.message().c_str());
         return 1;
     }
+    const LoaderImages& loaders = loaded.value();
+    std::string error;
 
     sim::BootloaderOptions options;
     options.baudPacing = true;

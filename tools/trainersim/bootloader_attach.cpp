@@ -79,7 +79,8 @@ void AddBootloaderSwitches(std::vector<SwitchSpec>& table) {
          [](SimOptions& s, const std::string& v) { return ParseByte(v, Boot(s).identity); }},
         {"--echo-mismatch", "N", "echo byte N (0..2047) of the flash loader wrongly",
          [](SimOptions& s, const std::string& v) {
-             return ParseNumber(v, 10, Boot(s).echoMismatchAt) && Boot(s).echoMismatchAt < 2048;
+             return ParseNumber(v, 10, Boot(s).echoMismatchAt) &&
+                    Boot(s).echoMismatchAt < static_cast<int>(boot::kFlashLoaderSize);
          }},
         {"--erase-reply", "BYTE", "send BYTE instead of 'Z' after the erase (e: erase failed)",
          [](SimOptions& s, const std::string& v) {

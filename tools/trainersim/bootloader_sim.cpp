@@ -1,5 +1,7 @@
 #include "tools/trainersim/bootloader_sim.h"
 
+#include "protocol/boot_loader.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
@@ -9,17 +11,14 @@ namespace crvl::sim {
 
 namespace {
 
-constexpr std::size_t kPreloadersSize = 32 + 78;
-constexpr std::size_t kFlashLoaderSize = 2048;
-constexpr int kProgrammingBaud = 56000;
-constexpr int kBootstrapBaud = 19200;
+constexpr std::size_t kPreloadersSize = boot::kPreloaderOneSize + boot::kPreloaderTwoSize;
 // The program purges and configures the line when it reopens it; answer a
 // moment after the new speed shows.
 constexpr auto kSpeedSettle = std::chrono::milliseconds(50);
-// Start byte, count, address (2), type, data, checksum.
-constexpr std::size_t kRecordOverhead = 6;
-constexpr std::uint8_t kRecordTypeData = 0x00;
-constexpr std::uint8_t kRecordTypeEnd = 0x01;
+// What a maker's chip reports that none of the flash loaders knows.
+constexpr std::uint16_t kManufacturerUnknown = 0x001F;
+// A wrong echo differs from the byte sent in every bit.
+constexpr std::uint8_t kEchoMismatchMask = 0xFF;
 
 std::string Hex(unsigned value) {
     char text[16];
@@ -35,27 +34,27 @@ BootloaderSim::BootloaderSim(BootloaderOptions options, BootLine line, LogSink l
 std::uint16_t BootloaderSim::ManufacturerCode(FlashMaker maker) {
     switch (maker) {
     case FlashMaker::Intel:
-        return 0x0089;
+        return boot::kManufacturerIntel;
     case FlashMaker::Amd:
-        return 0x0001;
+        return boot::kManufacturerAmd;
     case FlashMaker::St:
-        return 0x0020;
+        return boot::kManufacturerSt;
     case FlashMaker::Macronix:
-        return 0x00C2;
+        return boot::kManufacturerMacronix;
     case FlashMaker::Unknown:
         break;
     }
-    return 0x001F;
+    return kManufacturerUnknown;
 }
 
 std::uint16_t BootloaderSim::DeviceCode(FlashMaker maker) {
     switch (maker) {
     case FlashMaker::Intel:
-        return 0x889C;
+        return boot::kDeviceIntel;
     case FlashMaker::Macronix:
-        return 0x22EC;
+        return boot::kDeviceSecondPassB;
     default:
-        return 0x22D6;
+        return boot::kDeviceSecondPassA;
     }
 }
 
@@ -67,8 +66,9 @@ void BootloaderSim::Log(const std::string& line) const {
 std::chrono::nanoseconds BootloaderSim::ByteTime() const {
     int baud = line_.baudRate ? line_.baudRate() : 0;
     if (baud <= 0)
-        baud = kBootstrapBaud;
+        baud = boot::kBootStrapBaud;
     const bool twoStop = line_.twoStopBits && line_.twoStopBits();
+    // A start bit, eight data bits, one or two stop bits.
     const long long bits = 1 + 8 + (twoStop ? 2 : 1);
     return std::chrono::nanoseconds(bits * 1'000'000'000LL / baud);
 }
@@ -96,7 +96,7 @@ bool BootloaderSim::OnByte(std::uint8_t byte, SimTime now) {
     seenByte_ = true;
     lastByte_ = now;
 
-    if (byte == 0x00 && quiet && stage_ != Stage::FlashLoader) {
+    if (byte == boot::kBootStrapRequest && quiet && stage_ != Stage::FlashLoader) {
         ++bootRequests_;
         stage_ = Stage::Idle;
         inFreeAt_ = outFreeAt_ = SimTime{};
@@ -128,8 +128,8 @@ bool BootloaderSim::OnByte(std::uint8_t byte, SimTime now) {
         const std::size_t index = loader_.size() - kPreloadersSize;
         loader_.push_back(byte);
         const bool mismatch = static_cast<int>(index) == options_.echoMismatchAt;
-        Send(mismatch ? static_cast<std::uint8_t>(byte ^ 0xFF) : byte);
-        if (index + 1 == kFlashLoaderSize) {
+        Send(mismatch ? static_cast<std::uint8_t>(byte ^ kEchoMismatchMask) : byte);
+        if (index + 1 == boot::kFlashLoaderSize) {
             Log("flash loader received");
             loaders_.push_back(loader_);
             speedSeenAt_.reset();
@@ -142,13 +142,14 @@ bool BootloaderSim::OnByte(std::uint8_t byte, SimTime now) {
         return true;
     case Stage::Records:
         Arrived(now);
-        if (record_.empty() && byte != ':') {
+        if (record_.empty() && byte != boot::kRecordStart) {
             transmissions_.push_back({byte});
-            Send(static_cast<std::uint8_t>('o'));
+            Send(boot::reply::kOddRecord);
             return true;
         }
         record_.push_back(byte);
-        if (record_.size() >= 2 && record_.size() == kRecordOverhead + record_[1])
+        if (record_.size() > boot::kRecordCountIndex &&
+            record_.size() == boot::kRecordOverhead + record_[boot::kRecordCountIndex])
             RecordComplete();
         return true;
     }
@@ -169,10 +170,11 @@ void BootloaderSim::RecordComplete() {
         return;
     }
     const unsigned sum = std::accumulate(record.begin() + 1, record.end(), 0U);
-    if ((sum & 0xFF) != 0 || (index == options_.checksumErrorAt && checksumErrorsSent_ == 0)) {
+    if (static_cast<std::uint8_t>(sum) != 0 ||
+        (index == options_.checksumErrorAt && checksumErrorsSent_ == 0)) {
         ++checksumErrorsSent_;
         Log("record " + std::to_string(index) + ": checksum error");
-        Send(static_cast<std::uint8_t>('F'));
+        Send(boot::reply::kChecksumError);
         return;
     }
     if (index == options_.recordReplyAt) {
@@ -183,15 +185,15 @@ void BootloaderSim::RecordComplete() {
         return;
     }
     records_.push_back(record);
-    const std::uint8_t type = record[4];
-    if (type == kRecordTypeEnd) {
+    const std::uint8_t type = record[boot::kRecordTypeIndex];
+    if (type == boot::kRecordTypeEnd) {
         Log("end of file after " + std::to_string(index) + " records, RAM test " +
             Hex(options_.ramReply));
-        const std::uint8_t replies[] = {'S', options_.ramReply};
+        const std::uint8_t replies[] = {boot::reply::kUploadComplete, options_.ramReply};
         Send(replies);
         stage_ = Stage::Idle;
     } else {
-        Send(static_cast<std::uint8_t>(type == kRecordTypeData ? 'b' : 's'));
+        Send(type == boot::kRecordTypeData ? boot::reply::kBurned : boot::reply::kRecordOk);
     }
 }
 
@@ -200,7 +202,7 @@ void BootloaderSim::Tick(SimTime now) {
     if (stage_ != Stage::WaitProgrammingSpeed)
         return;
     const int baud = line_.baudRate ? line_.baudRate() : 0;
-    if (baud != 0 && baud != kProgrammingBaud)
+    if (baud != 0 && baud != boot::kProgrammingBaud)
         return;
     if (!speedSeenAt_) {
         speedSeenAt_ = now;
@@ -212,7 +214,7 @@ void BootloaderSim::Tick(SimTime now) {
     const std::uint16_t maker = ManufacturerCode(options_.maker);
     const std::uint16_t device = options_.deviceCode.value_or(DeviceCode(options_.maker));
     std::vector<std::uint8_t> replies = {
-        'R',
+        boot::reply::kUpAndRunning,
         static_cast<std::uint8_t>(maker >> 8),
         static_cast<std::uint8_t>(maker & 0xFF),
         static_cast<std::uint8_t>(device >> 8),
@@ -229,9 +231,10 @@ void BootloaderSim::Tick(SimTime now) {
         stage_ = Stage::Idle;
         return;
     }
-    replies.push_back('P');
-    replies.push_back('P');
-    replies.push_back(options_.eraseReply.value_or('Z'));
+    // Two pages erased, then the whole chip.
+    replies.push_back(boot::reply::kPageErased);
+    replies.push_back(boot::reply::kPageErased);
+    replies.push_back(options_.eraseReply.value_or(boot::reply::kEraseComplete));
     Log("flash " + Hex(maker) + "/" + Hex(device) + " erased");
     Send(replies);
     stage_ = options_.eraseReply ? Stage::Idle : Stage::Records;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/boot_loader.h"
 #include "tools/trainersim/trainer_protocol.h"
 
 namespace crvl::sim {
@@ -32,15 +33,15 @@ struct BootloaderOptions {
     bool baudPacing = false;                 // take as long as the real line would
 
     // Faults.
-    bool silent = false;                    // no identification byte
-    std::uint8_t identity = 0xA5;           // identification byte
-    int echoMismatchAt = -1;                // flash loader byte (0..2047) echoed wrong
-    std::optional<std::uint8_t> eraseReply; // sent instead of 'Z' ('e': erase failed)
-    int checksumErrorAt = 0;                // record n (1-based) answered 'F' once
-    int recordReplyAt = 0;                  // record n (1-based) answered with recordReply
-    std::uint8_t recordReply = 0;           // '1', 'o' or an unknown byte
-    int hangUpAt = 0;                       // hang up when record n (1-based) arrives
-    std::uint8_t ramReply = 'A';            // 'a': RAM test failed
+    bool silent = false;                         // no identification byte
+    std::uint8_t identity = boot::kIdentityA5;   // identification byte
+    int echoMismatchAt = -1;                     // flash loader byte (0..2047) echoed wrong
+    std::optional<std::uint8_t> eraseReply;      // sent instead of 'Z' ('e': erase failed)
+    int checksumErrorAt = 0;                     // record n (1-based) answered 'F' once
+    int recordReplyAt = 0;                       // record n (1-based) answered with recordReply
+    std::uint8_t recordReply = 0;                // '1', 'o' or an unknown byte
+    int hangUpAt = 0;                            // hang up when record n (1-based) arrives
+    std::uint8_t ramReply = boot::reply::kRamOk; // 'a': RAM test failed
 };
 
 // How the simulator reaches the line.

@@ -18,6 +18,13 @@
 
 namespace {
 
+// Exit codes: a bad command line, a terminal that cannot be opened.
+constexpr int kExitBadArguments = 2;
+constexpr int kExitNoTerminal = 1;
+// How often the command loop looks for a stop signal.
+constexpr int kInputPollMs = 100;
+constexpr std::size_t kInputChunk = 256;
+
 volatile std::sig_atomic_t g_stop = 0;
 
 void OnSignal(int) {
@@ -44,7 +51,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseArguments(args, options, error)) {
         std::cerr << "trainersim: " << error << "\nTry 'trainersim --help'.\n";
-        return 2;
+        return kExitBadArguments;
     }
     CommandTable commands;
     if (options.help) {
@@ -64,7 +71,7 @@ int main(int argc, char** argv) {
     TrainerSim sim(options.config, log);
     if (!sim.Open(error)) {
         std::cerr << "trainersim: " << error << "\n";
-        return 1;
+        return kExitNoTerminal;
     }
     const auto bootloader = AttachBootloader(sim, options.config.bootloader, log);
     std::cout << sim.SlavePath() << std::endl;
@@ -76,9 +83,9 @@ int main(int argc, char** argv) {
         struct pollfd p {
             STDIN_FILENO, POLLIN, 0
         };
-        if (::poll(&p, 1, 100) <= 0)
+        if (::poll(&p, 1, kInputPollMs) <= 0)
             continue;
-        char chunk[256];
+        char chunk[kInputChunk];
         const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;

@@ -13,8 +13,11 @@ namespace crvl::sim {
 
 namespace {
 
-std::string Why(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+// Room for a slave name such as "/dev/pts/12".
+constexpr std::size_t kSlaveNameSize = 128;
+
+Status Why(const char* what) {
+    return Status::Error(std::string(what) + ": " + std::strerror(errno));
 }
 
 // No echo, no line editing, no translation: the bytes pass as they are,
@@ -40,41 +43,38 @@ PseudoTerminal::~PseudoTerminal() {
     RemoveLink();
 }
 
-bool PseudoTerminal::Open(std::string& error) {
+Status PseudoTerminal::Open() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0) {
-        error = Why("posix_openpt");
-        return false;
+        return Why("posix_openpt");
     }
-    char name[128] = {};
+    char name[kSlaveNameSize] = {};
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
         ::ptsname_r(master_, name, sizeof name) != 0) {
-        error = Why("pseudo-terminal set-up");
+        Status failure = Why("pseudo-terminal set-up");
         HangUp();
-        return false;
+        return failure;
     }
     slavePath_ = name;
     slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0 || !MakeRaw(slave_)) {
-        error = Why(slavePath_.c_str());
+        Status failure = Why(slavePath_.c_str());
         HangUp();
-        return false;
+        return failure;
     }
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    return true;
+    return Status::Ok();
 }
 
-bool PseudoTerminal::MakeLink(const std::string& linkPath, std::string& error) {
+Status PseudoTerminal::MakeLink(const std::string& linkPath) {
     if (::unlink(linkPath.c_str()) != 0 && errno != ENOENT) {
-        error = Why(linkPath.c_str());
-        return false;
+        return Why(linkPath.c_str());
     }
     if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0) {
-        error = Why(linkPath.c_str());
-        return false;
+        return Why(linkPath.c_str());
     }
     linkPath_ = linkPath;
-    return true;
+    return Status::Ok();
 }
 
 void PseudoTerminal::RemoveLink() {

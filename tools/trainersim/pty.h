@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/status.h"
+
 #include <string>
 
 namespace crvl::sim {
@@ -16,10 +18,10 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    // Creates the terminal in raw mode. On failure returns false and says why.
-    bool Open(std::string& error);
+    // Creates the terminal in raw mode; a failure says which step failed and why.
+    Status Open();
     // Makes linkPath a symbolic link to the slave (replacing an older link).
-    bool MakeLink(const std::string& linkPath, std::string& error);
+    Status MakeLink(const std::string& linkPath);
 
     bool IsOpen() const { return master_ >= 0; }
     int MasterFd() const { return master_; }

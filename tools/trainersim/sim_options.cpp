@@ -10,6 +10,9 @@ namespace crvl::sim {
 
 namespace {
 
+// The column the switches' help texts begin in.
+constexpr std::size_t kHelpColumn = 24;
+
 bool ParseCount(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -118,8 +121,8 @@ std::string HelpText() {
         "Options:\n";
     for (const SwitchSpec& s : Switches()) {
         std::string left = "  " + s.name + (s.argument.empty() ? "" : " " + s.argument);
-        if (left.size() < 24)
-            left.resize(24, ' ');
+        if (left.size() < kHelpColumn)
+            left.resize(kHelpColumn, ' ');
         else
             left += "  ";
         text += left + s.help + "\n";

@@ -11,6 +11,16 @@ namespace crvl::sim {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
+namespace {
+
+// Scenarios 1..10 are built in; the custom slots play as the numbers after.
+constexpr int kFirstSlotScenario = 11;
+constexpr int kLastScenario = kFirstSlotScenario + kSlotCount - 1;
+// The longest "wait" a command may ask for: a day.
+constexpr int kLongestWaitSeconds = 24 * 3600;
+
+} // namespace
+
 ScenarioPlayer::ScenarioPlayer(Send send) : send_(std::move(send)) {}
 
 void ScenarioPlayer::Shock() {
@@ -59,8 +69,8 @@ std::string ScenarioPlayer::Describe() const {
 }
 
 ScenarioTable TableForScenario(const TrainerModel& model, std::uint8_t number) {
-    if (number >= 11 && number <= 13)
-        return model.slots[static_cast<std::size_t>(number - 11)].table;
+    if (number >= kFirstSlotScenario && number <= kLastScenario)
+        return model.slots[static_cast<std::size_t>(number - kFirstSlotScenario)].table;
     return BuiltInScenario();
 }
 
@@ -102,7 +112,8 @@ void AddScenarioCommands(CommandTable& table) {
     table.Add("wait", "wait S  let S seconds pass at once",
               [describe](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
                   int secondsToPass = 0;
-                  if (args.size() != 1 || !ParseNumber(args[0], 0, 24 * 3600, secondsToPass))
+                  if (args.size() != 1 ||
+                      !ParseNumber(args[0], 0, kLongestWaitSeconds, secondsToPass))
                       return "usage: wait S";
                   sim.Player().Advance(seconds(secondsToPass));
                   return describe(sim);
@@ -110,7 +121,7 @@ void AddScenarioCommands(CommandTable& table) {
     table.Add("play", "play N  start scenario N (1..10 built in, 11..13 custom slots)",
               [describe](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
                   int number = 0;
-                  if (args.size() != 1 || !ParseNumber(args[0], 1, 13, number))
+                  if (args.size() != 1 || !ParseNumber(args[0], 1, kLastScenario, number))
                       return "usage: play N";
                   const auto n = static_cast<std::uint8_t>(number);
                   sim.Player().Start(n, TableForScenario(sim.Model(), n));

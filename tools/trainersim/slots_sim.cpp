@@ -7,11 +7,16 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace crvl::sim {
 
 namespace {
+
+// The Result byte of an upload the trainer refuses outright.
+constexpr std::uint8_t kUploadRefused = 1;
+constexpr int kLargestResult = std::numeric_limits<std::uint8_t>::max();
 
 std::string SlotName(const SlotInfo& info) {
     return std::string(info.Name());
@@ -19,27 +24,24 @@ std::string SlotName(const SlotInfo& info) {
 
 } // namespace
 
-bool LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path, std::string& error) {
+Status LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path) {
     if (slot < 1 || slot > kSlotCount) {
-        error = "slot must be 1, 2 or 3";
-        return false;
+        return Status::Error("slot must be 1, 2 or 3");
     }
     const ScenarioFile file = LoadScenarioFile(path);
     switch (file.status) {
     case ScenarioFileStatus::Ok:
         break;
     case ScenarioFileStatus::FormatError:
-        error = "format error in scenario file " + path;
-        return false;
+        return Status::Error("format error in scenario file " + path);
     case ScenarioFileStatus::CannotOpen:
     case ScenarioFileStatus::ReadFailed:
-        error = "cannot read " + path;
-        return false;
+        return Status::Error("cannot read " + path);
     }
     SlotInfo& info = model.slots[static_cast<std::size_t>(slot - 1)];
     info.SetName(file.name);
     info.table = file.table;
-    return true;
+    return Status::Ok();
 }
 
 std::vector<std::string> LessonDirectories() {
@@ -102,7 +104,7 @@ void InstallSlotFeature(TrainerProtocol& protocol) {
         if (p.size() != kUploadSize || slot < 1 || slot > kSlotCount) {
             protocol.Log("upload refused: " + std::to_string(p.size()) + " bytes, slot " +
                          std::to_string(slot));
-            protocol.Reply(MakeResult(1));
+            protocol.Reply(MakeResult(kUploadRefused));
             return;
         }
         const std::uint8_t result = static_cast<std::uint8_t>(protocol.Faults().uploadResult);
@@ -120,9 +122,8 @@ void AddSlotSwitches(std::vector<SwitchSpec>& table) {
                      "preload a custom slot (see --slot) with the table of a scenario file",
                      [](SimOptions& o, const std::string& v) {
                          TrainerModel check;
-                         std::string error;
                          o.config.scenarioFile = v;
-                         return LoadSlotFromFile(check, 1, v, error);
+                         return LoadSlotFromFile(check, 1, v).ok();
                      }});
     table.push_back(
         {"--lesson", "NAME",
@@ -154,7 +155,7 @@ void AddSlotSwitches(std::vector<SwitchSpec>& table) {
     table.push_back({"--upload-result", "N",
                      "answer UploadScenario with Result N (not 0: failed, slot kept)",
                      [](SimOptions& o, const std::string& v) {
-                         return ParseNumber(v, 0, 255, o.config.faults.uploadResult);
+                         return ParseNumber(v, 0, kLargestResult, o.config.faults.uploadResult);
                      }});
 }
 
@@ -200,7 +201,7 @@ void AddSlotCommands(CommandTable& table) {
     table.Add("upload-result", "upload-result N  answer uploads with Result N",
               [](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
                   int result = 0;
-                  if (args.size() != 1 || !ParseNumber(args[0], 0, 255, result))
+                  if (args.size() != 1 || !ParseNumber(args[0], 0, kLargestResult, result))
                       return "usage: upload-result N";
                   sim.Protocol().Faults().uploadResult = result;
                   return "upload-result " + std::to_string(result);
@@ -210,9 +211,9 @@ void AddSlotCommands(CommandTable& table) {
                   int slot = 0;
                   if (args.size() != 2 || !ParseNumber(args[0], 1, kSlotCount, slot))
                       return "usage: load N FILE";
-                  std::string error;
-                  if (!LoadSlotFromFile(sim.Model(), slot, args[1], error))
-                      return error;
+                  const Status loaded = LoadSlotFromFile(sim.Model(), slot, args[1]);
+                  if (!loaded.ok())
+                      return loaded.message();
                   return SlotSummary(sim.Model());
               });
 }

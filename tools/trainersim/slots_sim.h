@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
+
 #include "tools/trainersim/sim_commands.h"
 #include "tools/trainersim/sim_options.h"
 #include "tools/trainersim/trainer_protocol.h"
@@ -24,9 +26,9 @@ void AddSlotSwitches(std::vector<SwitchSpec>& table);
 // slots, slot-name, wrong-slot, upload-result, load.
 void AddSlotCommands(CommandTable& table);
 
-// Reads a scenario file into slot 1..3 (name from the file name); false with
-// a reason when the file cannot be read or its table is not valid.
-bool LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path, std::string& error);
+// Reads a scenario file into slot 1..3 (name from the file name); fails with
+// the reason when the file cannot be read or its table is not valid.
+Status LoadSlotFromFile(TrainerModel& model, int slot, const std::string& path);
 
 // The folders a lesson is looked for in: "lessons/" beside the program (as
 // in build/bin/), then the installed lessons.

@@ -13,6 +13,9 @@ namespace crvl::sim {
 
 namespace {
 constexpr int kWriteTimeoutMs = 1000;
+// The longest wait of the simulator's own thread for bytes, so that a stop
+// or a posted task is taken up soon.
+constexpr int kThreadPollMs = 20;
 constexpr std::size_t kReadChunk = 256;
 } // namespace
 
@@ -21,9 +24,9 @@ TrainerSim::TrainerSim(SimConfig config, LogSink log)
     protocol_.Faults() = config_.faults;
     InstallParameterFeature(protocol_);
     if (!config_.scenarioFile.empty()) {
-        std::string error;
-        if (!LoadSlotFromFile(model_, config_.scenarioSlot, config_.scenarioFile, error))
-            protocol_.Log(error);
+        const Status loaded = LoadSlotFromFile(model_, config_.scenarioSlot, config_.scenarioFile);
+        if (!loaded.ok())
+            protocol_.Log(loaded.message());
     }
     InstallSlotFeature(protocol_);
     InstallScenarioFeature(protocol_, player_);
@@ -34,9 +37,11 @@ TrainerSim::~TrainerSim() {
 }
 
 bool TrainerSim::Open(std::string& error) {
-    if (!pty_.Open(error))
-        return false;
-    return config_.linkPath.empty() || pty_.MakeLink(config_.linkPath, error);
+    Status opened = pty_.Open();
+    if (opened.ok() && !config_.linkPath.empty())
+        opened = pty_.MakeLink(config_.linkPath);
+    error = opened.message();
+    return opened.ok();
 }
 
 void TrainerSim::Write(std::span<const std::uint8_t> bytes) {
@@ -116,7 +121,7 @@ void TrainerSim::Start() {
     stop_.store(false, std::memory_order_release);
     thread_ = std::thread([this] {
         while (!stop_.load(std::memory_order_acquire))
-            Step(20);
+            Step(kThreadPollMs);
     });
 }
 

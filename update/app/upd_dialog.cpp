@@ -1,5 +1,6 @@
 #include "update/app/upd_dialog.h"
 
+#include "serial/port_names.h"
 #include "update/app/upd_help_dialog.h"
 #include "update/app/upd_strings.h"
 #include "update/core/hex_image.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <numeric>
 
+using crvl::Result;
 using namespace crvl::update;
 
 // Hands the worker's reports to the dialog's thread, in order.
@@ -88,14 +90,16 @@ CUpdDlg::CUpdDlg(const CommandLine& commandLine, std::shared_ptr<BootPortFactory
 
     LoadLanguageList();
 
-    std::string loaderError;
-    loadersReady_ = LoadLoaderImages(kLoaderDir, loaders_, loaderError);
-    if (!loadersReady_) {
-        AppendMessage(loaderError);
+    Result<LoaderImages> loaded = LoadLoaderImages(kLoaderDir);
+    loadersReady_ = loaded.ok();
+    if (loadersReady_) {
+        loaders_ = std::move(loaded).value();
+    } else {
+        AppendMessage(loaded.message());
     }
 
     AppendMessage(upd::kVersionLine);
-    DebugMessage(Format("Download speed: %s\r\n", "56000"));
+    DebugMessage(Format("Download speed: %d\r\n", crvl::boot::kProgrammingBaud));
 }
 
 CUpdDlg::~CUpdDlg() {
@@ -103,84 +107,112 @@ CUpdDlg::~CUpdDlg() {
     StopWorker();
 }
 
+namespace {
+
+constexpr int kLanguageListMinWidth = 220;
+// Room for about seven lines of messages.
+constexpr int kMessageBoxMinHeight = 110;
+// The unattended run's progress line goes out at most once a second.
+constexpr int kProgressLogIntervalMs = 1000;
+
+void Name(QWidget* widget, const char* objectName, const QString& accessibleName) {
+    widget->setObjectName(QString::fromLatin1(objectName));
+    widget->setAccessibleName(accessibleName);
+}
+
+} // namespace
+
 void CUpdDlg::BuildControls() {
-    auto named = [](QWidget* w, const char* objectName, const QString& accessible) {
-        w->setObjectName(QString::fromLatin1(objectName));
-        w->setAccessibleName(accessible);
-    };
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(BuildLanguageGroup(), 0, 0);
+    grid->addWidget(BuildPortGroup(), 0, 1);
+    grid->addWidget(BuildProgressGroup(), 1, 0);
+    grid->addLayout(BuildButtons(), 1, 1);
+    grid->addWidget(BuildMessageBox(), 2, 0, 1, 2);
 
-    auto* languageGroup = new QGroupBox(QStringLiteral("Select language"), this);
-    languageList_ = new QComboBox(languageGroup);
-    named(languageList_, "language", QStringLiteral("Select language"));
-    languageList_->setMinimumWidth(220);
-    auto* languageLayout = new QVBoxLayout(languageGroup);
-    languageLayout->addWidget(languageList_);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressLogIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, &CUpdDlg::LogProgress);
+}
 
-    auto* portGroup = new QGroupBox(QStringLiteral("Serial Port"), this);
-    portList_ = new QComboBox(portGroup);
-    named(portList_, "port", QStringLiteral("Serial Port"));
-    for (int n = 1; n <= 16; ++n) {
+QGroupBox* CUpdDlg::BuildLanguageGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Select language"), this);
+    languageList_ = new QComboBox(group);
+    Name(languageList_, "language", QStringLiteral("Select language"));
+    languageList_->setMinimumWidth(kLanguageListMinWidth);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(languageList_);
+    return group;
+}
+
+QGroupBox* CUpdDlg::BuildPortGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Serial Port"), this);
+    portList_ = new QComboBox(group);
+    Name(portList_, "port", QStringLiteral("Serial Port"));
+    // Item i is port i + 1.
+    for (int n = crvl::kFirstPortNumber; n <= crvl::kLastPortNumber; ++n) {
         portList_->addItem(QStringLiteral("COM%1").arg(n));
     }
-    searchButton_ = new QPushButton(QStringLiteral("Search"), portGroup);
-    named(searchButton_, "search", QStringLiteral("Search"));
-    auto* portLayout = new QVBoxLayout(portGroup);
-    portLayout->addWidget(portList_);
-    portLayout->addWidget(searchButton_);
+    searchButton_ = new QPushButton(QStringLiteral("Search"), group);
+    Name(searchButton_, "search", QStringLiteral("Search"));
+    connect(searchButton_, &QPushButton::clicked, this, &CUpdDlg::OnSearch);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(portList_);
+    layout->addWidget(searchButton_);
+    return group;
+}
 
-    auto* progressGroup = new QGroupBox(QStringLiteral("Application Code Upload Progress"), this);
-    progressBar_ = new QProgressBar(progressGroup);
-    named(progressBar_, "progress", QStringLiteral("Application Code Upload Progress"));
+QGroupBox* CUpdDlg::BuildProgressGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Application Code Upload Progress"), this);
+    progressBar_ = new QProgressBar(group);
+    Name(progressBar_, "progress", QStringLiteral("Application Code Upload Progress"));
     progressBar_->setTextVisible(false);
     progressBar_->setRange(0, 1);
     progressBar_->setValue(0);
-    auto* progressLayout = new QVBoxLayout(progressGroup);
-    progressLayout->addWidget(progressBar_);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(progressBar_);
+    return group;
+}
 
+QVBoxLayout* CUpdDlg::BuildButtons() {
     startButton_ = new QPushButton(QStringLiteral("Start"), this);
-    named(startButton_, "start", QStringLiteral("Start"));
+    Name(startButton_, "start", QStringLiteral("Start"));
     startButton_->setDefault(true);
     quitButton_ = new QPushButton(QStringLiteral("Quit"), this);
-    named(quitButton_, "quit", QStringLiteral("Quit"));
+    Name(quitButton_, "quit", QStringLiteral("Quit"));
     helpButton_ = new QPushButton(QStringLiteral("Help"), this);
-    named(helpButton_, "help", QStringLiteral("Help"));
-
-    messageBox_ = new QPlainTextEdit(this);
-    named(messageBox_, "messages", QStringLiteral("Messages"));
-    messageBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    messageBox_->setMinimumHeight(110);
-    // The message box takes the focus with every message; Return there
-    // still presses the default button, as everywhere else in the dialog.
-    messageBox_->installEventFilter(this);
+    Name(helpButton_, "help", QStringLiteral("Help"));
+    connect(startButton_, &QPushButton::clicked, this, &CUpdDlg::OnStart);
+    connect(quitButton_, &QPushButton::clicked, this, &CUpdDlg::OnQuit);
+    connect(helpButton_, &QPushButton::clicked, this, &CUpdDlg::OnHelp);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(startButton_);
     buttons->addWidget(quitButton_);
     buttons->addWidget(helpButton_);
     buttons->addStretch();
+    return buttons;
+}
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(languageGroup, 0, 0);
-    grid->addWidget(portGroup, 0, 1);
-    grid->addWidget(progressGroup, 1, 0);
-    grid->addLayout(buttons, 1, 1);
-    grid->addWidget(messageBox_, 2, 0, 1, 2);
-
-    connect(startButton_, &QPushButton::clicked, this, &CUpdDlg::OnStart);
-    connect(quitButton_, &QPushButton::clicked, this, &CUpdDlg::OnQuit);
-    connect(helpButton_, &QPushButton::clicked, this, &CUpdDlg::OnHelp);
-    connect(searchButton_, &QPushButton::clicked, this, &CUpdDlg::OnSearch);
-
-    progressTimer_ = new QTimer(this);
-    progressTimer_->setInterval(1000);
-    connect(progressTimer_, &QTimer::timeout, this, &CUpdDlg::LogProgress);
+QPlainTextEdit* CUpdDlg::BuildMessageBox() {
+    messageBox_ = new QPlainTextEdit(this);
+    Name(messageBox_, "messages", QStringLiteral("Messages"));
+    messageBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    messageBox_->setMinimumHeight(kMessageBoxMinHeight);
+    // The message box takes the focus with every message; Return there
+    // still presses the default button, as everywhere else in the dialog.
+    messageBox_->installEventFilter(this);
+    return messageBox_;
 }
 
 void CUpdDlg::LoadLanguageList() {
     languageList_->clear();
-    if (!ReadLanguageIni(kIniFileName, languages_)) {
+    Result<std::vector<LanguageEntry>> read = ReadLanguageIni(kIniFileName);
+    if (read.ok()) {
+        languages_ = std::move(read).value();
+    } else {
         languages_.clear();
-        AppendMessage(upd::kIniError);
+        AppendMessage(read.message());
     }
     // The list is sorted by name without regard to letter case; each item
     // keeps the index of its entry.

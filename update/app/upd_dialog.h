@@ -16,10 +16,12 @@
 #include <vector>
 
 class QComboBox;
+class QGroupBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QVBoxLayout;
 
 // The updater's main window: language and port lists, Search, Start, Quit,
 // Help, the progress bar and the message box. The upload itself runs in an
@@ -28,16 +30,6 @@ class QTimer;
 class CUpdDlg : public QDialog {
     Q_OBJECT
 public:
-    // Control ids of the dialog template, kept as names for the widgets.
-    static constexpr int IDC_MESSAGES = 1002;
-    static constexpr int IDC_PROGRESS = 1004;
-    static constexpr int IDC_HELP = 1007;
-    static constexpr int IDC_LANGUAGE = 1011;
-    static constexpr int IDC_PORT = 1014;
-    static constexpr int IDC_SEARCH = 1015;
-    static constexpr int IDOK_START = 1;
-    static constexpr int IDCANCEL_QUIT = 2;
-
     // ports: how ports are opened (the real serial port, or a test's).
     CUpdDlg(const crvl::update::CommandLine& commandLine,
             std::shared_ptr<crvl::update::BootPortFactory> ports, QWidget* parent = nullptr);
@@ -89,6 +81,11 @@ private:
     class Reporter;
 
     void BuildControls();
+    QGroupBox* BuildLanguageGroup();
+    QGroupBox* BuildPortGroup();
+    QGroupBox* BuildProgressGroup();
+    QVBoxLayout* BuildButtons();
+    QPlainTextEdit* BuildMessageBox();
     void LoadLanguageList();
     void StepProgressLarge();
     void StepProgressRecord(bool done);

@@ -6,13 +6,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The help text fits without scrolling.
+constexpr int kHelpTextMinWidth = 380;
+constexpr int kHelpTextMinHeight = 140;
+
+} // namespace
+
 CUpdHelpDlg::CUpdHelpDlg(QWidget* parent) : QDialog(parent), text_(new QPlainTextEdit(this)) {
     setWindowTitle(QStringLiteral("Help"));
     text_->setReadOnly(true);
     text_->setObjectName(QStringLiteral("helpText"));
     text_->setAccessibleName(QStringLiteral("Help"));
     text_->setPlainText(upd::DisplayText(upd::kHelpText));
-    text_->setMinimumSize(380, 140);
+    text_->setMinimumSize(kHelpTextMinWidth, kHelpTextMinHeight);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);

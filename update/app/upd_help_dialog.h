@@ -8,8 +8,6 @@ class QPlainTextEdit;
 class CUpdHelpDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int IDC_HELP_TEXT = 1013;
-
     explicit CUpdHelpDlg(QWidget* parent = nullptr);
 
     QPlainTextEdit* HelpText() const { return text_; }

@@ -1,5 +1,7 @@
 #include "update/core/boot_port.h"
 
+#include "protocol/frame_codec.h"
+
 #include <thread>
 
 namespace crvl::update {
@@ -28,7 +30,7 @@ DrainEnd Drain(BootPort& port, StopAtStx stopAtStx, const StopFlag& stop, const 
         if (!got) {
             return stop.load(std::memory_order_acquire) ? DrainEnd::Stopped : DrainEnd::Quiet;
         }
-        if (stopAtStx == StopAtStx::Yes && byte == 0x02) {
+        if (stopAtStx == StopAtStx::Yes && byte == frame::kStx) {
             return DrainEnd::Quiet;
         }
     }

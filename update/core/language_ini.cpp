@@ -57,15 +57,14 @@ std::vector<LanguageEntry> ParseLanguageIni(const std::string& text) {
     return entries;
 }
 
-bool ReadLanguageIni(const std::string& path, std::vector<LanguageEntry>& entries) {
+Result<std::vector<LanguageEntry>> ReadLanguageIni(const std::string& path) {
     std::ifstream file(path);
     if (!file) {
-        return false;
+        return Status::Error("The ini-file could not be opened\n");
     }
     std::ostringstream text;
     text << file.rdbuf();
-    entries = ParseLanguageIni(text.str());
-    return true;
+    return ParseLanguageIni(text.str());
 }
 
 } // namespace crvl::update

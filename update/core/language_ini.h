@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/status.h"
+
 #include <string>
 #include <vector>
 
@@ -22,7 +24,8 @@ struct LanguageEntry {
 // producing an entry with a stale file name. At most 80 entries are kept.
 std::vector<LanguageEntry> ParseLanguageIni(const std::string& text);
 
-// Reads the file; false when it cannot be opened.
-bool ReadLanguageIni(const std::string& path, std::vector<LanguageEntry>& entries);
+// Reads the file; fails when it cannot be opened, with the message box's
+// line for it.
+Result<std::vector<LanguageEntry>> ReadLanguageIni(const std::string& path);
 
 } // namespace crvl::update

@@ -16,53 +16,64 @@ bool HasSignature(const std::vector<std::uint8_t>& image) {
            std::equal(kFlashLoaderSignature.begin(), kFlashLoaderSignature.end(), image.begin());
 }
 
-bool ReadImage(const std::string& dir, const char* name, std::size_t size, bool signed_image,
-               std::vector<std::uint8_t>& out, std::string& error) {
+// One image of exactly `size` bytes; a signed one begins with the flash
+// loader's signature.
+Result<std::vector<std::uint8_t>> ReadImage(const std::string& dir, const char* name,
+                                            std::size_t size, bool signedImage) {
     const std::string path = dir + "/" + name;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
-        error = Format("Loader image %s cannot be opened.\r\n", path.c_str());
-        return false;
+        return Status::Error(Format("Loader image %s cannot be opened.\r\n", path.c_str()));
     }
     // One byte more than needed tells an oversized file from a right one.
     std::vector<std::uint8_t> data(size + 1);
     const std::size_t got = std::fread(data.data(), 1, data.size(), f);
     std::fclose(f);
     if (got != size) {
-        error = Format("Loader image %s has the wrong size (%d bytes expected).\r\n", path.c_str(),
-                       static_cast<int>(size));
-        return false;
+        return Status::Error(Format("Loader image %s has the wrong size (%d bytes expected).\r\n",
+                                    path.c_str(), static_cast<int>(size)));
     }
     data.resize(size);
-    if (signed_image && !HasSignature(data)) {
-        error = Format("Loader image %s does not begin with A5 5A A5 A5.\r\n", path.c_str());
-        return false;
+    if (signedImage && !HasSignature(data)) {
+        return Status::Error(
+            Format("Loader image %s does not begin with A5 5A A5 A5.\r\n", path.c_str()));
     }
-    out = std::move(data);
-    return true;
+    return data;
 }
 
 } // namespace
 
 bool LoaderImages::Complete() const {
-    return preloaderOne.size() == kPreloaderOneSize && preloaderTwo.size() == kPreloaderTwoSize &&
-           flashLoaderIntel.size() == kFlashLoaderSize &&
-           flashLoaderAmd.size() == kFlashLoaderSize && HasSignature(flashLoaderIntel) &&
+    return preloaderOne.size() == boot::kPreloaderOneSize &&
+           preloaderTwo.size() == boot::kPreloaderTwoSize &&
+           flashLoaderIntel.size() == boot::kFlashLoaderSize &&
+           flashLoaderAmd.size() == boot::kFlashLoaderSize && HasSignature(flashLoaderIntel) &&
            HasSignature(flashLoaderAmd);
 }
 
-bool LoadLoaderImages(const std::string& dir, LoaderImages& images, std::string& error) {
-    LoaderImages loaded;
-    if (!ReadImage(dir, kPreloaderOneFile, kPreloaderOneSize, false, loaded.preloaderOne, error) ||
-        !ReadImage(dir, kPreloaderTwoFile, kPreloaderTwoSize, false, loaded.preloaderTwo, error) ||
-        !ReadImage(dir, kFlashLoaderIntelFile, kFlashLoaderSize, true, loaded.flashLoaderIntel,
-                   error) ||
-        !ReadImage(dir, kFlashLoaderAmdFile, kFlashLoaderSize, true, loaded.flashLoaderAmd,
-                   error)) {
-        return false;
+Result<LoaderImages> LoadLoaderImages(const std::string& dir) {
+    struct Part {
+        const char* file;
+        std::size_t size;
+        bool signedImage;
+        std::vector<std::uint8_t> LoaderImages::*image;
+    };
+    static constexpr Part kParts[] = {
+        {kPreloaderOneFile, boot::kPreloaderOneSize, false, &LoaderImages::preloaderOne},
+        {kPreloaderTwoFile, boot::kPreloaderTwoSize, false, &LoaderImages::preloaderTwo},
+        {kFlashLoaderIntelFile, boot::kFlashLoaderSize, true, &LoaderImages::flashLoaderIntel},
+        {kFlashLoaderAmdFile, boot::kFlashLoaderSize, true, &LoaderImages::flashLoaderAmd},
+    };
+    LoaderImages images;
+    for (const Part& part : kParts) {
+        Result<std::vector<std::uint8_t>> image =
+            ReadImage(dir, part.file, part.size, part.signedImage);
+        if (!image.ok()) {
+            return image.status();
+        }
+        images.*part.image = std::move(image).value();
     }
-    images = std::move(loaded);
-    return true;
+    return images;
 }
 
 } // namespace crvl::update

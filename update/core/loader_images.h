@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/status.h"
+#include "protocol/boot_loader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,11 +12,7 @@ namespace crvl::update {
 
 // The microcontroller programs sent during boot-strap. They are firmware of
 // the trainer and come as data files in the "loaders/" directory beside the
-// program.
-constexpr std::size_t kPreloaderOneSize = 32;
-constexpr std::size_t kPreloaderTwoSize = 78;
-constexpr std::size_t kFlashLoaderSize = 2048;
-
+// program; their sizes are the boot loader's (protocol/boot_loader.h).
 constexpr const char* kLoaderDir = "loaders";
 constexpr const char* kPreloaderOneFile = "preloader1.bin";
 constexpr const char* kPreloaderTwoFile = "preloader2.bin";
@@ -31,8 +30,8 @@ struct LoaderImages {
     bool Complete() const;
 };
 
-// Reads the four images from `dir`. On failure returns false and sets `error`
-// to a message ready for the message box (with its line end).
-bool LoadLoaderImages(const std::string& dir, LoaderImages& images, std::string& error);
+// Reads the four images from `dir`. A failure's message is ready for the
+// message box (with its line end).
+Result<LoaderImages> LoadLoaderImages(const std::string& dir);
 
 } // namespace crvl::update

@@ -1,17 +1,18 @@
 #include "update/core/search_trainer.h"
 
 #include "protocol/frame_codec.h"
+#include "protocol/trainer_messages.h"
 #include "serial/port_names.h"
+#include "serial/serial_port.h"
 #include "update/core/text_format.h"
 
-#include <array>
 #include <thread>
+#include <vector>
 
 namespace crvl::update {
 namespace {
 
-constexpr std::uint8_t kPingCommand = 0x2A;
-constexpr std::uint8_t kAliveCommand = 0x2A;
+// The trainer answers within this time at the protocol's speed.
 constexpr auto kAnswerWait = std::chrono::milliseconds(50);
 
 bool Stopped(const StopFlag& stop) {
@@ -22,8 +23,8 @@ bool PortAnswers(BootPort& port, const StopFlag& stop, const Clock& clock) {
     if (Drain(port, StopAtStx::No, stop, clock) != DrainEnd::Quiet) {
         return false;
     }
-    const std::array<std::uint8_t, 3> ping = {kPingCommand, 0x00, 0x00};
-    std::array<std::uint8_t, MaxEncodedSize(ping.size())> frame{};
+    const Bytes ping = MakePing();
+    std::vector<std::uint8_t> frame(MaxEncodedSize(ping.size()));
     const std::size_t length = EncodeFrame(ping, frame.data());
     port.WriteBytes(frame.data(), length);
 
@@ -35,7 +36,7 @@ bool PortAnswers(BootPort& port, const StopFlag& stop, const Clock& clock) {
         return false;
     }
     const std::uint8_t second = port.ReadByte(ok, got);
-    return ok && got && second == kAliveCommand && !Stopped(stop);
+    return ok && got && second == msg::kAlive && !Stopped(stop);
 }
 
 } // namespace
@@ -48,7 +49,7 @@ int SearchTrainer(BootPortFactory& ports, const std::function<void(const std::st
         if (Stopped(stop)) {
             return 0;
         }
-        std::unique_ptr<BootPort> port = ports.Open(n, 19200, stop);
+        std::unique_ptr<BootPort> port = ports.Open(n, kDefaultBaudRate, stop);
         if (!port->Usable()) {
             port->Close();
             if (advice.empty()) {

@@ -8,32 +8,6 @@
 namespace crvl::update {
 namespace {
 
-constexpr std::uint8_t kIdentityA5 = 0xA5;
-constexpr std::uint8_t kIdentityC5 = 0xC5;
-constexpr std::uint8_t kIdentityD5 = 0xD5;
-
-constexpr int kManufacturerIntel = 0x0089;
-constexpr int kManufacturerAmd = 0x0001;
-constexpr int kManufacturerSt = 0x0020;
-constexpr int kManufacturerMacronix = 0x00C2;
-constexpr int kDeviceFirstPass = 0x889C;
-constexpr int kDeviceSecondPassA = 0x22D6;
-constexpr int kDeviceSecondPassB = 0x22EC;
-
-// Reply codes of the flash loader.
-constexpr std::uint8_t T_UPAND_RUNNING = 'R';
-constexpr std::uint8_t T_PAGE_ERASED = 'P';
-constexpr std::uint8_t T_ERASE_FAILED = 'e';
-constexpr std::uint8_t kEraseComplete = 'Z';
-constexpr std::uint8_t T_SERREC_OK = 's';
-constexpr std::uint8_t T_BURNED = 'b';
-constexpr std::uint8_t kChecksumError = 'F';
-constexpr std::uint8_t kUploadComplete = 'S';
-constexpr std::uint8_t T_BURN_FAILED = '1';
-constexpr std::uint8_t T_ODD_RECORD = 'o';
-constexpr std::uint8_t kRamOk = 'A';
-constexpr std::uint8_t kRamFailed = 'a';
-
 constexpr const char* kE1 = "Unable to get microcontroller into boot strap mode [E1]\r\n";
 constexpr const char* kE2 = "Some com port error has occurred [E2]\r\n";
 constexpr const char* kE4 = "[E4]: Cannot find";
@@ -169,35 +143,49 @@ bool UploadWorker::DrainOrFail(const char* readErrorMessage) {
 }
 
 UploadWorker::PassEnd UploadWorker::RunPass() {
+    if (!OpenBootStrapLine() || !BootStrap() || !SendPreloaders() || !SendFlashLoader()) {
+        return PassEnd::Finish;
+    }
+    reporter_.DebugMessage("Native Programloader transferred\r\n");
+    // The flash loader runs the line at the programming speed.
+    ClosePort();
+    port_ = ports_.Open(settings_.portNumber, settings_.programmingSpeed, stop_);
+    return ReplyPhase();
+}
+
+bool UploadWorker::OpenBootStrapLine() {
     if (!image_.Open(settings_.imageName)) {
         reporter_.AppendMessage(Format("%s %s.\r\n", kE4, settings_.imageName.c_str()));
         failure_ = 1;
-        return PassEnd::Finish;
+        return false;
     }
     const int n = settings_.portNumber;
     reporter_.DebugMessage(Format("Open port:%d\r\n", n));
-    port_ = ports_.Open(n, kBootstrapBaud, stop_);
+    port_ = ports_.Open(n, boot::kBootStrapBaud, stop_);
     if (!port_->Usable()) {
-        // The break below fails on such a port; the user learns why first.
+        // The break that follows fails on such a port; the user learns why first.
         if (const std::string advice = ports_.AccessAdvice(n); !advice.empty()) {
             reporter_.AppendMessage(advice + "\r\n");
         }
     }
+    return true;
+}
 
+bool UploadWorker::BootStrap() {
     reporter_.DebugMessage("Send break\r\n");
     if (!HoldBreak()) {
-        return PassEnd::Finish;
+        return false;
     }
     sleep_(kSettleTime);
     reporter_.DebugMessage("Flush buffer\r\n");
     if (!DrainOrFail(kE6)) {
-        return PassEnd::Finish;
+        return false;
     }
 
     reporter_.DebugMessage("Write 0\r\n");
-    const std::uint8_t zero = 0x00;
-    if (!Send(&zero, 1)) {
-        return PassEnd::Finish;
+    const std::uint8_t request = boot::kBootStrapRequest;
+    if (!Send(&request, 1)) {
+        return false;
     }
     sleep_(kSettleTime);
     bootstrapUnconfirmed_ = true;
@@ -209,153 +197,198 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
         reporter_.AppendMessage(kAccessError);
         identityReadFailed_ = true;
         failure_ = 1;
-        return PassEnd::Finish;
+        return false;
     }
     if (!got || StopRequested()) {
         failure_ = 1;
-        return PassEnd::Finish;
+        return false;
     }
-    if (identity == kIdentityA5 || identity == kIdentityC5 || identity == kIdentityD5) {
+    CheckIdentity(identity);
+    return true;
+}
+
+void UploadWorker::CheckIdentity(std::uint8_t identity) {
+    // An unknown identity is only noted: the loaders go out all the same.
+    if (identity == boot::kIdentityA5 || identity == boot::kIdentityC5 ||
+        identity == boot::kIdentityD5) {
         reporter_.DebugMessage(Format("Target detected : %X\r\n", identity));
         bootstrapUnconfirmed_ = false;
         reporter_.StepProgressLarge();
     } else {
         reporter_.DebugMessage(Format("Unknown target detected : %X\r\n", identity));
     }
+}
 
+bool UploadWorker::SendPreloaders() {
     if (!SendByteWise(loaders_.preloaderOne)) {
-        return PassEnd::Finish;
+        return false;
     }
     reporter_.DebugMessage("Preloader 1 transferred\r\n");
     if (!SendByteWise(loaders_.preloaderTwo)) {
-        return PassEnd::Finish;
+        return false;
     }
     reporter_.DebugMessage("Preloader 2 transferred\r\n");
+    return true;
+}
 
+bool UploadWorker::SendFlashLoader() {
     const std::vector<std::uint8_t>& loader = FlashLoader();
     reporter_.DebugMessage(
         Format("%s %d\r\n", "Length of ihexloader", static_cast<int>(loader.size())));
     reporter_.DebugMessage("Flush buffer\r\n");
     if (!DrainOrFail(nullptr)) {
-        return PassEnd::Finish;
+        return false;
     }
-
+    // The second preloader echoes every byte; a wrong echo is reported and
+    // the transfer goes on.
     for (const std::uint8_t sent : loader) {
         if (!Send(&sent, 1)) {
-            return PassEnd::Finish;
+            return false;
         }
         std::uint8_t echo = 0;
         if (!ReadReply(echo, settings_.stall, kE7)) {
-            return PassEnd::Finish;
+            return false;
         }
         if (echo != sent) {
             reporter_.AppendMessage(
                 Format("Echoed character (%x) != Send character (%x)\r\n", echo, sent));
         }
     }
-    reporter_.DebugMessage("Native Programloader transferred\r\n");
-    ClosePort();
-    port_ = ports_.Open(n, settings_.programmingSpeed, stop_);
-    return ReplyPhase();
+    return true;
 }
 
 UploadWorker::PassEnd UploadWorker::ReplyPhase() {
-    int manufacturer = 0;
-    int device = 0;
     const auto deadline = clock_() + settings_.replyStall;
-    for (int k = 0;; ++k) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_());
-        if (left.count() <= 0) {
-            // Progress replies without end: the erase never completes.
-            reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
-            failure_ = 1;
+    std::uint8_t reply = 0;
+    // The first reply comes before the flash codes and is taken like the
+    // erase replies after them.
+    if (!NextLoaderReply(deadline, true, reply)) {
+        return PassEnd::Finish;
+    }
+    EraseStep step = OnEraseReply(reply);
+    if (step == EraseStep::Waiting) {
+        int manufacturer = 0;
+        if (!ReadCode(deadline, manufacturer)) {
             return PassEnd::Finish;
         }
-        std::uint8_t c = 0;
-        const Wait wait = ReadByteWait(c, left);
-        if (wait == Wait::Stalled && k > 0) {
-            reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
-            failure_ = 1;
-            return PassEnd::Finish;
-        }
-        if (wait != Wait::Byte) {
-            EndWait(wait, settings_.replyStall, kE8);
-            return PassEnd::Finish;
-        }
-        switch (k) {
-        case 1:
-            manufacturer = c * 256;
-            continue;
-        case 2:
-            manufacturer += c;
-            if (pass_ == Pass::First) {
-                if (manufacturer == kManufacturerIntel) {
-                    reporter_.DebugMessage("Intel FLASH detected\r\n");
-                    continue;
-                }
-                reporter_.DebugMessage(
-                    Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
-                failure_ = 1;
-                ClosePort();
-                image_.Close();
-                return PassEnd::SecondPass;
-            }
-            if (manufacturer == kManufacturerAmd) {
-                reporter_.DebugMessage("AMD FLASH detected\r\n");
-            } else if (manufacturer == kManufacturerSt) {
-                reporter_.DebugMessage("ST FLASH detected\r\n");
-            } else if (manufacturer == kManufacturerMacronix) {
-                reporter_.DebugMessage("Macronix flash detected\r\n");
-            } else {
-                reporter_.DebugMessage(
-                    Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
-                failure_ = 1;
-                return PassEnd::Finish;
-            }
-            failure_ = 0;
-            continue;
-        case 3:
-            device = c * 256;
-            continue;
-        case 4: {
-            device += c;
-            const bool accepted =
-                pass_ == Pass::First ? device == kDeviceFirstPass
-                                     : device == kDeviceSecondPassA || device == kDeviceSecondPassB;
-            if (!accepted) {
-                reporter_.DebugMessage(Format("%s %x\r\n", "Unknown device ID :", device));
-                failure_ = 1;
-                return PassEnd::Finish;
-            }
-            reporter_.DebugMessage(Format("%s %x\r\n", "Device Code:", device));
-            reporter_.StepProgressLarge();
-            continue;
-        }
-        default:
+        switch (CheckManufacturer(manufacturer)) {
+        case FlashCheck::Accepted:
             break;
-        }
-        switch (c) {
-        case T_UPAND_RUNNING:
-            reporter_.DebugMessage("T_UPAND_RUNNING\r\n");
-            break;
-        case T_PAGE_ERASED:
-            reporter_.DebugMessage("T_PAGE_ERASED\r\n");
-            break;
-        case T_ERASE_FAILED:
-            reporter_.DebugMessage("T_ERASE_FAILED\r\n");
-            reporter_.AppendMessage(kE10);
-            failure_ = 1;
+        case FlashCheck::Rejected:
             return PassEnd::Finish;
-        case kEraseComplete:
-            reporter_.AppendMessage("Old program erased !\r\nProgramming new ....\r\n");
-            return RecordPhase();
-        default:
-            reporter_.AppendMessage(Format("%s %x\r\n", kE9, c));
-            reporter_.AppendMessage(kE10);
-            failure_ = 1;
+        case FlashCheck::SecondPass:
+            return PassEnd::SecondPass;
+        }
+        int device = 0;
+        if (!ReadCode(deadline, device) || !CheckDevice(device)) {
             return PassEnd::Finish;
         }
+    }
+    while (step == EraseStep::Waiting) {
+        if (!NextLoaderReply(deadline, false, reply)) {
+            return PassEnd::Finish;
+        }
+        step = OnEraseReply(reply);
+    }
+    return step == EraseStep::Erased ? RecordPhase() : PassEnd::Finish;
+}
+
+bool UploadWorker::NextLoaderReply(TimePoint deadline, bool first, std::uint8_t& reply) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_());
+    if (left.count() <= 0) {
+        // Progress replies without end: the erase never completes.
+        reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
+        failure_ = 1;
+        return false;
+    }
+    const Wait wait = ReadByteWait(reply, left);
+    if (wait == Wait::Stalled && !first) {
+        reporter_.AppendMessage(EraseTooLongMessage(settings_.replyStall));
+        failure_ = 1;
+        return false;
+    }
+    if (wait != Wait::Byte) {
+        EndWait(wait, settings_.replyStall, kE8);
+        return false;
+    }
+    return true;
+}
+
+bool UploadWorker::ReadCode(TimePoint deadline, int& code) {
+    std::uint8_t high = 0;
+    std::uint8_t low = 0;
+    if (!NextLoaderReply(deadline, false, high) || !NextLoaderReply(deadline, false, low)) {
+        return false;
+    }
+    code = (high << 8) | low;
+    return true;
+}
+
+UploadWorker::FlashCheck UploadWorker::CheckManufacturer(int manufacturer) {
+    if (pass_ == Pass::First) {
+        if (manufacturer == boot::kManufacturerIntel) {
+            reporter_.DebugMessage("Intel FLASH detected\r\n");
+            return FlashCheck::Accepted;
+        }
+        // The first flash loader serves Intel flash only; the second pass
+        // starts over with the other one.
+        reporter_.DebugMessage(Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
+        failure_ = 1;
+        ClosePort();
+        image_.Close();
+        return FlashCheck::SecondPass;
+    }
+    if (manufacturer == boot::kManufacturerAmd) {
+        reporter_.DebugMessage("AMD FLASH detected\r\n");
+    } else if (manufacturer == boot::kManufacturerSt) {
+        reporter_.DebugMessage("ST FLASH detected\r\n");
+    } else if (manufacturer == boot::kManufacturerMacronix) {
+        reporter_.DebugMessage("Macronix flash detected\r\n");
+    } else {
+        reporter_.DebugMessage(Format("%s %x\r\n", "Unknown manufacturer ID :", manufacturer));
+        failure_ = 1;
+        return FlashCheck::Rejected;
+    }
+    // The first pass's failure mark does not outlive a known chip.
+    failure_ = 0;
+    return FlashCheck::Accepted;
+}
+
+bool UploadWorker::CheckDevice(int device) {
+    const bool accepted = pass_ == Pass::First ? device == boot::kDeviceIntel
+                                               : device == boot::kDeviceSecondPassA ||
+                                                     device == boot::kDeviceSecondPassB;
+    if (!accepted) {
+        reporter_.DebugMessage(Format("%s %x\r\n", "Unknown device ID :", device));
+        failure_ = 1;
+        return false;
+    }
+    reporter_.DebugMessage(Format("%s %x\r\n", "Device Code:", device));
+    reporter_.StepProgressLarge();
+    return true;
+}
+
+UploadWorker::EraseStep UploadWorker::OnEraseReply(std::uint8_t reply) {
+    switch (reply) {
+    case boot::reply::kUpAndRunning:
+        reporter_.DebugMessage("T_UPAND_RUNNING\r\n");
+        return EraseStep::Waiting;
+    case boot::reply::kPageErased:
+        reporter_.DebugMessage("T_PAGE_ERASED\r\n");
+        return EraseStep::Waiting;
+    case boot::reply::kEraseFailed:
+        reporter_.DebugMessage("T_ERASE_FAILED\r\n");
+        reporter_.AppendMessage(kE10);
+        failure_ = 1;
+        return EraseStep::Failed;
+    case boot::reply::kEraseComplete:
+        reporter_.AppendMessage("Old program erased !\r\nProgramming new ....\r\n");
+        return EraseStep::Erased;
+    default:
+        reporter_.AppendMessage(Format("%s %x\r\n", kE9, reply));
+        reporter_.AppendMessage(kE10);
+        failure_ = 1;
+        return EraseStep::Failed;
     }
 }
 
@@ -370,70 +403,82 @@ UploadWorker::PassEnd UploadWorker::RecordPhase() {
         if (length == 0) {
             break;
         }
-        int sends = 0;
-        bool nextLine = false;
-        while (!nextLine) {
-            if (sends == settings_.maxRecordSends) {
-                reporter_.AppendMessage(
-                    Format("The same record was sent %d times without being accepted.\r\n", sends));
-                reporter_.AppendMessage(kE11);
-                failure_ = 1;
-                return PassEnd::Finish;
-            }
-            if (!Send(record, length)) {
-                return PassEnd::Finish;
-            }
-            ++sends;
-            std::uint8_t reply = 0;
-            const Wait wait = ReadByteWait(reply, settings_.stall);
-            if (wait == Wait::Error) {
-                // The remaining records still go out; the RAM test is skipped.
-                reporter_.AppendMessage(kE2);
-                failure_ = 1;
-                nextLine = true;
-                continue;
-            }
-            if (wait != Wait::Byte) {
-                EndWait(wait, settings_.stall, nullptr);
-                return PassEnd::Finish;
-            }
-            switch (reply) {
-            case T_SERREC_OK:
-                // Accepted without being burnt (an address or end record):
-                // it counts towards the bar as much as a burnt one.
-                reporter_.DebugMessage("T_SERREC_OK\r\n");
-                reporter_.StepProgressRecord(false);
-                nextLine = true;
-                break;
-            case T_BURNED:
-                reporter_.DebugMessage("T_BURNED\r\n");
-                reporter_.StepProgressRecord(false);
-                nextLine = true;
-                break;
-            case kChecksumError:
-                reporter_.DebugMessage("Checksum error .. Retransmitting block\r\n");
-                break;
-            case kUploadComplete:
-                reporter_.StepProgressRecord(true);
-                reporter_.AppendMessage("Program upload completed\r\n");
-                bootstrapUnconfirmed_ = false;
-                nextLine = true;
-                break;
-            case T_BURN_FAILED:
-            case T_ODD_RECORD:
-                reporter_.DebugMessage(reply == T_BURN_FAILED ? "T_BURN_FAILED\r\n"
-                                                              : "T_ODD_RECORD\r\n");
-                reporter_.AppendMessage(kE11);
-                failure_ = 1;
-                return PassEnd::Finish;
-            default:
-                reporter_.AppendMessage(Format("%s %02x\r\n", kE12, reply));
-                break;
-            }
+        if (!SendRecord(record, length)) {
+            return PassEnd::Finish;
         }
     }
     RamTest();
     return PassEnd::Finish;
+}
+
+bool UploadWorker::SendRecord(const std::uint8_t* record, std::size_t length) {
+    for (int sends = 0;;) {
+        if (sends == settings_.maxRecordSends) {
+            reporter_.AppendMessage(
+                Format("The same record was sent %d times without being accepted.\r\n", sends));
+            reporter_.AppendMessage(kE11);
+            failure_ = 1;
+            return false;
+        }
+        if (!Send(record, length)) {
+            return false;
+        }
+        ++sends;
+        std::uint8_t reply = 0;
+        const Wait wait = ReadByteWait(reply, settings_.stall);
+        if (wait == Wait::Error) {
+            // The remaining records still go out; the RAM test is skipped.
+            reporter_.AppendMessage(kE2);
+            failure_ = 1;
+            return true;
+        }
+        if (wait != Wait::Byte) {
+            EndWait(wait, settings_.stall, nullptr);
+            return false;
+        }
+        switch (OnRecordReply(reply)) {
+        case RecordStep::Taken:
+            return true;
+        case RecordStep::SendAgain:
+            break;
+        case RecordStep::Fatal:
+            return false;
+        }
+    }
+}
+
+UploadWorker::RecordStep UploadWorker::OnRecordReply(std::uint8_t reply) {
+    switch (reply) {
+    case boot::reply::kRecordOk:
+        // Accepted without being burnt (an address or end record): it
+        // counts towards the bar as much as a burnt one.
+        reporter_.DebugMessage("T_SERREC_OK\r\n");
+        reporter_.StepProgressRecord(false);
+        return RecordStep::Taken;
+    case boot::reply::kBurned:
+        reporter_.DebugMessage("T_BURNED\r\n");
+        reporter_.StepProgressRecord(false);
+        return RecordStep::Taken;
+    case boot::reply::kChecksumError:
+        reporter_.DebugMessage("Checksum error .. Retransmitting block\r\n");
+        return RecordStep::SendAgain;
+    case boot::reply::kUploadComplete:
+        reporter_.StepProgressRecord(true);
+        reporter_.AppendMessage("Program upload completed\r\n");
+        bootstrapUnconfirmed_ = false;
+        return RecordStep::Taken;
+    case boot::reply::kBurnFailed:
+    case boot::reply::kOddRecord:
+        reporter_.DebugMessage(reply == boot::reply::kBurnFailed ? "T_BURN_FAILED\r\n"
+                                                                 : "T_ODD_RECORD\r\n");
+        reporter_.AppendMessage(kE11);
+        failure_ = 1;
+        return RecordStep::Fatal;
+    default:
+        // An unknown reply is shown and the record sent again.
+        reporter_.AppendMessage(Format("%s %02x\r\n", kE12, reply));
+        return RecordStep::SendAgain;
+    }
 }
 
 void UploadWorker::RamTest() {
@@ -445,9 +490,9 @@ void UploadWorker::RamTest() {
     if (!ReadReply(reply, settings_.stall, kE2)) {
         return;
     }
-    if (reply == kRamOk) {
+    if (reply == boot::reply::kRamOk) {
         reporter_.DebugMessage("\r\nRAM OK!\r\n");
-    } else if (reply == kRamFailed) {
+    } else if (reply == boot::reply::kRamFailed) {
         reporter_.AppendMessage("\r\nRAM test FAILED !\r\n");
         failure_ = 1;
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/boot_loader.h"
 #include "update/core/boot_port.h"
 #include "update/core/hex_image.h"
 #include "update/core/loader_images.h"
@@ -14,13 +15,10 @@
 
 namespace crvl::update {
 
-constexpr int kBootstrapBaud = 19200;
-constexpr int kProgrammingSpeed = 56000;
-
 struct UploadSettings {
     std::string imageName;
     int portNumber = 1;
-    int programmingSpeed = kProgrammingSpeed;
+    int programmingSpeed = boot::kProgrammingBaud;
     int breakHoldMs = 1500;
     // A flash erase keeps the line quiet for a long time; elsewhere the loader
     // answers at once. Past these limits the line is taken for dead. The
@@ -61,14 +59,36 @@ private:
     enum class Pass { First, Second };
     enum class PassEnd { Finish, SecondPass };
     enum class Wait { Byte, Error, Stalled, Stopped };
+    // Where a reply before the records leaves the run.
+    enum class EraseStep { Waiting, Erased, Failed };
+    enum class FlashCheck { Accepted, Rejected, SecondPass };
+    // Where a reply to a record leaves it.
+    enum class RecordStep { Taken, SendAgain, Fatal };
+    using TimePoint = std::chrono::steady_clock::time_point;
 
+    // The steps of a pass; each false (or Finish) ends the run.
     PassEnd RunPass();
+    bool OpenBootStrapLine();
+    bool BootStrap();
+    void CheckIdentity(std::uint8_t identity);
+    bool SendPreloaders();
+    bool SendFlashLoader();
     bool HoldBreak();
     // A drain that fails the run unless the line went quiet; readErrorMessage
     // null means a read error is let pass.
     bool DrainOrFail(const char* readErrorMessage);
     PassEnd ReplyPhase();
+    // The flash loader's next reply before the records, within `deadline`.
+    bool NextLoaderReply(TimePoint deadline, bool first, std::uint8_t& reply);
+    // A 16-bit code, high byte first.
+    bool ReadCode(TimePoint deadline, int& code);
+    FlashCheck CheckManufacturer(int manufacturer);
+    bool CheckDevice(int device);
+    EraseStep OnEraseReply(std::uint8_t reply);
     PassEnd RecordPhase();
+    // Sends one record until the loader takes it.
+    bool SendRecord(const std::uint8_t* record, std::size_t length);
+    RecordStep OnRecordReply(std::uint8_t reply);
     void RamTest();
     int Finish();
 
