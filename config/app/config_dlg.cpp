@@ -25,9 +25,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <thread>
-
 namespace crvl {
 namespace {
 
@@ -512,10 +509,6 @@ Answer CConfigDlg::Ask(const std::string& text, const std::string& caption, Ques
                : buttons == Question::YesNo          ? Answer::No
                                                      : Answer::Cancel;
     }
-}
-
-void CConfigDlg::Pause(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void CConfigDlg::EndDialog() {

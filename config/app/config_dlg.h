@@ -55,7 +55,6 @@ public:
                MessageIcon icon) override;
     void ShowParameters(const ParameterRecord& record) override;
     ParameterRecord CollectParameters() override;
-    void Pause(int milliseconds) override;
     void EndDialog() override;
     void RunUploadDialog() override;
     void CloseUploadDialog() override;

@@ -216,14 +216,14 @@ void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
     dialog.SetConnected(connected_);
 
     SessionWriter log(clock_);
-    const bool recording = log.Open(SessionFolder());
+    const Status recording = log.Open(SessionFolder());
     SessionRecorder recorder(log, dialog);
-    if (recording) {
+    if (recording.ok()) {
         machine.SetMonitorObserver(&recorder);
     } else {
         // The monitor runs on without its record.
         dialog.ShowNotice(QStringLiteral("This session is not being recorded: %1.")
-                              .arg(QString::fromStdString(log.Error())));
+                              .arg(QString::fromStdString(recording.message())));
     }
 
     open_ = &dialog;

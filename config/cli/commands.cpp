@@ -320,17 +320,14 @@ private:
         // Every assignment is checked before the port is touched.
         ParameterRecord probe;
         for (const std::string& assignment : invocation_.args) {
-            std::string error;
-            if (!ApplyParameter(assignment, probe, error))
-                return Usage(error);
+            if (const Status applied = ApplyParameter(assignment, probe); !applied.ok())
+                return Usage(applied.message());
         }
         if (const int code = Connect())
             return Leave(code);
         ParameterRecord record = session_->Machine().Parameters();
-        for (const std::string& assignment : invocation_.args) {
-            std::string error;
-            ApplyParameter(assignment, record, error);
-        }
+        for (const std::string& assignment : invocation_.args)
+            (void)ApplyParameter(assignment, record); // checked above
         return Written(session_->Write(record), {});
     }
 
@@ -510,8 +507,10 @@ private:
         };
         const auto seconds = [&] { return static_cast<double>(elapsed().count()) / 1000.0; };
         SessionWriter log(elapsed);
-        if (logPath && !log.OpenFile(*logPath))
-            return Leave(Fail(kExitUsage, "--log", log.Error()));
+        if (logPath) {
+            if (const Status opened = log.OpenFile(*logPath); !opened.ok())
+                return Leave(Fail(kExitUsage, "--log", opened.message()));
+        }
 
         bool started = false;
         SessionFields last;
@@ -575,13 +574,12 @@ int RunInvocation(const Invocation& invocation, const Io& io) {
         io.out(text);
         return kExitDone;
     }
-    PortChoice ports;
-    std::string error;
-    if (!ResolvePort(invocation.port, ports, error)) {
-        io.err("crvlctl: " + error);
+    const Result<PortChoice> ports = ResolvePort(invocation.port);
+    if (!ports.ok()) {
+        io.err("crvlctl: " + ports.message());
         return kExitUsage;
     }
-    return Runner(invocation, io, ports).Run();
+    return Runner(invocation, io, ports.value()).Run();
 }
 
 } // namespace crvl::cli
