@@ -157,7 +157,7 @@ Result<PortChoice> ResolvePort(const std::optional<std::string>& port) {
         const char* end = port->data() + port->size();
         const auto [ptr, ec] = std::from_chars(begin, end, number);
         if (ec == std::errc() && ptr == end) {
-            if (number < 1 || number > 16) {
+            if (number < 1 || number > kHighestPort) {
                 return Status::Error("port " + *port + " is not one of COM1..COM16");
             }
             choice.first = choice.last = number;

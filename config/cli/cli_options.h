@@ -37,9 +37,12 @@ Result<Invocation> ParseInvocation(const std::vector<std::string>& argv);
 
 // The ports a --port value stands for: COM1..COM16, or one device path that
 // crvlctl opens under port number 1.
+// crvlconfig searches COM1..COM16; so does crvlctl.
+inline constexpr int kHighestPort = 16;
+
 struct PortChoice {
     int first = 1;
-    int last = 16;
+    int last = kHighestPort;
     std::string device; // set for a device path
 };
 // Fails with the reason for "COM0", "COM17" or an empty value.

@@ -59,13 +59,47 @@ const char* BatteryState(std::uint8_t raw) {
     }
 }
 
-bool ParseSeconds(const std::string& text, std::chrono::milliseconds& duration) {
+// The longest run the monitor command takes: a day.
+constexpr double kLongestMonitorSeconds = 24 * 60 * 60;
+
+// A positive number of seconds (a fraction allowed) up to a day.
+std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text) {
     char* end = nullptr;
     const double seconds = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0) || seconds > 86400)
-        return false;
-    duration = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
-    return true;
+    if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0) ||
+        seconds > kLongestMonitorSeconds)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+}
+
+struct MonitorOptions {
+    std::optional<std::chrono::milliseconds> duration; // --seconds
+    std::optional<std::string> logPath;                // --log
+};
+
+// The monitor command's arguments; fails with the usage error.
+Result<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args) {
+    MonitorOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const auto option = [&](const std::string& name) -> std::optional<std::string> {
+            if (args[i] == name && i + 1 < args.size())
+                return args[++i];
+            if (args[i].starts_with(name + "="))
+                return args[i].substr(name.size() + 1);
+            return std::nullopt;
+        };
+        if (const auto seconds = option("--seconds")) {
+            options.duration = ParseSeconds(*seconds);
+            if (!options.duration)
+                return Status::Error("bad --seconds '" + *seconds +
+                                     "' (a number of seconds above 0)");
+        } else if (const auto file = option("--log")) {
+            options.logPath = *file;
+        } else {
+            return Status::Error("unexpected argument '" + args[i] + "'");
+        }
+    }
+    return options;
 }
 
 bool ParseSlot(const std::string& text, int& slot) {
@@ -282,7 +316,8 @@ private:
         if (battery == Outcome::Done) {
             const std::uint8_t raw = session_->Machine().BatteryRaw();
             char volts[16];
-            std::snprintf(volts, sizeof volts, "%.1f", static_cast<double>(raw * 0.04f));
+            std::snprintf(volts, sizeof volts, "%.1f",
+                          static_cast<double>(raw * kBatteryVoltsPerStep));
             values.push_back(Value("battery-volts", volts));
             values.push_back(Value("battery-state", BatteryState(raw)));
         }
@@ -463,28 +498,11 @@ private:
     }
 
     int Monitor() {
-        std::optional<std::chrono::milliseconds> duration;
-        std::optional<std::string> logPath;
-        const auto& args = invocation_.args;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const auto option = [&](const std::string& name) -> std::optional<std::string> {
-                if (args[i] == name && i + 1 < args.size())
-                    return args[++i];
-                if (args[i].starts_with(name + "="))
-                    return args[i].substr(name.size() + 1);
-                return std::nullopt;
-            };
-            if (const auto seconds = option("--seconds")) {
-                std::chrono::milliseconds parsed{};
-                if (!ParseSeconds(*seconds, parsed))
-                    return Usage("bad --seconds '" + *seconds + "' (a number of seconds above 0)");
-                duration = parsed;
-            } else if (const auto file = option("--log")) {
-                logPath = *file;
-            } else {
-                return Usage("unexpected argument '" + args[i] + "'");
-            }
-        }
+        const Result<MonitorOptions> options = ParseMonitorOptions(invocation_.args);
+        if (!options.ok())
+            return Usage(options.message());
+        const std::optional<std::chrono::milliseconds> duration = options.value().duration;
+        const std::optional<std::string> logPath = options.value().logPath;
         if (const int code = Connect())
             return Leave(code);
 

@@ -518,11 +518,11 @@ void LinkMachine::ShowBattery() {
 }
 
 LampColour LinkMachine::BatteryColour(std::uint8_t raw) {
-    const float volts = static_cast<float>(raw) * 0.04f;
-    if (volts > 8.0f) {
+    const float volts = static_cast<float>(raw) * kBatteryVoltsPerStep;
+    if (volts > kBatteryOkVolts) {
         return LampColour::Green;
     }
-    if (volts > 7.0f) {
+    if (volts > kBatteryLowVolts) {
         return LampColour::Yellow;
     }
     return LampColour::Red;
@@ -543,7 +543,7 @@ std::string LinkMachine::VersionText(const std::array<std::uint8_t, kVersionSize
 
 std::string LinkMachine::BatteryText(std::uint8_t raw) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.1f V", static_cast<double>(raw * 0.04f));
+    std::snprintf(buffer, sizeof buffer, "%.1f V", static_cast<double>(raw * kBatteryVoltsPerStep));
     return buffer;
 }
 

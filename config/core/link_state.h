@@ -36,7 +36,6 @@ enum class LinkState : std::uint8_t {
 
 // Texts the connection logic shows.
 namespace text {
-inline constexpr std::string_view kTrying = "Trying COM%d...";
 inline constexpr std::string_view kNotFound =
     "The Corvel could not be found at COM ports 1..16. The cause is probably:\n\n"
     "a) The Corvel is not turned on.\n"
@@ -62,6 +61,11 @@ inline constexpr std::string_view kDisconnect = "Disconnect";
 } // namespace text
 
 inline constexpr int kLastPort = 16;
+// The trainer reports its battery in steps of 40 mV; above kBatteryOkVolts
+// the lamp is green, above kBatteryLowVolts yellow, else red.
+inline constexpr float kBatteryVoltsPerStep = 0.04f;
+inline constexpr float kBatteryOkVolts = 8.0f;
+inline constexpr float kBatteryLowVolts = 7.0f;
 // Result() before the trainer's Result has arrived; the trainer never
 // sends this byte.
 inline constexpr std::uint8_t kNoResult = 0xFF;
