@@ -237,7 +237,7 @@ void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
     open_ = nullptr;
     machine.SetMonitorObserver(nullptr);
 
-    if (!recording)
+    if (!recording.ok())
         return;
     if (dialog.ClosedByConnection())
         recorder.Lost();

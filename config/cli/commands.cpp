@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace crvl::cli {
 namespace {
@@ -102,15 +105,14 @@ Result<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args)
     return options;
 }
 
-bool ParseSlot(const std::string& text, int& slot) {
+// "1".."3" or "C1".."C3".
+std::optional<int> ParseSlot(const std::string& text) {
     for (int n = 1; n <= kSlotCount; ++n) {
         const std::string number = std::to_string(n);
-        if (text == number || text == "C" + number || text == "c" + number) {
-            slot = n;
-            return true;
-        }
+        if (text == number || text == "C" + number || text == "c" + number)
+            return n;
     }
-    return false;
+    return std::nullopt;
 }
 
 class Runner {
@@ -455,10 +457,10 @@ private:
                 positional.push_back(args[i]);
             }
         }
-        int slot = 0;
         if (positional.size() != 2)
             return Usage("upload needs SLOT and FILE");
-        if (!ParseSlot(positional[0], slot))
+        const std::optional<int> slot = ParseSlot(positional[0]);
+        if (!slot)
             return Usage("bad slot '" + positional[0] + "' (1, 2, 3 or C1, C2, C3)");
         const std::string& path = positional[1];
         ScenarioFile file = LoadScenarioFile(path);
@@ -473,8 +475,8 @@ private:
         }
         if (const int code = Connect())
             return Leave(code);
-        return Written(session_->Upload(slot, file.name, file.table),
-                       {Value("slot", std::string("C") + std::to_string(slot)),
+        return Written(session_->Upload(*slot, file.name, file.table),
+                       {Value("slot", std::string("C") + std::to_string(*slot)),
                         Value("name", Utf8FromLatin1(file.name))});
     }
 
