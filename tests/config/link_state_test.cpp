@@ -219,6 +219,7 @@ TEST_F(Machine, ReadFailureTurnsTheLampBlueUntilTheUserConnectsAgain) {
     EXPECT_FALSE(view.customScenarios);
     EXPECT_EQ(view.batteryLight, LampLight::Off);
     machine.ConnectPressed(); // Disconnect
+    Tick(kDisconnectWaitTicks);
     EXPECT_EQ(view.connectionColour, LampColour::Red);
 }
 
