@@ -54,6 +54,9 @@ inline constexpr std::uint8_t kResult = 0x6C;          // 'l', 1 byte, 0 = succe
 inline constexpr std::uint8_t kAttachedReport = 0x6E;  // 'n', off/on
 inline constexpr std::uint8_t kShockEvent = 0x56;      // 'V'
 
+// The byte a Result carries.
+inline constexpr std::uint8_t kResultSuccess = 0;
+
 } // namespace msg
 
 // The trainer's protocol parameters, one unsigned byte each.

@@ -25,9 +25,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <thread>
-
 namespace crvl {
 namespace {
 
@@ -58,6 +55,9 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+} // namespace
+
+// One parameter: its label, edit box and up-down control.
 struct FieldSpec {
     int editId;
     int spinId;
@@ -65,6 +65,13 @@ struct FieldSpec {
     const char* tooltip;
     bool numberBuddy;
 };
+
+namespace {
+
+// Widths and heights in pixels.
+constexpr int kFieldEditWidth = 44;
+constexpr int kBatteryEditWidth = 60;
+constexpr int kStatusFrameHeight = 12;
 
 constexpr FieldSpec kVolumeSpec{ids::kVolumeEdit, ids::kVolumeSpin, "Speaker Volume\n(Loudness)",
                                 "Corvel speaker volume", true};
@@ -132,37 +139,62 @@ CConfigDlg::~CConfigDlg() {
     link_->Close();
 }
 
-void CConfigDlg::BuildControls() {
-    auto makeField = [this](const FieldSpec& spec, QGridLayout* grid, int row) {
-        const QString label = QString::fromUtf8(spec.label);
-        auto* text = new QLabel(label, this);
-        auto* edit = Named(new QLineEdit(this), spec.editId, OneLine(label));
-        edit->setFixedWidth(44);
-        auto* spin = new CUpDownCtrl(edit, spec.numberBuddy, this);
-        spin->setObjectName(QString::number(spec.spinId));
-        spin->SetAccessibleNames(OneLine(label));
-        text->setBuddy(edit);
-        edit->setToolTip(QString::fromUtf8(spec.tooltip));
-        spin->setToolTip(QString::fromUtf8(spec.tooltip));
-        auto* box = new QHBoxLayout;
-        box->setSpacing(0);
-        box->addWidget(edit);
-        box->addWidget(spin);
-        box->addStretch();
-        grid->addWidget(text, row, 0);
-        grid->addLayout(box, row, 1);
-        fields_[spec.spinId] = Field{edit, spin};
-        connect(spin, &CUpDownCtrl::scrolled, this,
-                [this, id = spec.spinId](int position) { OnScrolled(id, position); });
-    };
+void CConfigDlg::AddField(const FieldSpec& spec, QGridLayout* grid, int row) {
+    const QString label = QString::fromUtf8(spec.label);
+    auto* text = new QLabel(label, this);
+    auto* edit = Named(new QLineEdit(this), spec.editId, OneLine(label));
+    edit->setFixedWidth(kFieldEditWidth);
+    auto* spin = new CUpDownCtrl(edit, spec.numberBuddy, this);
+    spin->setObjectName(QString::number(spec.spinId));
+    spin->SetAccessibleNames(OneLine(label));
+    text->setBuddy(edit);
+    edit->setToolTip(QString::fromUtf8(spec.tooltip));
+    spin->setToolTip(QString::fromUtf8(spec.tooltip));
+    auto* box = new QHBoxLayout;
+    box->setSpacing(0);
+    box->addWidget(edit);
+    box->addWidget(spin);
+    box->addStretch();
+    grid->addWidget(text, row, 0);
+    grid->addLayout(box, row, 1);
+    fields_[spec.spinId] = Field{edit, spin};
+    connect(spin, &CUpDownCtrl::scrolled, this,
+            [this, id = spec.spinId](int position) { OnScrolled(id, position); });
+}
 
-    // AED protocol parameters.
+void CConfigDlg::BuildControls() {
+    QGroupBox* aed = BuildProtocolBox();
+    QGroupBox* trainer = BuildTrainerBox();
+    QGroupBox* corvel = BuildConnectionBox();
+    QLayout* buttons = BuildButtons();
+
+    auto* guide = new QLabel(tr("For a description of the parameters please refer to the "
+                                "user guide of the defibrillator."),
+                             this);
+    guide->setWordWrap(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(aed);
+    top->addWidget(trainer);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(corvel, 1);
+    bottom->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(guide);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    ConnectControls();
+}
+
+QGroupBox* CConfigDlg::BuildProtocolBox() {
     auto* aed = new QGroupBox(tr("AED Protocol Parameters"), this);
     auto* aedGrid = new QGridLayout(aed);
-    makeField(kShockSeriesSpec, aedGrid, 0);
-    makeField(kProtocolTimeoutSpec, aedGrid, 1);
-    makeField(kCprTimerSpec, aedGrid, 2);
-    makeField(kPromptIntervalSpec, aedGrid, 3);
+    AddField(kShockSeriesSpec, aedGrid, 0);
+    AddField(kProtocolTimeoutSpec, aedGrid, 1);
+    AddField(kCprTimerSpec, aedGrid, 2);
+    AddField(kPromptIntervalSpec, aedGrid, 3);
 
     auto* nsa = new QGroupBox(tr("NSA Action"), aed);
     auto* nsaGrid = new QGridLayout(nsa);
@@ -173,7 +205,7 @@ void CConfigDlg::BuildControls() {
     nsaGrid->addWidget(nsaMonitor_, 0, 0);
     nsaGrid->addWidget(nsaTimer_, 1, 0);
     auto* pauseGrid = new QGridLayout;
-    makeField(kTimerPauseSpec, pauseGrid, 0);
+    AddField(kTimerPauseSpec, pauseGrid, 0);
     fields_[ids::kTimerPauseSpin].edit->setAccessibleName(tr("Timer pause (min)"));
     fields_[ids::kTimerPauseSpin].spin->SetAccessibleNames(tr("Timer pause (min)"));
     nsaGrid->addLayout(pauseGrid, 1, 1);
@@ -190,12 +222,14 @@ void CConfigDlg::BuildControls() {
     cprBox->addWidget(cprLong_);
     aedGrid->addWidget(cprLabel, 5, 0);
     aedGrid->addWidget(cpr, 5, 1);
+    return aed;
+}
 
-    // Trainer parameters.
+QGroupBox* CConfigDlg::BuildTrainerBox() {
     auto* trainer = new QGroupBox(tr("Corvel Parameters"), this);
     auto* trainerGrid = new QGridLayout(trainer);
-    makeField(kVolumeSpec, trainerGrid, 0);
-    makeField(kScenarioSpec, trainerGrid, 1);
+    AddField(kVolumeSpec, trainerGrid, 0);
+    AddField(kScenarioSpec, trainerGrid, 1);
     const QString toleranceText = tr(" Pad Attachment Tolerance");
     trainerGrid->addWidget(new QLabel(toleranceText, trainer), 2, 0, 1, 2);
     auto* toleranceRow = new QHBoxLayout;
@@ -226,8 +260,10 @@ void CConfigDlg::BuildControls() {
     trainerGrid->addWidget(volumeControl_, 5, 0, 1, 2);
     trainerGrid->addWidget(remoteDisplay_, 6, 0, 1, 2);
     trainerGrid->setRowStretch(7, 1);
+    return trainer;
+}
 
-    // Connection box.
+QGroupBox* CConfigDlg::BuildConnectionBox() {
     auto* corvel = new QGroupBox(tr("Corvel"), this);
     auto* corvelGrid = new QGridLayout(corvel);
     connect_ = Named(new QPushButton(Q(text::kConnect), corvel), ids::kConnect, Q(text::kConnect));
@@ -235,11 +271,12 @@ void CConfigDlg::BuildControls() {
     connectionLamp_ = Named(new CLedCtrl(corvel), ids::kConnectionLamp, tr("Connection"));
     status_ = Named(new QPlainTextEdit(corvel), ids::kStatus, tr("Status"));
     status_->setReadOnly(true);
-    status_->setFixedHeight(status_->fontMetrics().lineSpacing() * 2 + 12);
+    // Two lines of text (the version's) and the frame around them.
+    status_->setFixedHeight(status_->fontMetrics().lineSpacing() * 2 + kStatusFrameHeight);
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     battery_ = Named(new QLineEdit(corvel), ids::kBatteryEdit, tr("Battery"));
     battery_->setReadOnly(true);
-    battery_->setFixedWidth(60);
+    battery_->setFixedWidth(kBatteryEditWidth);
     batteryLamp_ = Named(new CLedCtrl(corvel), ids::kBatteryLamp, tr("Battery state"));
     customScenarios_ = Named(new QPushButton(tr("Custom Scenarios"), corvel), ids::kCustomScenarios,
                              tr("Custom Scenarios"));
@@ -256,7 +293,10 @@ void CConfigDlg::BuildControls() {
     batteryRow->addWidget(batteryLamp_);
     corvelGrid->addLayout(batteryRow, 2, 1, 1, 2);
     corvelGrid->addWidget(customScenarios_, 3, 0, 1, 3);
+    return corvel;
+}
 
+QLayout* CConfigDlg::BuildButtons() {
     update_ = Named(new QPushButton(tr("Update"), this), ids::kUpdate, tr("Update"));
     update_->setToolTip(tr("Update Corvel configuration"));
     loadDefaults_ =
@@ -270,29 +310,15 @@ void CConfigDlg::BuildControls() {
     loadDefaults_->setEnabled(false);
     customScenarios_->setEnabled(false);
 
-    auto* guide = new QLabel(tr("For a description of the parameters please refer to the "
-                                "user guide of the defibrillator."),
-                             this);
-    guide->setWordWrap(true);
-
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(update_);
     buttons->addWidget(loadDefaults_);
     buttons->addStretch();
     buttons->addWidget(exit_);
+    return buttons;
+}
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(aed);
-    top->addWidget(trainer);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(corvel, 1);
-    bottom->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(guide);
-    layout->addLayout(bottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
+void CConfigDlg::ConnectControls() {
     connect(connect_, &QPushButton::clicked, this, [this] { machine_->ConnectPressed(); });
     connect(update_, &QPushButton::clicked, this, [this] { machine_->CollectAndWrite(); });
     connect(loadDefaults_, &QPushButton::clicked, this, [this] { machine_->LoadDefaults(); });
@@ -512,10 +538,6 @@ Answer CConfigDlg::Ask(const std::string& text, const std::string& caption, Ques
                : buttons == Question::YesNo          ? Answer::No
                                                      : Answer::Cancel;
     }
-}
-
-void CConfigDlg::Pause(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void CConfigDlg::EndDialog() {

@@ -15,6 +15,9 @@
 #include <memory>
 
 class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -26,6 +29,7 @@ namespace crvl {
 
 class CLedCtrl;
 class CUpDownCtrl;
+struct FieldSpec;
 
 class CConfigDlg : public QDialog, public ConfigView {
     Q_OBJECT
@@ -55,7 +59,6 @@ public:
                MessageIcon icon) override;
     void ShowParameters(const ParameterRecord& record) override;
     ParameterRecord CollectParameters() override;
-    void Pause(int milliseconds) override;
     void EndDialog() override;
     void RunUploadDialog() override;
     void CloseUploadDialog() override;
@@ -83,6 +86,13 @@ private:
     };
 
     void BuildControls();
+    void AddField(const FieldSpec& spec, QGridLayout* grid, int row);
+    QGroupBox* BuildProtocolBox();
+    QGroupBox* BuildTrainerBox();
+    QGroupBox* BuildConnectionBox();
+    // Update, Load Defaults and Exit, in a column.
+    QLayout* BuildButtons();
+    void ConnectControls();
     void SetUpParameterControls();
     void ApplyForm(const ParameterForm& form);
     void OnScrolled(int spinId, int position);

@@ -86,23 +86,7 @@ CMonitorDlg::~CMonitorDlg() = default;
 void CMonitorDlg::BuildControls() {
     scenario_ = NumberField(this, ids::kMonitorScenarioEdit, "Scen  #", 10);
     frame_ = NumberField(this, ids::kMonitorFrameEdit, "Frame #", 290);
-
-    for (const LampRow& row : kLampRows) {
-        auto* label = new QLabel(QString::fromLatin1(row.label), this);
-        label->setGeometry(row.x, row.y, 90, 20);
-        for (int i = 0; i < row.count; ++i) {
-            const MonitorLamp index = row.lamps[i];
-            auto* lamp = new CLedCtrl(this);
-            lamp->setObjectName(QString::number(kMonitorLampIds[index]));
-            lamp->setAccessibleName(QStringLiteral("%1 %2").arg(QString::fromLatin1(row.label),
-                                                                QString::fromLatin1(row.words[i])));
-            const int x = row.x + 95 + i * 60;
-            lamp->setGeometry(x, row.y, 20, 20);
-            auto* word = new QLabel(QString::fromLatin1(row.words[i]), this);
-            word->setGeometry(x + 22, row.y, 36, 20);
-            lamps_[index] = lamp;
-        }
-    }
+    BuildLamps();
 
     // The chart fills the sunken frame's place and carries its id.
     plot_ = new CEcgPlot(this);
@@ -122,6 +106,25 @@ void CMonitorDlg::BuildControls() {
     exit->setAccessibleName(exit->text());
     exit->setGeometry(kDialogWidth - 100, kDialogHeight - 40, 90, 28);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CMonitorDlg::BuildLamps() {
+    for (const LampRow& row : kLampRows) {
+        auto* label = new QLabel(QString::fromLatin1(row.label), this);
+        label->setGeometry(row.x, row.y, 90, 20);
+        for (int i = 0; i < row.count; ++i) {
+            const MonitorLamp index = row.lamps[i];
+            auto* lamp = new CLedCtrl(this);
+            lamp->setObjectName(QString::number(kMonitorLampIds[index]));
+            lamp->setAccessibleName(QStringLiteral("%1 %2").arg(QString::fromLatin1(row.label),
+                                                                QString::fromLatin1(row.words[i])));
+            const int x = row.x + 95 + i * 60;
+            lamp->setGeometry(x, row.y, 20, 20);
+            auto* word = new QLabel(QString::fromLatin1(row.words[i]), this);
+            word->setGeometry(x + 22, row.y, 36, 20);
+            lamps_[index] = lamp;
+        }
+    }
 }
 
 void CMonitorDlg::Apply(const MonitorRefresh& refresh) {
@@ -216,14 +219,14 @@ void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
     dialog.SetConnected(connected_);
 
     SessionWriter log(clock_);
-    const bool recording = log.Open(SessionFolder());
+    const Status recording = log.Open(SessionFolder());
     SessionRecorder recorder(log, dialog);
-    if (recording) {
+    if (recording.ok()) {
         machine.SetMonitorObserver(&recorder);
     } else {
         // The monitor runs on without its record.
         dialog.ShowNotice(QStringLiteral("This session is not being recorded: %1.")
-                              .arg(QString::fromStdString(log.Error())));
+                              .arg(QString::fromStdString(recording.message())));
     }
 
     open_ = &dialog;
@@ -234,7 +237,7 @@ void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
     open_ = nullptr;
     machine.SetMonitorObserver(nullptr);
 
-    if (!recording)
+    if (!recording.ok())
         return;
     if (dialog.ClosedByConnection())
         recorder.Lost();

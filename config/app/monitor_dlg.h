@@ -55,6 +55,8 @@ public:
 
 private:
     void BuildControls();
+    // The condition lamps, each with its word.
+    void BuildLamps();
     void Apply(const MonitorRefresh& refresh);
 
     MonitorRecord& record_;

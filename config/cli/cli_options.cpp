@@ -100,8 +100,8 @@ constexpr std::string_view kExitCodes = "Exit codes:\n"
 
 } // namespace
 
-bool ParseInvocation(const std::vector<std::string>& argv, Invocation& invocation,
-                     std::string& error) {
+Result<Invocation> ParseInvocation(const std::vector<std::string>& argv) {
+    Invocation invocation;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& arg = argv[i];
         std::string name = arg;
@@ -116,8 +116,7 @@ bool ParseInvocation(const std::vector<std::string>& argv, Invocation& invocatio
             } else if (i + 1 < argv.size()) {
                 invocation.port = argv[++i];
             } else {
-                error = "--port needs COMn or a device path";
-                return false;
+                return Status::Error("--port needs COMn or a device path");
             }
         } else if (arg == "--json") {
             invocation.json = true;
@@ -129,12 +128,10 @@ bool ParseInvocation(const std::vector<std::string>& argv, Invocation& invocatio
             invocation.version = true;
         } else if (invocation.command.empty()) {
             if (arg.starts_with("-")) {
-                error = "unknown option " + arg;
-                return false;
+                return Status::Error("unknown option " + arg);
             }
             if (!IsCommand(arg)) {
-                error = "unknown command '" + arg + "'";
-                return false;
+                return Status::Error("unknown command '" + arg + "'");
             }
             invocation.command = arg;
         } else {
@@ -142,19 +139,17 @@ bool ParseInvocation(const std::vector<std::string>& argv, Invocation& invocatio
         }
     }
     if (invocation.command.empty() && !invocation.help && !invocation.version) {
-        error = "no command given";
-        return false;
+        return Status::Error("no command given");
     }
-    return true;
+    return invocation;
 }
 
-bool ResolvePort(const std::optional<std::string>& port, PortChoice& choice, std::string& error) {
-    choice = PortChoice{};
+Result<PortChoice> ResolvePort(const std::optional<std::string>& port) {
+    PortChoice choice;
     if (!port)
-        return true;
+        return choice;
     if (port->empty()) {
-        error = "--port needs COMn or a device path";
-        return false;
+        return Status::Error("--port needs COMn or a device path");
     }
     if (port->size() > 3 && SameWord(std::string_view(*port).substr(0, 3), "COM")) {
         int number = 0;
@@ -162,17 +157,16 @@ bool ResolvePort(const std::optional<std::string>& port, PortChoice& choice, std
         const char* end = port->data() + port->size();
         const auto [ptr, ec] = std::from_chars(begin, end, number);
         if (ec == std::errc() && ptr == end) {
-            if (number < 1 || number > 16) {
-                error = "port " + *port + " is not one of COM1..COM16";
-                return false;
+            if (number < 1 || number > kHighestPort) {
+                return Status::Error("port " + *port + " is not one of COM1..COM16");
             }
             choice.first = choice.last = number;
-            return true;
+            return choice;
         }
     }
     choice.first = choice.last = 1;
     choice.device = *port;
-    return true;
+    return choice;
 }
 
 std::string PortLabel(const PortChoice& choice, int port) {

@@ -3,6 +3,8 @@
 // that --help always shows all of them.
 #pragma once
 
+#include "base/status.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,19 +32,21 @@ struct Invocation {
 };
 
 // Parses argv without the program name. Global options may stand before or
-// after the command. False with a reason on bad usage.
-bool ParseInvocation(const std::vector<std::string>& argv, Invocation& invocation,
-                     std::string& error);
+// after the command. Fails with the reason on bad usage.
+Result<Invocation> ParseInvocation(const std::vector<std::string>& argv);
 
 // The ports a --port value stands for: COM1..COM16, or one device path that
 // crvlctl opens under port number 1.
+// crvlconfig searches COM1..COM16; so does crvlctl.
+inline constexpr int kHighestPort = 16;
+
 struct PortChoice {
     int first = 1;
-    int last = 16;
+    int last = kHighestPort;
     std::string device; // set for a device path
 };
-// False with a reason for "COM0", "COM17" or an empty value.
-bool ResolvePort(const std::optional<std::string>& port, PortChoice& choice, std::string& error);
+// Fails with the reason for "COM0", "COM17" or an empty value.
+Result<PortChoice> ResolvePort(const std::optional<std::string>& port);
 // How errors and results name port n of the choice: "COM3", or the path.
 std::string PortLabel(const PortChoice& choice, int port);
 

@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace crvl::cli {
 namespace {
@@ -59,24 +62,57 @@ const char* BatteryState(std::uint8_t raw) {
     }
 }
 
-bool ParseSeconds(const std::string& text, std::chrono::milliseconds& duration) {
+// The longest run the monitor command takes: a day.
+constexpr double kLongestMonitorSeconds = 24 * 60 * 60;
+
+// A positive number of seconds (a fraction allowed) up to a day.
+std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text) {
     char* end = nullptr;
     const double seconds = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0) || seconds > 86400)
-        return false;
-    duration = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
-    return true;
+    if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0) ||
+        seconds > kLongestMonitorSeconds)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
 }
 
-bool ParseSlot(const std::string& text, int& slot) {
-    for (int n = 1; n <= kSlotCount; ++n) {
-        const std::string number = std::to_string(n);
-        if (text == number || text == "C" + number || text == "c" + number) {
-            slot = n;
-            return true;
+struct MonitorOptions {
+    std::optional<std::chrono::milliseconds> duration; // --seconds
+    std::optional<std::string> logPath;                // --log
+};
+
+// The monitor command's arguments; fails with the usage error.
+Result<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args) {
+    MonitorOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const auto option = [&](const std::string& name) -> std::optional<std::string> {
+            if (args[i] == name && i + 1 < args.size())
+                return args[++i];
+            if (args[i].starts_with(name + "="))
+                return args[i].substr(name.size() + 1);
+            return std::nullopt;
+        };
+        if (const auto seconds = option("--seconds")) {
+            options.duration = ParseSeconds(*seconds);
+            if (!options.duration)
+                return Status::Error("bad --seconds '" + *seconds +
+                                     "' (a number of seconds above 0)");
+        } else if (const auto file = option("--log")) {
+            options.logPath = *file;
+        } else {
+            return Status::Error("unexpected argument '" + args[i] + "'");
         }
     }
-    return false;
+    return options;
+}
+
+// "1".."3" or "C1".."C3".
+std::optional<int> ParseSlot(const std::string& text) {
+    for (int n = 1; n <= kSlotCount; ++n) {
+        const std::string number = std::to_string(n);
+        if (text == number || text == "C" + number || text == "c" + number)
+            return n;
+    }
+    return std::nullopt;
 }
 
 class Runner {
@@ -282,7 +318,8 @@ private:
         if (battery == Outcome::Done) {
             const std::uint8_t raw = session_->Machine().BatteryRaw();
             char volts[16];
-            std::snprintf(volts, sizeof volts, "%.1f", static_cast<double>(raw * 0.04f));
+            std::snprintf(volts, sizeof volts, "%.1f",
+                          static_cast<double>(raw * kBatteryVoltsPerStep));
             values.push_back(Value("battery-volts", volts));
             values.push_back(Value("battery-state", BatteryState(raw)));
         }
@@ -320,17 +357,14 @@ private:
         // Every assignment is checked before the port is touched.
         ParameterRecord probe;
         for (const std::string& assignment : invocation_.args) {
-            std::string error;
-            if (!ApplyParameter(assignment, probe, error))
-                return Usage(error);
+            if (const Status applied = ApplyParameter(assignment, probe); !applied.ok())
+                return Usage(applied.message());
         }
         if (const int code = Connect())
             return Leave(code);
         ParameterRecord record = session_->Machine().Parameters();
-        for (const std::string& assignment : invocation_.args) {
-            std::string error;
-            ApplyParameter(assignment, record, error);
-        }
+        for (const std::string& assignment : invocation_.args)
+            (void)ApplyParameter(assignment, record); // checked above
         return Written(session_->Write(record), {});
     }
 
@@ -423,10 +457,10 @@ private:
                 positional.push_back(args[i]);
             }
         }
-        int slot = 0;
         if (positional.size() != 2)
             return Usage("upload needs SLOT and FILE");
-        if (!ParseSlot(positional[0], slot))
+        const std::optional<int> slot = ParseSlot(positional[0]);
+        if (!slot)
             return Usage("bad slot '" + positional[0] + "' (1, 2, 3 or C1, C2, C3)");
         const std::string& path = positional[1];
         ScenarioFile file = LoadScenarioFile(path);
@@ -441,8 +475,8 @@ private:
         }
         if (const int code = Connect())
             return Leave(code);
-        return Written(session_->Upload(slot, file.name, file.table),
-                       {Value("slot", std::string("C") + std::to_string(slot)),
+        return Written(session_->Upload(*slot, file.name, file.table),
+                       {Value("slot", std::string("C") + std::to_string(*slot)),
                         Value("name", Utf8FromLatin1(file.name))});
     }
 
@@ -466,28 +500,11 @@ private:
     }
 
     int Monitor() {
-        std::optional<std::chrono::milliseconds> duration;
-        std::optional<std::string> logPath;
-        const auto& args = invocation_.args;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const auto option = [&](const std::string& name) -> std::optional<std::string> {
-                if (args[i] == name && i + 1 < args.size())
-                    return args[++i];
-                if (args[i].starts_with(name + "="))
-                    return args[i].substr(name.size() + 1);
-                return std::nullopt;
-            };
-            if (const auto seconds = option("--seconds")) {
-                std::chrono::milliseconds parsed{};
-                if (!ParseSeconds(*seconds, parsed))
-                    return Usage("bad --seconds '" + *seconds + "' (a number of seconds above 0)");
-                duration = parsed;
-            } else if (const auto file = option("--log")) {
-                logPath = *file;
-            } else {
-                return Usage("unexpected argument '" + args[i] + "'");
-            }
-        }
+        const Result<MonitorOptions> options = ParseMonitorOptions(invocation_.args);
+        if (!options.ok())
+            return Usage(options.message());
+        const std::optional<std::chrono::milliseconds> duration = options.value().duration;
+        const std::optional<std::string> logPath = options.value().logPath;
         if (const int code = Connect())
             return Leave(code);
 
@@ -510,8 +527,10 @@ private:
         };
         const auto seconds = [&] { return static_cast<double>(elapsed().count()) / 1000.0; };
         SessionWriter log(elapsed);
-        if (logPath && !log.OpenFile(*logPath))
-            return Leave(Fail(kExitUsage, "--log", log.Error()));
+        if (logPath) {
+            if (const Status opened = log.OpenFile(*logPath); !opened.ok())
+                return Leave(Fail(kExitUsage, "--log", opened.message()));
+        }
 
         bool started = false;
         SessionFields last;
@@ -575,13 +594,12 @@ int RunInvocation(const Invocation& invocation, const Io& io) {
         io.out(text);
         return kExitDone;
     }
-    PortChoice ports;
-    std::string error;
-    if (!ResolvePort(invocation.port, ports, error)) {
-        io.err("crvlctl: " + error);
+    const Result<PortChoice> ports = ResolvePort(invocation.port);
+    if (!ports.ok()) {
+        io.err("crvlctl: " + ports.message());
         return kExitUsage;
     }
-    return Runner(invocation, io, ports).Run();
+    return Runner(invocation, io, ports.value()).Run();
 }
 
 } // namespace crvl::cli

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,9 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 int main(int argc, char** argv) {
     using namespace crvl::cli;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    Invocation invocation;
-    std::string error;
-    if (!ParseInvocation(args, invocation, error)) {
-        PrintLine(stderr, "crvlctl: " + error + " (try 'crvlctl --help')");
+    const crvl::Result<Invocation> invocation = ParseInvocation(args);
+    if (!invocation.ok()) {
+        PrintLine(stderr, "crvlctl: " + invocation.message() + " (try 'crvlctl --help')");
         return kExitUsage;
     }
     std::signal(SIGINT, OnSignal);
@@ -45,5 +45,12 @@ int main(int argc, char** argv) {
         [](const std::string& line) { PrintLine(stderr, line); },
         [] { return g_interrupted != 0; },
     };
-    return RunInvocation(invocation, io);
+    try {
+        return RunInvocation(invocation.value(), io);
+    } catch (const std::exception& failure) {
+        // Nothing the commands call should throw; should it happen all the
+        // same, the user reads one line in crvlctl's own form.
+        PrintLine(stderr, std::string("crvlctl: ") + failure.what());
+        return kExitTrainer;
+    }
 }

@@ -154,11 +154,10 @@ NamedValues DescribeParameters(const ParameterRecord& record) {
     return texts;
 }
 
-bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::string& error) {
+Status ApplyParameter(std::string_view assignment, ParameterRecord& record) {
     const auto eq = assignment.find('=');
     if (eq == std::string_view::npos) {
-        error = std::string("'").append(assignment).append("' is not NAME=VALUE");
-        return false;
+        return Status::Error(std::string("'").append(assignment).append("' is not NAME=VALUE"));
     }
     const std::string_view name = assignment.substr(0, eq);
     const std::string_view value = assignment.substr(eq + 1);
@@ -166,27 +165,25 @@ bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::s
     const auto field =
         std::find_if(fields.begin(), fields.end(), [&](const Field& f) { return f.name == name; });
     if (field == fields.end()) {
-        error = std::string("unknown parameter '").append(name).append("'");
-        return false;
+        return Status::Error(std::string("unknown parameter '").append(name).append("'"));
     }
     if (field->kind == Kind::Option) {
         if (SameWord(value, "on") || SameWord(value, "off")) {
             std::uint8_t& options = record.*field->byte;
             options =
                 SameWord(value, "on") ? options & ~field->optionBit : options | field->optionBit;
-            return true;
+            return Status::Ok();
         }
     } else {
         for (const Choice& choice : Choices(*field)) {
             if (SameWord(value, choice.text)) {
                 record.*field->byte = choice.byte;
-                return true;
+                return Status::Ok();
             }
         }
     }
-    error = std::string("bad value '").append(value).append("' for ").append(name) +
-            " (allowed: " + JoinChoices(*field) + ")";
-    return false;
+    return Status::Error(std::string("bad value '").append(value).append("' for ").append(name) +
+                         " (allowed: " + JoinChoices(*field) + ")");
 }
 
 std::string ParameterHelp() {

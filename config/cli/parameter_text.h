@@ -4,6 +4,7 @@
 // derived from the dialog's own ranges and time texts; times are seconds.
 #pragma once
 
+#include "base/status.h"
 #include "config/cli/named_values.h"
 #include "protocol/trainer_messages.h"
 
@@ -20,9 +21,9 @@ const std::vector<std::string_view>& ParameterNames();
 NamedValues DescribeParameters(const ParameterRecord& record);
 
 // Applies one "name=value" to the record, touching only that parameter's
-// byte (or bit). False with a reason when the name is unknown or the value
-// is not one the parameter allows; the record is then unchanged.
-bool ApplyParameter(std::string_view assignment, ParameterRecord& record, std::string& error);
+// byte (or bit). Fails with the reason when the name is unknown or the
+// value is not one the parameter allows; the record is then unchanged.
+Status ApplyParameter(std::string_view assignment, ParameterRecord& record);
 
 // One line per parameter with its allowed values, for --help.
 std::string ParameterHelp();

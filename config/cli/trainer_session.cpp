@@ -1,12 +1,9 @@
 #include "config/cli/trainer_session.h"
 
-#include <thread>
-
 namespace crvl::cli {
 
 namespace {
 constexpr auto kTick = std::chrono::milliseconds(kTickMs);
-constexpr auto kPauseSlice = std::chrono::milliseconds(20);
 } // namespace
 
 TrainerSession::TrainerSession(ILink& link, std::function<bool()> interrupted)
@@ -59,6 +56,11 @@ bool TrainerSession::RunUntil(const std::function<bool()>& done) {
     return true;
 }
 
+void TrainerSession::FinishWait() {
+    while (machine_.Waiting())
+        Step();
+}
+
 Search TrainerSession::Connect(int firstPort, int lastPort) {
     // Notifications still pending belong to a link closed since; a new
     // connection starts from what its own port delivers.
@@ -97,7 +99,7 @@ Outcome TrainerSession::AwaitResult() {
         return Outcome::Interrupted;
     if (*message_ == text::kUpdated)
         return Outcome::Done;
-    if (machine_.Result() != 0xFF)
+    if (machine_.Result() != kNoResult)
         return Outcome::Refused;
     return Failure();
 }
@@ -136,7 +138,10 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
     monitorStep_ = &step;
     monitorDuration_ = duration;
     monitorConnected_ = false;
+    monitorRan_ = false;
     machine_.RunMonitor();
+    if (machine_.Waiting())
+        RunUntil([this] { return monitorRan_; });
     monitorStep_ = nullptr;
     if (monitorConnected_ || interrupted_())
         return Outcome::Done;
@@ -146,27 +151,26 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
 }
 
 void TrainerSession::RunMonitorDialog() {
-    // The logic opens the monitor only while connected; the time counts
-    // from here, after its pause.
-    monitorConnected_ = true;
+    // The time counts from here, after the quiet time. A trainer that
+    // detached the tool during it ends the monitor at once.
+    monitorConnected_ = machine_.Connected();
     const auto stop = Clock::now() + monitorDuration_.value_or(std::chrono::milliseconds(0));
     RunUntil([&] {
         if (monitorStep_)
             (*monitorStep_)();
         return !monitorConnected_ || (monitorDuration_ && Clock::now() >= stop);
     });
+    monitorRan_ = true;
 }
 
 void TrainerSession::Disconnect() {
-    leaving_ = true;
     machine_.Disconnect();
-    leaving_ = false;
+    FinishWait();
 }
 
 void TrainerSession::Leave() {
-    leaving_ = true;
     machine_.Exit();
-    leaving_ = false;
+    FinishWait();
 }
 
 void TrainerSession::SetConnectionLamp(LampColour colour, LampLight) {
@@ -189,14 +193,6 @@ Answer TrainerSession::Ask(const std::string&, const std::string& caption, Quest
     // Every write is collected before anything else happens, so no change
     // waits when the program leaves.
     return Answer::No;
-}
-
-void TrainerSession::Pause(int milliseconds) {
-    // The pauses of leaving are always waited out: the port's close
-    // discards what the trainer has not read yet.
-    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (Clock::now() < end && (leaving_ || !interrupted_()))
-        std::this_thread::sleep_for(std::min<Clock::duration>(kPauseSlice, end - Clock::now()));
 }
 
 } // namespace crvl::cli

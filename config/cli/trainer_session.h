@@ -61,15 +61,16 @@ public:
     // Reads custom slots 1..3 (Machine().Slot(n) afterwards).
     Outcome ReadSlots();
     Outcome Upload(int slot, std::string_view name, const ScenarioTable& table);
-    // Runs the scenario monitor: reports on, then step() after every step
-    // until the time is up, Ctrl-C, or the trainer goes (LineLost or
-    // NoAnswer). A time-out or Ctrl-C ends it as Done.
+    // Runs the scenario monitor: the trainer's quiet time, reports on, then
+    // step() after every step until the time is up, Ctrl-C, or the trainer
+    // goes (LineLost or NoAnswer). A time-out or Ctrl-C ends it as Done.
     Outcome Monitor(std::optional<std::chrono::milliseconds> duration,
                     const std::function<void()>& step);
 
     // The Connect button in the connected state: SetAttached off, close.
+    // The quiet time before the close is waited out even after Ctrl-C.
     void Disconnect();
-    // The exit procedure: SetAttached off, close.
+    // The exit procedure: SetAttached off, close; waited out as Disconnect.
     void Leave();
 
     bool LineLost() const { return lineLost_ || link_.LineDead(); }
@@ -86,6 +87,9 @@ private:
     void Step();
     // Steps until done() or Ctrl-C; false on Ctrl-C.
     bool RunUntil(const std::function<bool()>& done);
+    // Steps until the machine's quiet time is over; Ctrl-C does not cut it
+    // short, as the port's close discards what the trainer has not read.
+    void FinishWait();
     Outcome AwaitResult();
     Outcome Failure() const;
     void Notify();
@@ -105,8 +109,7 @@ private:
                MessageIcon icon) override;
     void ShowParameters(const ParameterRecord& record) override { shown_ = record; }
     ParameterRecord CollectParameters() override { return shown_; }
-    void Pause(int milliseconds) override;
-    void EndDialog() override {} // the command returns on its own
+    void EndDialog() override {} // the command returns once the wait is over
     void RunUploadDialog() override { slotsRead_ = true; }
     void CloseUploadDialog() override {}
     void RunMonitorDialog() override;
@@ -130,7 +133,7 @@ private:
     bool batteryShown_ = false;
     bool slotsRead_ = false;
     bool monitorConnected_ = false;
-    bool leaving_ = false; // in Disconnect or Leave
+    bool monitorRan_ = false; // the monitor dialog has opened and closed
     std::optional<std::chrono::milliseconds> monitorDuration_;
     const std::function<void()>* monitorStep_ = nullptr;
 };

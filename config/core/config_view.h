@@ -51,9 +51,6 @@ public:
     virtual void ShowParameters(const ParameterRecord& record) = 0;
     virtual ParameterRecord CollectParameters() = 0;
 
-    // Blocking pause of the dialog thread (the trainer needs time between
-    // some messages).
-    virtual void Pause(int milliseconds) = 0;
     // Ends the dialog and with it the program.
     virtual void EndDialog() = 0;
 

@@ -44,6 +44,13 @@ void LinkMachine::SetWaitCursor(bool on) {
 }
 
 void LinkMachine::Tick() {
+    // A quiet time holds every other step, as the trainer needs it.
+    if (waitTicks_ > 0) {
+        if (--waitTicks_ == 0) {
+            FinishWait();
+        }
+        return;
+    }
     switch (state_) {
     case LinkState::Idle:
         ticks_ = 0;
@@ -76,7 +83,7 @@ void LinkMachine::Tick() {
         break;
     case LinkState::SendParameters:
         Send(MakeWriteParameters(parameters_));
-        ticks_ = 2;
+        ticks_ = kWriteSendTicks;
         state_ = LinkState::AwaitResult;
         break;
     case LinkState::UploadSent:
@@ -143,8 +150,8 @@ void LinkMachine::TickAwaitParameters() {
         return;
     }
     ++ticks_;
-    if (ticks_ >= 2) {
-        if (attempts_ >= 2) {
+    if (ticks_ >= kParametersReplyTicks) {
+        if (attempts_ >= kParametersRetries) {
             link_.Close();
             state_ = LinkState::Search;
         } else {
@@ -175,7 +182,7 @@ void LinkMachine::TickConnected() {
 
 void LinkMachine::TickAwaitVersion() {
     ++ticks_;
-    if (ticks_ < 2) {
+    if (ticks_ < kVersionReplyTicks) {
         return;
     }
     state_ = LinkState::Connected;
@@ -192,12 +199,12 @@ void LinkMachine::TickAwaitVersion() {
 
 void LinkMachine::TickAwaitResult() {
     ++ticks_;
-    if (ticks_ < 4) {
+    if (ticks_ < kResultReplyTicks) {
         return;
     }
     ticks_ = kPingCycleTicks;
     state_ = LinkState::Connected;
-    if (result_ != 0) {
+    if (result_ != msg::kResultSuccess) {
         // A failed write never ends the program, not even a later one.
         exitAfterWrite_ = false;
         view_.RunLater([this] {
@@ -331,6 +338,11 @@ bool LinkMachine::TakeShock() {
 }
 
 void LinkMachine::ConnectPressed() {
+    // The line is still being let go (or the monitor is about to open); a
+    // new search would open the port that is about to close.
+    if (Waiting()) {
+        return;
+    }
     if (state_ == LinkState::Connected) {
         Disconnect();
     } else {
@@ -351,9 +363,32 @@ void LinkMachine::Disconnect() {
     state_ = LinkState::Idle;
     Send(MakeSetAttached(false));
     ClearBattery();
-    view_.Pause(kDisconnectPauseMs);
-    link_.Close();
-    DisconnectedByUserView();
+    StartWait(kDisconnectWaitTicks, AfterWait::CloseLine);
+}
+
+void LinkMachine::StartWait(int ticks, AfterWait then) {
+    waitTicks_ = ticks;
+    afterWait_ = then;
+}
+
+void LinkMachine::FinishWait() {
+    switch (afterWait_) {
+    case AfterWait::CloseLine:
+        link_.Close();
+        DisconnectedByUserView();
+        break;
+    case AfterWait::EndProgram:
+        link_.Close();
+        view_.EndDialog();
+        break;
+    case AfterWait::OpenMonitor:
+        Send(MakeSetMonitorReports(true));
+        monitorOpen_ = true;
+        // The monitor dialog is modal: opened from inside a tick it would
+        // hold the timer that keeps the connection alive underneath it.
+        view_.RunLater([this] { OpenMonitor(); });
+        break;
+    }
 }
 
 void LinkMachine::MarkChanged() {
@@ -369,7 +404,7 @@ void LinkMachine::CollectAndWrite() {
         return;
     }
     changed_ = false;
-    result_ = 0xFF;
+    result_ = kNoResult;
     parameters_ = view_.CollectParameters();
     state_ = LinkState::SendParameters;
 }
@@ -382,6 +417,9 @@ void LinkMachine::LoadDefaults() {
 }
 
 void LinkMachine::Exit() {
+    if (Waiting() && afterWait_ == AfterWait::EndProgram) {
+        return; // already leaving
+    }
     if (changed_) {
         const Answer answer = view_.Ask(Str(text::kExitQuestion), Str(text::kDialogCaption),
                                         Question::YesNoCancel, MessageIcon::Exclamation);
@@ -395,9 +433,9 @@ void LinkMachine::Exit() {
         }
     }
     Send(MakeSetAttached(false));
-    view_.Pause(kExitPauseMs);
-    link_.Close();
-    view_.EndDialog();
+    // Also ends a quiet time already running: the port closes once, after
+    // this one.
+    StartWait(kExitWaitTicks, AfterWait::EndProgram);
 }
 
 void LinkMachine::StartSlotRead() {
@@ -411,19 +449,20 @@ void LinkMachine::StartSlotRead() {
 }
 
 void LinkMachine::Upload(int slot, std::string_view name, const ScenarioTable& table) {
-    result_ = 0xFF;
+    result_ = kNoResult;
     Send(MakeUploadScenario(slot, name, table));
     state_ = LinkState::UploadSent;
 }
 
 void LinkMachine::RunMonitor() {
-    if (!connected_) {
+    if (!connected_ || Waiting() || monitorOpen_) {
         return;
     }
     Send(MakeSetAttached(false));
-    view_.Pause(kMonitorPauseMs);
-    Send(MakeSetMonitorReports(true));
-    monitorOpen_ = true;
+    StartWait(kMonitorWaitTicks, AfterWait::OpenMonitor);
+}
+
+void LinkMachine::OpenMonitor() {
     view_.RunMonitorDialog();
     Send(MakeSetMonitorReports(false));
     monitorOpen_ = false;
@@ -479,11 +518,11 @@ void LinkMachine::ShowBattery() {
 }
 
 LampColour LinkMachine::BatteryColour(std::uint8_t raw) {
-    const float volts = static_cast<float>(raw) * 0.04f;
-    if (volts > 8.0f) {
+    const float volts = static_cast<float>(raw) * kBatteryVoltsPerStep;
+    if (volts > kBatteryOkVolts) {
         return LampColour::Green;
     }
-    if (volts > 7.0f) {
+    if (volts > kBatteryLowVolts) {
         return LampColour::Yellow;
     }
     return LampColour::Red;
@@ -504,7 +543,7 @@ std::string LinkMachine::VersionText(const std::array<std::uint8_t, kVersionSize
 
 std::string LinkMachine::BatteryText(std::uint8_t raw) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.1f V", static_cast<double>(raw * 0.04f));
+    std::snprintf(buffer, sizeof buffer, "%.1f V", static_cast<double>(raw * kBatteryVoltsPerStep));
     return buffer;
 }
 

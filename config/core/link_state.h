@@ -3,6 +3,8 @@
 // sequences parameter writes, slot reads and uploads. The dialog's 200 ms
 // timer calls Tick; every link notification becomes one Dispatch on the
 // dialog thread. The machine reaches the dialog only through ConfigView.
+// Where the trainer needs quiet time between messages the machine waits a
+// number of ticks and never blocks the thread that steps it.
 #pragma once
 
 #include "config/core/config_view.h"
@@ -34,7 +36,6 @@ enum class LinkState : std::uint8_t {
 
 // Texts the connection logic shows.
 namespace text {
-inline constexpr std::string_view kTrying = "Trying COM%d...";
 inline constexpr std::string_view kNotFound =
     "The Corvel could not be found at COM ports 1..16. The cause is probably:\n\n"
     "a) The Corvel is not turned on.\n"
@@ -60,14 +61,41 @@ inline constexpr std::string_view kDisconnect = "Disconnect";
 } // namespace text
 
 inline constexpr int kLastPort = 16;
+// The trainer reports its battery in steps of 40 mV; above kBatteryOkVolts
+// the lamp is green, above kBatteryLowVolts yellow, else red.
+inline constexpr float kBatteryVoltsPerStep = 0.04f;
+inline constexpr float kBatteryOkVolts = 8.0f;
+inline constexpr float kBatteryLowVolts = 7.0f;
+// Result() before the trainer's Result has arrived; the trainer never
+// sends this byte.
+inline constexpr std::uint8_t kNoResult = 0xFF;
 inline constexpr int kTickMs = 200;
 inline constexpr int kPingCycleTicks = 20;
 inline constexpr int kBatteryTick = 18;
 // Ticks a slot read waits for each SlotReply before giving up.
 inline constexpr int kSlotReplyTicks = 10;
+// The trainer's quiet times: after SetAttached off it needs these before
+// the port closes (which discards what it has not read yet) or before it
+// takes SetMonitorReports on.
 inline constexpr int kExitPauseMs = 200;
 inline constexpr int kDisconnectPauseMs = 500;
 inline constexpr int kMonitorPauseMs = 2500;
+// Ticks that cover a quiet time. The first tick may come at once after the
+// wait began, so it does not count.
+constexpr int WaitTicks(int milliseconds) {
+    return (milliseconds + kTickMs - 1) / kTickMs + 1;
+}
+inline constexpr int kExitWaitTicks = WaitTicks(kExitPauseMs);
+inline constexpr int kDisconnectWaitTicks = WaitTicks(kDisconnectPauseMs);
+inline constexpr int kMonitorWaitTicks = WaitTicks(kMonitorPauseMs);
+// Ticks of the handshake: ReadParameters is sent up to three times, two
+// ticks apart; the version reply gets two ticks; a write or an upload gets
+// four ticks for its Result, a parameter write two of them before it is sent.
+inline constexpr int kParametersReplyTicks = 2;
+inline constexpr int kParametersRetries = 2;
+inline constexpr int kVersionReplyTicks = 2;
+inline constexpr int kResultReplyTicks = 4;
+inline constexpr int kWriteSendTicks = 2;
 
 // Told of every monitor report and shock as the dispatcher takes it, before
 // the scenario monitor rewrites anything (the session log listens here).
@@ -94,6 +122,7 @@ public:
     void ConnectPressed();
     // Searches COM1..COM16; a command line may name one port or a range.
     void StartSearch(int firstPort = 1, int lastPort = kLastPort);
+    // SetAttached off at once; the port closes kDisconnectWaitTicks later.
     void Disconnect();
 
     // Parameters: every user change, the Update button, Load Defaults.
@@ -102,6 +131,7 @@ public:
     void LoadDefaults();
 
     // Exit button, Escape, window close, Abort in the "not found" question.
+    // The program ends kExitWaitTicks later.
     void Exit();
 
     // Custom scenarios: reads slots 1..3, then runs the upload dialog; the
@@ -109,7 +139,8 @@ public:
     void StartSlotRead();
     void Upload(int slot, std::string_view name, const ScenarioTable& table);
 
-    // The scenario monitor; does nothing unless connected.
+    // The scenario monitor; does nothing unless connected. SetAttached off
+    // at once; kMonitorWaitTicks later the monitor dialog opens.
     void RunMonitor();
 
     // Views the logic switches between.
@@ -126,6 +157,8 @@ public:
     // busy. The not-found question adds it to its text.
     const std::string& AccessAdvice() const { return accessAdvice_; }
     int Ticks() const { return ticks_; }
+    // A quiet time is running: ticks do nothing else until it is over.
+    bool Waiting() const { return waitTicks_ > 0; }
     bool Connected() const { return connected_; }
     bool Changed() const { return changed_; }
     bool Alive() const { return alive_; }
@@ -160,8 +193,14 @@ public:
     static LampColour BatteryColour(std::uint8_t raw);
 
 private:
+    // What follows a quiet time.
+    enum class AfterWait : std::uint8_t { CloseLine, EndProgram, OpenMonitor };
+
     static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
 
+    void StartWait(int ticks, AfterWait then);
+    void FinishWait();
+    void OpenMonitor();
     void TickSearch();
     void TickAwaitParameters();
     void TickConnected();
@@ -185,11 +224,13 @@ private:
     int lastPort_ = kLastPort;
     int ticks_ = 0;
     int attempts_ = 0;
+    int waitTicks_ = 0;
+    AfterWait afterWait_ = AfterWait::CloseLine;
     bool connected_ = false;
     bool versionReceived_ = false;
     bool alive_ = false;
     bool changed_ = false;
-    std::uint8_t result_ = 0xFF;
+    std::uint8_t result_ = kNoResult;
     bool exitAfterWrite_ = false;
     std::array<bool, kSlotCount> slotReceived_{};
     std::array<bool, kSlotCount> slotMismatch_{};

@@ -111,8 +111,10 @@ std::optional<Waveform> SelectWaveform(std::uint8_t rhythm, std::uint8_t shockab
 }
 
 std::string ScenarioNumberText(std::uint8_t value) {
-    if (value >= 11 && value <= 13)
-        return std::string("C") + static_cast<char>('0' + value - 10);
+    // Scenarios 11..13 are the custom slots C1..C3.
+    constexpr int kFirstCustomScenario = 11;
+    if (value >= kFirstCustomScenario && value < kFirstCustomScenario + kSlotCount)
+        return std::string("C") + static_cast<char>('1' + value - kFirstCustomScenario);
     return TwoDigits(value);
 }
 

@@ -10,6 +10,15 @@ constexpr std::array<std::string_view, 9> kTimeTexts = {"",    "0.5", "1.0", "1.
                                                         "2.5", "3.0", "3.5", "Inf"};
 constexpr std::array<std::string_view, 3> kCustomSlotTexts = {"C1", "C2", "C3"};
 constexpr int kFirstCustomSlot = 11;
+// The time fields step in half minutes; the trainer counts seconds.
+constexpr int kSecondsPerTimeStep = 30;
+// A time no text names, so that a bad text is never taken for a real time.
+constexpr std::uint8_t kUnknownTimeSeconds = 255;
+// Pad tolerance: the trackbar's positions 0..kTrackbarMax stand for 200
+// down to 50 in steps of 10.
+constexpr int kToleranceStep = 10;
+constexpr int kHighestTolerance = 200;
+constexpr int kLowestTolerance = 50;
 
 int DecimalValue(std::string_view text) {
     int value = 0;
@@ -40,27 +49,32 @@ std::uint8_t TextToSeconds(std::string_view text) {
     }
     for (int position = 1; position < kTimePositionInf; ++position) {
         if (text == kTimeTexts[static_cast<std::size_t>(position)]) {
-            return static_cast<std::uint8_t>(30 * position);
+            return static_cast<std::uint8_t>(kSecondsPerTimeStep * position);
         }
     }
-    return 255;
+    return kUnknownTimeSeconds;
 }
 
 int SecondsToPosition(std::uint8_t seconds) {
     if (seconds == 0) {
         return kTimePositionInf;
     }
-    if (seconds < 60) {
-        return 1;
+    // Below the first full minute shows the shortest time, above the
+    // longest the longest ("Inf" stays for 0).
+    constexpr int kShortestPosition = 1;
+    constexpr int kLongestPosition = kTimePositionInf - 1;
+    if (seconds < (kShortestPosition + 1) * kSecondsPerTimeStep) {
+        return kShortestPosition;
     }
-    if (seconds >= 210) {
-        return 7;
+    if (seconds >= kLongestPosition * kSecondsPerTimeStep) {
+        return kLongestPosition;
     }
-    return seconds / 30;
+    return seconds / kSecondsPerTimeStep;
 }
 
 std::string ScenarioText(int position) {
-    if (position >= kFirstCustomSlot && position < kFirstCustomSlot + 3) {
+    if (position >= kFirstCustomSlot &&
+        position < kFirstCustomSlot + static_cast<int>(kCustomSlotTexts.size())) {
         return std::string(kCustomSlotTexts[static_cast<std::size_t>(position - kFirstCustomSlot)]);
     }
     return std::to_string(position);
@@ -77,11 +91,12 @@ std::uint8_t ScenarioFromText(std::string_view text) {
 
 int ToleranceToPosition(std::uint8_t tolerance) {
     // Integer division truncates toward zero, as the trainer's own mapping does.
-    return std::abs((static_cast<int>(tolerance) - 50) / 10 - kTrackbarMax);
+    return std::abs((static_cast<int>(tolerance) - kLowestTolerance) / kToleranceStep -
+                    kTrackbarMax);
 }
 
 std::uint8_t PositionToTolerance(int position) {
-    return static_cast<std::uint8_t>(200 - 10 * position);
+    return static_cast<std::uint8_t>(kHighestTolerance - kToleranceStep * position);
 }
 
 ParameterForm ShowParameters(const ParameterRecord& record) {

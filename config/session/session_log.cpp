@@ -134,13 +134,12 @@ SessionWriter::~SessionWriter() {
     End();
 }
 
-bool SessionWriter::Open(const std::filesystem::path& folder,
-                         std::chrono::system_clock::time_point start) {
+Status SessionWriter::Open(const std::filesystem::path& folder,
+                           std::chrono::system_clock::time_point start) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        error_ = "cannot create " + folder.string() + ": " + ec.message();
-        return false;
+        return Status::Error("cannot create " + folder.string() + ": " + ec.message());
     }
     // A run that started in the same second as an earlier one gets the
     // next free number, so no file is ever overwritten.
@@ -153,30 +152,27 @@ bool SessionWriter::Open(const std::filesystem::path& folder,
     return OpenFile(path);
 }
 
-bool SessionWriter::OpenFile(const std::filesystem::path& file) {
+Status SessionWriter::OpenFile(const std::filesystem::path& file) {
     path_ = file;
     std::error_code ec;
     if (std::filesystem::exists(path_, ec)) {
-        error_ = path_.string() + " exists already";
-        return false;
+        return Status::Error(path_.string() + " exists already");
     }
     errno = 0;
     file_.open(path_, std::ios::binary | std::ios::out);
     if (!file_.is_open()) {
         const int err = errno;
-        error_ =
-            "cannot write " + path_.string() + (err ? ": " + std::string(std::strerror(err)) : "");
-        return false;
+        return Status::Error("cannot write " + path_.string() +
+                             (err ? ": " + std::string(std::strerror(err)) : ""));
     }
     opened_ = std::chrono::steady_clock::now();
     file_ << kSessionHeader << "\r\n";
     file_.flush();
     if (!file_) {
-        error_ = "cannot write " + path_.string();
         file_.close();
-        return false;
+        return Status::Error("cannot write " + path_.string());
     }
-    return true;
+    return Status::Ok();
 }
 
 double SessionWriter::Now() const {

@@ -5,7 +5,7 @@
 //
 // Use:
 //   SessionWriter log;
-//   if (!log.Open("sessions")) show(log.Error());   // the monitor runs on
+//   if (Status s = log.Open("sessions"); !s.ok()) show(s.message()); // runs on
 //   log.Report(record);   // every MonitorReport; writes only what changed
 //   log.Shock();          // every ShockEvent
 //   log.Lost();           // the trainer stopped answering, or the line failed
@@ -13,6 +13,7 @@
 // Nothing here throws, prints or knows a window.
 #pragma once
 
+#include "base/status.h"
 #include "protocol/trainer_messages.h"
 
 #include <chrono>
@@ -87,16 +88,14 @@ public:
     SessionWriter& operator=(const SessionWriter&) = delete;
 
     // Creates folder when missing and a new file in it named by start, and
-    // writes the header. False (with Error()) when that fails; the other
-    // calls then do nothing.
-    bool Open(const std::filesystem::path& folder,
-              std::chrono::system_clock::time_point start = std::chrono::system_clock::now());
-    // Creates this file (never one that exists) and writes the header;
-    // false (with Error()) when that fails.
-    bool OpenFile(const std::filesystem::path& file);
+    // writes the header. When that fails the other calls do nothing.
+    Status Open(const std::filesystem::path& folder,
+                std::chrono::system_clock::time_point start = std::chrono::system_clock::now());
+    // Creates this file (never one that exists) and writes the header.
+    Status OpenFile(const std::filesystem::path& file);
 
     // Each returns false once the log is not being written (never opened,
-    // or a write failed: Error() says why). Report writes start, frame or
+    // or a write failed: Error() then says why). Report writes start, frame or
     // state when what it shows differs from the last line, else nothing.
     bool Report(const MonitorRecord& record);
     bool Shock();

@@ -24,8 +24,8 @@ TEST(ParameterText, EveryAllowedValueReadsBack) {
             const std::string value = values.substr(at, comma - at);
             ParameterRecord record;
             record.options = 0xF0;
-            std::string error;
-            ASSERT_TRUE(ApplyParameter(name + "=" + value, record, error)) << error;
+            const Status applied = ApplyParameter(name + "=" + value, record);
+            ASSERT_TRUE(applied.ok()) << applied.message();
             for (const NamedValue& shown : DescribeParameters(record)) {
                 if (shown.name == name) {
                     EXPECT_EQ(shown.value, value) << name;
@@ -40,15 +40,13 @@ TEST(ParameterText, EveryAllowedValueReadsBack) {
 
 TEST(ParameterText, OptionsAreTheInverseOfTheirBits) {
     ParameterRecord record;
-    std::string error;
-    ASSERT_TRUE(ApplyParameter("volume-buttons=off", record, error));
+    ASSERT_TRUE(ApplyParameter("volume-buttons=off", record).ok());
     EXPECT_EQ(record.options, ParameterRecord::kOptionBlueButtonVolumeOff);
-    ASSERT_TRUE(ApplyParameter("volume-buttons=ON", record, error));
+    ASSERT_TRUE(ApplyParameter("volume-buttons=ON", record).ok());
     EXPECT_EQ(record.options, 0);
-    EXPECT_FALSE(ApplyParameter("volume-buttons=maybe", record, error));
-    EXPECT_EQ(error, "bad value 'maybe' for volume-buttons (allowed: on, off)");
-    EXPECT_FALSE(ApplyParameter("volume", record, error));
-    EXPECT_EQ(error, "'volume' is not NAME=VALUE");
+    EXPECT_EQ(ApplyParameter("volume-buttons=maybe", record),
+              Status::Error("bad value 'maybe' for volume-buttons (allowed: on, off)"));
+    EXPECT_EQ(ApplyParameter("volume", record), Status::Error("'volume' is not NAME=VALUE"));
 }
 
 TEST(NamedValues, JsonKeepsNumbersAndEscapesText) {

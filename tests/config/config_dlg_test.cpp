@@ -43,7 +43,7 @@ QApplication& App() {
     return *qApp;
 }
 
-// The dialog with its boxes and pauses recorded instead of shown.
+// The dialog with its boxes recorded instead of shown.
 class TestDlg : public CConfigDlg {
 public:
     explicit TestDlg(std::unique_ptr<ILink> link) : CConfigDlg(std::move(link)) {}
@@ -51,8 +51,7 @@ public:
     std::vector<std::string> messages;
     std::deque<Answer> answers;
     int abouts = 0;
-    bool realBoxes = false;  // show message boxes (modal) instead of only recording them
-    bool realPauses = false; // let the dialog thread really wait
+    bool realBoxes = false; // show message boxes (modal) instead of only recording them
 
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override {
@@ -69,11 +68,6 @@ public:
             answers.pop_front();
         }
         return answer;
-    }
-    void Pause(int milliseconds) override {
-        if (realPauses) {
-            CConfigDlg::Pause(milliseconds);
-        }
     }
     void ShowAbout() override { ++abouts; }
 };
@@ -318,12 +312,15 @@ TEST_F(Dialog, ExitQuestionYesLeavesOnlyAfterASuccessfulWrite) {
     EXPECT_TRUE(dlg->isVisible());
     Tick(3);
     EXPECT_EQ(link->model.parameters.speakerVolume, 6);
+    Tick(kExitWaitTicks);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(link->Received().back(), "SetAttached off");
 }
 
 TEST_F(Dialog, EscapeWithoutChangesLeaves) {
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible()); // the trainer's quiet time first
+    Tick(kExitWaitTicks);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_TRUE(dlg->messages.empty());
 }
@@ -430,7 +427,7 @@ TEST_F(Dialog, LosingTheTrainerClosesTheUploadDialog) {
 }
 
 // The dialog over the real link and the simulated trainer on a
-// pseudo-terminal, with its own 200 ms timer and real pauses.
+// pseudo-terminal, with its own 200 ms timer.
 class DialogOnTerminal : public ::testing::Test {
 protected:
     std::unique_ptr<sim::TrainerSim> trainer;
@@ -455,7 +452,6 @@ protected:
         auto owned = std::make_unique<TrainerLink>(options);
         link = owned.get();
         dlg = std::make_unique<TestDlg>(std::move(owned));
-        dlg->realPauses = true;
         dlg->show();
     }
     void TearDown() override {
@@ -505,8 +501,9 @@ TEST_F(DialogOnTerminal, DisconnectWithAnAnswerOnTheWayThenReconnectAndWrite) {
     ASSERT_TRUE(RunUntil([this] { return dlg->Machine().Ticks() == 0; }, 6s));
     const auto committed = link->Ring().CommittedEnd();
     Control<QPushButton>(ids::kConnect)->click();
-    EXPECT_NE(link->Ring().CommittedEnd(), committed);
-    Wait(300ms);
+    EXPECT_TRUE(dlg->Machine().Waiting()); // the click returns at once
+    EXPECT_TRUE(RunUntil([&] { return link->Ring().CommittedEnd() != committed; }, 2s));
+    EXPECT_TRUE(RunUntil([this] { return !dlg->Machine().Waiting(); }, 2s));
     EXPECT_EQ(LampRow(), 0); // red
     EXPECT_EQ(Control<QPushButton>(ids::kConnect)->text(), "Connect");
 

@@ -191,9 +191,6 @@ public:
         events.push_back("show parameters");
     }
     ParameterRecord CollectParameters() override { return toCollect; }
-    void Pause(int milliseconds) override {
-        events.push_back("pause " + std::to_string(milliseconds));
-    }
     void EndDialog() override {
         ended = true;
         events.push_back("end");

@@ -182,7 +182,8 @@ TEST_F(Machine, NotFoundAbortRunsTheExitProcedure) {
     view.answers = {Answer::Abort};
     machine.ConnectPressed();
     Tick(17);
-    EXPECT_TRUE(view.Saw("pause 200"));
+    EXPECT_FALSE(view.ended);
+    Tick(kExitWaitTicks);
     EXPECT_TRUE(view.ended);
     EXPECT_TRUE(link.sent.empty()); // SetAttached off is refused on a closed link
 }
@@ -218,6 +219,7 @@ TEST_F(Machine, ReadFailureTurnsTheLampBlueUntilTheUserConnectsAgain) {
     EXPECT_FALSE(view.customScenarios);
     EXPECT_EQ(view.batteryLight, LampLight::Off);
     machine.ConnectPressed(); // Disconnect
+    Tick(kDisconnectWaitTicks);
     EXPECT_EQ(view.connectionColour, LampColour::Red);
 }
 
@@ -316,7 +318,8 @@ TEST_F(Machine, ExitWithoutChangesLeavesAfterSetAttachedOff) {
     Connect();
     machine.Exit();
     EXPECT_EQ(SentNames(), std::vector<std::string>{"SetAttached off"});
-    EXPECT_EQ(view.events, (std::vector<std::string>{"pause 200", "end"}));
+    Tick(kExitWaitTicks);
+    EXPECT_EQ(view.events, (std::vector<std::string>{"end"}));
     EXPECT_FALSE(link.IsOpen());
 }
 
@@ -328,6 +331,7 @@ TEST_F(Machine, ExitQuestionCancelStaysAndNoLeaves) {
     EXPECT_FALSE(view.ended);
     EXPECT_TRUE(link.sent.empty());
     machine.Exit();
+    Tick(kExitWaitTicks);
     EXPECT_TRUE(view.ended);
 }
 
@@ -358,7 +362,7 @@ TEST_F(Machine, ExitQuestionYesLeavesOnlyAfterASuccessfulWrite) {
     machine.MarkChanged();
     view.answers = {Answer::Yes};
     machine.Exit();
-    Tick(3);
+    Tick(3 + kExitWaitTicks);
     EXPECT_TRUE(view.ended);
     EXPECT_EQ(SentNames().back(), "SetAttached off");
 }
@@ -369,7 +373,7 @@ TEST_F(Machine, DisconnectByUser) {
     machine.ConnectPressed();
     EXPECT_EQ(machine.State(), LinkState::Idle);
     EXPECT_EQ(SentNames(), std::vector<std::string>{"SetAttached off"});
-    EXPECT_TRUE(view.Saw("pause 500"));
+    Tick(kDisconnectWaitTicks);
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(view.connectText, "Connect");
     EXPECT_EQ(view.connectionColour, LampColour::Red);
@@ -377,6 +381,47 @@ TEST_F(Machine, DisconnectByUser) {
     EXPECT_EQ(view.batteryText, "0.0 V");
     EXPECT_FALSE(view.update || view.customScenarios || view.loadDefaults);
     EXPECT_FALSE(machine.Changed());
+}
+
+// A quiet time returns at once and holds the pings; what follows it comes
+// on the last of its ticks, never earlier.
+class QuietTime : public Machine {
+protected:
+    void ExpectWait(int ticks, const std::function<void()>& start,
+                    const std::function<bool()>& over) {
+        Connect();
+        start();
+        EXPECT_EQ(SentNames(), std::vector<std::string>{"SetAttached off"});
+        EXPECT_TRUE(machine.Waiting());
+        Tick(ticks - 1);
+        EXPECT_FALSE(over());
+        EXPECT_EQ(link.sent.size(), 1u);
+        machine.ConnectPressed(); // ignored until the wait is over
+        Tick();
+        EXPECT_TRUE(over());
+        EXPECT_FALSE(machine.Waiting());
+    }
+};
+
+TEST_F(QuietTime, DisconnectClosesTheLineAfterItsTicks) {
+    ExpectWait(
+        kDisconnectWaitTicks, [this] { machine.ConnectPressed(); },
+        [this] { return !link.IsOpen() && view.connectText == "Connect"; });
+    EXPECT_EQ(machine.State(), LinkState::Idle);
+}
+
+TEST_F(QuietTime, ExitEndsTheProgramAfterItsTicks) {
+    ExpectWait(
+        kExitWaitTicks, [this] { machine.Exit(); },
+        [this] { return !link.IsOpen() && view.ended; });
+}
+
+TEST_F(QuietTime, MonitorReportsGoOnAfterItsTicks) {
+    ExpectWait(
+        kMonitorWaitTicks, [this] { machine.RunMonitor(); },
+        [this] { return view.Saw("monitor dialog"); });
+    EXPECT_EQ(SentNames(), (std::vector<std::string>{"SetAttached off", "SetMonitorReports on",
+                                                     "SetMonitorReports off", "SetAttached on"}));
 }
 
 TEST_F(Machine, AttachedReportSwitchesTheView) {
@@ -505,10 +550,10 @@ TEST_F(Machine, MonitorOnlyWhenConnected) {
         Pump();
     };
     machine.RunMonitor();
+    Tick(kMonitorWaitTicks);
     EXPECT_EQ(SentNames(),
               (std::vector<std::string>{"SetAttached off", "SetMonitorReports on", "ReadBattery",
                                         "Ping", "SetMonitorReports off", "SetAttached on"}));
-    EXPECT_TRUE(view.Saw("pause 2500"));
     EXPECT_FALSE(machine.MonitorOpen());
     EXPECT_TRUE(machine.TakeShock());
     EXPECT_FALSE(machine.TakeShock());

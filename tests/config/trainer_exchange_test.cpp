@@ -122,6 +122,7 @@ TEST_F(Exchange, HangUpWhileMonitoringIsNeverShownGreen) {
         afterFailure.assign(view.events.begin() + static_cast<long>(failedAt), view.events.end());
     };
     machine.RunMonitor();
+    Tick(kMonitorWaitTicks);
     for (const std::string& event : afterFailure) {
         EXPECT_NE(event, "lamp green");
     }
@@ -138,6 +139,7 @@ TEST_F(Exchange, AttachedReportsSwitchTheView) {
     EXPECT_EQ(view.batteryLight, LampLight::Off);
     Faults().attachedReport = 1;
     machine.Disconnect();
+    Tick(kDisconnectWaitTicks);
     Connect(); // "on": the connected view, and no endless exchange
     Tick(20);
     EXPECT_EQ(view.connectionColour, LampColour::Green);

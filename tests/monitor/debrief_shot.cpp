@@ -23,8 +23,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     std::chrono::milliseconds now{0};
     crvl::SessionWriter log([&now] { return now; });
-    if (!log.Open(dir.path().toStdString())) {
-        std::fprintf(stderr, "debrief_shot: %s\n", log.Error().c_str());
+    if (const crvl::Status opened = log.Open(dir.path().toStdString()); !opened.ok()) {
+        std::fprintf(stderr, "debrief_shot: %s\n", opened.message().c_str());
         return 1;
     }
     crvl::MonitorRecord r;

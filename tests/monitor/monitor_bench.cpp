@@ -41,10 +41,10 @@ void BM_MonitorSecond(benchmark::State& state) {
 BENCHMARK(BM_MonitorSecond)->Unit(benchmark::kMillisecond);
 
 bool OpenLog(crvl::SessionWriter& log, const QTemporaryDir& dir, benchmark::State& state) {
-    if (log.Open(dir.path().toStdString()))
-        return true;
-    state.SkipWithError(log.Error().c_str());
-    return false;
+    const crvl::Status opened = log.Open(dir.path().toStdString());
+    if (!opened.ok())
+        state.SkipWithError(opened.message().c_str());
+    return opened.ok();
 }
 
 // The same second with the session log written: each of the trainer's four

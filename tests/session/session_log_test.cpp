@@ -59,7 +59,8 @@ protected:
 
 TEST_F(SessionWriterTest, WritesEveryChangeAndNothingElse) {
     SessionWriter log(clock_);
-    ASSERT_TRUE(log.Open(dir_ / "sessions", start_)) << log.Error();
+    const Status opened = log.Open(dir_ / "sessions", start_);
+    ASSERT_TRUE(opened.ok()) << opened.message();
     EXPECT_EQ(log.Path(), dir_ / "sessions" / "2026-03-01_09-15-00.csv");
 
     now_ = 250ms;
@@ -110,7 +111,7 @@ TEST_F(SessionWriterTest, WritesEveryChangeAndNothingElse) {
 
 TEST_F(SessionWriterTest, EachLineIsOnDiskAtOnceAndLinesBeforeAReportHaveNoFields) {
     SessionWriter log(clock_);
-    ASSERT_TRUE(log.Open(dir_, start_));
+    ASSERT_TRUE(log.Open(dir_, start_).ok());
     now_ = 100ms;
     log.Shock();
     EXPECT_EQ(Slurp(log.Path()), std::string(kSessionHeader) + "\r\n0.100,shock,,,,,,,,,\r\n");
@@ -122,9 +123,9 @@ TEST_F(SessionWriterTest, EachLineIsOnDiskAtOnceAndLinesBeforeAReportHaveNoField
 
 TEST_F(SessionWriterTest, SecondRunInTheSameSecondGetsItsOwnFile) {
     SessionWriter first(clock_), second(clock_), third(clock_);
-    ASSERT_TRUE(first.Open(dir_, start_));
-    ASSERT_TRUE(second.Open(dir_, start_ + 400ms));
-    ASSERT_TRUE(third.Open(dir_, start_));
+    ASSERT_TRUE(first.Open(dir_, start_).ok());
+    ASSERT_TRUE(second.Open(dir_, start_ + 400ms).ok());
+    ASSERT_TRUE(third.Open(dir_, start_).ok());
     EXPECT_EQ(second.Path().filename(), "2026-03-01_09-15-00_2.csv");
     EXPECT_EQ(third.Path().filename(), "2026-03-01_09-15-00_3.csv");
     first.Report(Vf());
@@ -136,10 +137,12 @@ TEST_F(SessionWriterTest, FolderThatCannotBeWrittenIsReportedAndNothingIsWritten
     fs::create_directories(dir_);
     std::ofstream(dir_ / "blocker") << "x";
     SessionWriter blocked(clock_);
-    EXPECT_FALSE(blocked.Open(dir_ / "blocker" / "sessions", start_));
-    EXPECT_NE(blocked.Error().find("cannot create " + (dir_ / "blocker" / "sessions").string()),
-              std::string::npos)
-        << blocked.Error();
+    const Status blockedOpen = blocked.Open(dir_ / "blocker" / "sessions", start_);
+    EXPECT_FALSE(blockedOpen.ok());
+    EXPECT_NE(
+        blockedOpen.message().find("cannot create " + (dir_ / "blocker" / "sessions").string()),
+        std::string::npos)
+        << blockedOpen.message();
     EXPECT_FALSE(blocked.Recording());
     EXPECT_FALSE(blocked.Report(Vf()));
     EXPECT_FALSE(blocked.End());
@@ -148,8 +151,10 @@ TEST_F(SessionWriterTest, FolderThatCannotBeWrittenIsReportedAndNothingIsWritten
     if (::access(dir_.c_str(), W_OK) == 0)
         GTEST_SKIP() << "running as a user who may write into a read-only folder";
     SessionWriter readOnly(clock_);
-    EXPECT_FALSE(readOnly.Open(dir_, start_));
-    EXPECT_NE(readOnly.Error().find("Permission denied"), std::string::npos) << readOnly.Error();
+    const Status readOnlyOpen = readOnly.Open(dir_, start_);
+    EXPECT_FALSE(readOnlyOpen.ok());
+    EXPECT_NE(readOnlyOpen.message().find("Permission denied"), std::string::npos)
+        << readOnlyOpen.message();
 }
 
 TEST(SessionLineTest, FieldsWithCommasOrQuotesAreQuoted) {
