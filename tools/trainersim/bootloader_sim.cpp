@@ -3,6 +3,7 @@
 #include "protocol/boot_loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <numeric>
 #include <thread>
@@ -32,19 +33,11 @@ BootloaderSim::BootloaderSim(BootloaderOptions options, BootLine line, LogSink l
     : options_(std::move(options)), line_(std::move(line)), log_(std::move(log)) {}
 
 std::uint16_t BootloaderSim::ManufacturerCode(FlashMaker maker) {
-    switch (maker) {
-    case FlashMaker::Intel:
-        return boot::kManufacturerIntel;
-    case FlashMaker::Amd:
-        return boot::kManufacturerAmd;
-    case FlashMaker::St:
-        return boot::kManufacturerSt;
-    case FlashMaker::Macronix:
-        return boot::kManufacturerMacronix;
-    case FlashMaker::Unknown:
-        break;
-    }
-    return kManufacturerUnknown;
+    // In the order of FlashMaker.
+    static constexpr std::array<std::uint16_t, 5> kCodes{
+        boot::kManufacturerIntel, boot::kManufacturerAmd, boot::kManufacturerSt,
+        boot::kManufacturerMacronix, kManufacturerUnknown};
+    return kCodes.at(static_cast<std::size_t>(maker));
 }
 
 std::uint16_t BootloaderSim::DeviceCode(FlashMaker maker) {

@@ -120,6 +120,13 @@ void Name(QWidget* widget, const char* objectName, const QString& accessibleName
     widget->setAccessibleName(accessibleName);
 }
 
+// The control of a group box, which a screen reader names by the group's title.
+template <class Control> Control* GroupControl(QGroupBox* group, const char* objectName) {
+    auto* control = new Control(group);
+    Name(control, objectName, group->title());
+    return control;
+}
+
 } // namespace
 
 void CUpdDlg::BuildControls() {
@@ -137,8 +144,7 @@ void CUpdDlg::BuildControls() {
 
 QGroupBox* CUpdDlg::BuildLanguageGroup() {
     auto* group = new QGroupBox(QStringLiteral("Select language"), this);
-    languageList_ = new QComboBox(group);
-    Name(languageList_, "language", QStringLiteral("Select language"));
+    languageList_ = GroupControl<QComboBox>(group, "language");
     languageList_->setMinimumWidth(kLanguageListMinWidth);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(languageList_);
@@ -147,8 +153,7 @@ QGroupBox* CUpdDlg::BuildLanguageGroup() {
 
 QGroupBox* CUpdDlg::BuildPortGroup() {
     auto* group = new QGroupBox(QStringLiteral("Serial Port"), this);
-    portList_ = new QComboBox(group);
-    Name(portList_, "port", QStringLiteral("Serial Port"));
+    portList_ = GroupControl<QComboBox>(group, "port");
     // Item i is port i + 1.
     for (int n = crvl::kFirstPortNumber; n <= crvl::kLastPortNumber; ++n) {
         portList_->addItem(QStringLiteral("COM%1").arg(n));
@@ -164,8 +169,7 @@ QGroupBox* CUpdDlg::BuildPortGroup() {
 
 QGroupBox* CUpdDlg::BuildProgressGroup() {
     auto* group = new QGroupBox(QStringLiteral("Application Code Upload Progress"), this);
-    progressBar_ = new QProgressBar(group);
-    Name(progressBar_, "progress", QStringLiteral("Application Code Upload Progress"));
+    progressBar_ = GroupControl<QProgressBar>(group, "progress");
     progressBar_->setTextVisible(false);
     progressBar_->setRange(0, 1);
     progressBar_->setValue(0);
