@@ -2,7 +2,7 @@
 // simulated trainer pacing every byte at the line's speed, with the real
 // break, read time-outs and settle times. Prints the wall time, the line-rate
 // limit (every byte both ways at its speed: 8N1 at 19200, 8N2 at 56000) and
-// their ratio. Not a test: run it by hand (README, section crvlupd).
+// their ratio. Not a test: run it by hand (docs/development.md, "Benchmarks and figures").
 
 #include "tests/update/temp_files.h"
 #include "tools/trainersim/bootloader_attach.h"
