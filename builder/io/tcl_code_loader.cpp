@@ -64,16 +64,24 @@ std::string shownLine(std::string line) {
 std::optional<SavedElement> readElementPair(const std::string& typeLine, SavedLineReader& lines,
                                             const std::string& where, SavedFrame& frame) {
     const std::string attributeLine = nextLine(lines, where);
+    const auto skip = [&] {
+        frame.skipped.push_back(frame.title + ": " + shownLine(typeLine) + " " +
+                                shownLine(attributeLine));
+        return std::nullopt;
+    };
     SavedElement saved;
     try {
         saved.type = taggedValue(typeLine);
         saved.attributes = taggedValue(attributeLine);
-        saved.element = getScenarioElement(saved.type, saved.attributes);
     } catch (const ScenarioFormatError&) {
-        frame.skipped.push_back(frame.title + ": " + shownLine(typeLine) + " " +
-                                shownLine(attributeLine));
-        return std::nullopt;
+        return skip();
     }
+    Result<std::unique_ptr<ScenarioElement>> element =
+        getScenarioElement(saved.type, saved.attributes);
+    if (!element.ok()) {
+        return skip();
+    }
+    saved.element = std::move(element).value();
     if (!saved.element) {
         return std::nullopt;
     }

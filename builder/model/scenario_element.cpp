@@ -39,8 +39,8 @@ std::string_view stripPackagePrefix(std::string_view type) {
     return dot == std::string_view::npos ? type : type.substr(dot + 1);
 }
 
-std::unique_ptr<ScenarioElement> getScenarioElement(std::string_view type,
-                                                    const std::string& attributes) {
+Result<std::unique_ptr<ScenarioElement>> getScenarioElement(std::string_view type,
+                                                            const std::string& attributes) {
     const std::string_view name = stripPackagePrefix(type);
     std::unique_ptr<ScenarioElement> element;
     if (name == SetECG::NAME) {
@@ -60,9 +60,11 @@ std::unique_ptr<ScenarioElement> getScenarioElement(std::string_view type,
     } else if (name == TimeEvent::NAME) {
         element = std::make_unique<TimeEvent>();
     } else {
-        return nullptr;
+        return std::unique_ptr<ScenarioElement>();
     }
-    element->init(attributes);
+    if (Status read = element->init(attributes); !read.ok()) {
+        return read;
+    }
     return element;
 }
 
@@ -140,26 +142,26 @@ void SetECG::chooseShockable(bool shockable) {
     }
 }
 
-void SetECG::init(const std::string& attributes) {
+Status SetECG::init(const std::string& attributes) {
     *this = SetECG();
     if (attributes.empty()) {
         setRhythm("VF");
-        unPackAttributes(seLanguage::lastECGAttributes);
-    } else {
-        unPackAttributes(attributes);
+        return unPackAttributes(seLanguage::lastECGAttributes);
     }
+    return unPackAttributes(attributes);
 }
 
-void SetECG::unPackAttributes(const std::string& attributes) {
+Status SetECG::unPackAttributes(const std::string& attributes) {
     const std::vector<std::string> tokens = splitTokens(attributes, ";");
     if (tokens.size() < 3) {
-        return;
+        return Status::Ok();
     }
     const bool shockable = tokens[0] != "s";
     const bool pulse = tokens[1] == "P";
     setRhythm(tokens[2]);
     shockable_ = shockable;
     pulse_ = pulse;
+    return Status::Ok();
 }
 
 std::string SetECG::getAttributes() const {
@@ -191,8 +193,8 @@ std::string RadioAction::getIdentification() const {
     return labels.at(static_cast<std::size_t>(choice_));
 }
 
-void RadioAction::init(const std::string& attributes) {
-    unPackAttributes(attributes);
+Status RadioAction::init(const std::string& attributes) {
+    return unPackAttributes(attributes);
 }
 
 std::string MotionAction::title() const {
@@ -201,8 +203,9 @@ std::string MotionAction::title() const {
 std::vector<std::string> MotionAction::radioLabels() const {
     return {seLanguage::radioMotionText, seLanguage::radioNoMotionText};
 }
-void MotionAction::unPackAttributes(const std::string& attributes) {
+Status MotionAction::unPackAttributes(const std::string& attributes) {
     choice_ = firstChar(attributes) == '+' ? Motion : NoMotion;
+    return Status::Ok();
 }
 std::string MotionAction::getAttributes() const {
     return choice_ == Motion ? "+" : "-";
@@ -217,8 +220,9 @@ std::string ElectrodesAction::title() const {
 std::vector<std::string> ElectrodesAction::radioLabels() const {
     return {seLanguage::radioElectrodesOKText, seLanguage::radioElectrodesLooseText};
 }
-void ElectrodesAction::unPackAttributes(const std::string& attributes) {
+Status ElectrodesAction::unPackAttributes(const std::string& attributes) {
     choice_ = firstChar(attributes) == '-' ? ElectrodesLoose : ElectrodesOK;
+    return Status::Ok();
 }
 std::string ElectrodesAction::getAttributes() const {
     return choice_ == ElectrodesLoose ? "-" : "+";
@@ -234,7 +238,7 @@ std::vector<std::string> BatteryAction::radioLabels() const {
     return {seLanguage::radioBatteryOKText, seLanguage::radioLowBatteryText,
             seLanguage::radioReplaceBatteryText};
 }
-void BatteryAction::unPackAttributes(const std::string& attributes) {
+Status BatteryAction::unPackAttributes(const std::string& attributes) {
     switch (firstChar(attributes)) {
     case '-':
         choice_ = ReplaceBattery;
@@ -245,6 +249,7 @@ void BatteryAction::unPackAttributes(const std::string& attributes) {
     default:
         choice_ = BatteryOK;
     }
+    return Status::Ok();
 }
 std::string BatteryAction::getAttributes() const {
     static const char* const attrs[] = {"B", "b", "-"};
@@ -261,8 +266,9 @@ std::string FailureAction::title() const {
 std::vector<std::string> FailureAction::radioLabels() const {
     return {seLanguage::radioFailureText, seLanguage::radioNoFailureText};
 }
-void FailureAction::unPackAttributes(const std::string& attributes) {
+Status FailureAction::unPackAttributes(const std::string& attributes) {
     choice_ = firstChar(attributes) == '+' ? Failure : NoFailure;
+    return Status::Ok();
 }
 std::string FailureAction::getAttributes() const {
     return choice_ == Failure ? "+" : "-";
@@ -295,27 +301,44 @@ std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
     return std::nullopt;
 }
 
-int savedFieldNumber(std::string_view text, int minimum) {
+Result<int> savedFieldNumber(std::string_view text, int minimum) {
     const Result<int> parsed = parseDecimal(text);
     if (!parsed.ok()) {
-        throw ScenarioFormatError(parsed.message());
+        return parsed.status();
     }
     const int number = parsed.value();
     if (number < minimum || number > FieldEvent::MAX_CELL_VALUE) {
-        throw ScenarioFormatError("Number out of range: \"" + std::string(text) + "\"");
+        return Status::Error("Number out of range: \"" + std::string(text) + "\"");
     }
     return number;
 }
 
+namespace {
+
+// The field's text from a saved number, or the failure to read it.
+Status readField(std::string& field, std::string_view text, int minimum) {
+    const Result<int> number = savedFieldNumber(text, minimum);
+    if (number.ok()) {
+        field = std::to_string(number.value());
+    }
+    return number.status();
+}
+
+} // namespace
+
 std::string DefibEvent::title() const {
     return seLanguage::titleDefibEvent;
 }
-void DefibEvent::init(const std::string& attributes) {
+Status DefibEvent::init(const std::string& attributes) {
     field_ = std::to_string(MIN_SHOCKS);
-    unPackAttributes(attributes);
+    return unPackAttributes(attributes);
 }
-void DefibEvent::unPackAttributes(const std::string& attributes) {
-    field_ = attributes.empty() ? "1" : std::to_string(savedFieldNumber(attributes, MIN_SHOCKS));
+Status DefibEvent::unPackAttributes(const std::string& attributes) {
+    if (attributes.empty()) {
+        field_ = "1";
+        return Status::Ok();
+    }
+    return readField(field_, attributes, MIN_SHOCKS);
 }
 std::string DefibEvent::getAttributes() const {
     return field_;
@@ -337,13 +360,13 @@ void CPREvent::setMode(Mode mode) {
     mode_ = mode;
     fieldEnabled_ = mode == Mode::Accumulated;
 }
-void CPREvent::init(const std::string& attributes) {
+Status CPREvent::init(const std::string& attributes) {
     field_ = std::to_string(DEFAULT_SECONDS);
     mode_ = Mode::None;
     fieldEnabled_ = false;
-    unPackAttributes(attributes);
+    return unPackAttributes(attributes);
 }
-void CPREvent::unPackAttributes(const std::string& attributes) {
+Status CPREvent::unPackAttributes(const std::string& attributes) {
     switch (firstChar(attributes)) {
     case '\0':
     case 'B':
@@ -352,8 +375,7 @@ void CPREvent::unPackAttributes(const std::string& attributes) {
     case 'A':
         setMode(Mode::Accumulated);
         if (attributes.size() > 1) {
-            field_ = std::to_string(
-                savedFieldNumber(std::string_view(attributes).substr(1), MIN_SECONDS));
+            return readField(field_, std::string_view(attributes).substr(1), MIN_SECONDS);
         }
         break;
     case 'S':
@@ -362,6 +384,7 @@ void CPREvent::unPackAttributes(const std::string& attributes) {
     default:
         break;
     }
+    return Status::Ok();
 }
 std::optional<std::string> CPREvent::acceptOk() {
     // The field counts only for the accumulated mode; the range keeps its
@@ -414,15 +437,15 @@ std::string CPREvent::getAssociatedCode() const {
 std::string TimeEvent::title() const {
     return seLanguage::titleTimeEventText;
 }
-void TimeEvent::init(const std::string& attributes) {
+Status TimeEvent::init(const std::string& attributes) {
     field_ = std::to_string(MIN_SECONDS);
-    unPackAttributes(attributes);
+    return unPackAttributes(attributes);
 }
-void TimeEvent::unPackAttributes(const std::string& attributes) {
+Status TimeEvent::unPackAttributes(const std::string& attributes) {
     if (firstChar(attributes) == 'T') {
-        field_ =
-            std::to_string(savedFieldNumber(std::string_view(attributes).substr(1), MIN_SECONDS));
+        return readField(field_, std::string_view(attributes).substr(1), MIN_SECONDS);
     }
+    return Status::Ok();
 }
 std::string TimeEvent::getAttributes() const {
     return "T" + field_;

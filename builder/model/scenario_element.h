@@ -8,6 +8,8 @@
 // their controls in step with these objects, so the rules below (rhythm
 // options, defaults, checks on OK) hold with or without a window.
 
+#include "base/status.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,13 +34,14 @@ public:
     virtual std::string getIdentification() const = 0;
 
     // Sets the defaults, then the values of the attribute string (empty: the
-    // defaults alone). Throws ScenarioFormatError for a number that does
-    // not parse.
-    virtual void init(const std::string& attributes) = 0;
+    // defaults alone). Fails on a number that does not parse or lies outside
+    // what the state table can hold.
+    virtual Status init(const std::string& attributes) = 0;
 
     // Remembers the current attributes, which a cancelled dialog restores.
     void setAttributes() { theCancelAttributes = getAttributes(); }
-    void onCancel() { unPackAttributes(theCancelAttributes); }
+    // getAttributes wrote what it restores, so that always reads back.
+    void onCancel() { static_cast<void>(unPackAttributes(theCancelAttributes)); }
 
     // The check of the dialog's values on OK: a message that refuses OK, or
     // nothing when the dialog may close, the numbers then in their plain
@@ -52,7 +55,7 @@ public:
     int exitCode = 0;
 
 protected:
-    virtual void unPackAttributes(const std::string& attributes) = 0;
+    virtual Status unPackAttributes(const std::string& attributes) = 0;
 
 private:
     std::string theCancelAttributes;
@@ -60,10 +63,10 @@ private:
 
 // Makes the element whose class name equals type (any package prefix up to
 // the last "." removed) from saved attributes; nullptr for "title" and every
-// name that is not one of the eight. Throws ScenarioFormatError when the
-// attributes hold a number that does not parse.
-std::unique_ptr<ScenarioElement> getScenarioElement(std::string_view type,
-                                                    const std::string& attributes);
+// name that is not one of the eight. Fails when the attributes hold a
+// number that does not parse.
+Result<std::unique_ptr<ScenarioElement>> getScenarioElement(std::string_view type,
+                                                            const std::string& attributes);
 
 // The type without a package prefix: "a.b.SetECG" -> "SetECG".
 std::string_view stripPackagePrefix(std::string_view type);
@@ -84,7 +87,7 @@ public:
     std::string getAssociatedCode() const override;
     std::string getAttributes() const override;
     std::string getIdentification() const override;
-    void init(const std::string& attributes) override;
+    Status init(const std::string& attributes) override;
     std::string title() const override;
 
     // The rhythm options: which radios and the pulse box are enabled, and
@@ -102,7 +105,7 @@ public:
     bool pulseEnabled() const { return pulseEnabled_; }
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 
 private:
     void setECGOptions(const std::string& systemName);
@@ -120,7 +123,7 @@ class RadioAction : public ScenarioElement {
 public:
     ElementKind kind() const override { return ElementKind::Action; }
     std::string getIdentification() const override;
-    void init(const std::string& attributes) override;
+    Status init(const std::string& attributes) override;
 
     int choice() const { return choice_; }
     // Indexes outside the labels are ignored.
@@ -147,7 +150,7 @@ public:
     std::vector<std::string> radioLabels() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 class ElectrodesAction : public RadioAction {
@@ -161,7 +164,7 @@ public:
     std::vector<std::string> radioLabels() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 class BatteryAction : public RadioAction {
@@ -175,7 +178,7 @@ public:
     std::vector<std::string> radioLabels() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 class FailureAction : public RadioAction {
@@ -189,7 +192,7 @@ public:
     std::vector<std::string> radioLabels() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 // An event with one numeric field, kept as the text the field shows.
@@ -213,10 +216,10 @@ protected:
     std::string field_;
 };
 
-// A number of a saved attribute string. Throws ScenarioFormatError when it
-// is not a whole number from minimum to MAX_CELL_VALUE: the state table
-// would get a wrong value from it.
-int savedFieldNumber(std::string_view text, int minimum);
+// A number of a saved attribute string. Fails when it is not a whole number
+// from minimum to MAX_CELL_VALUE: the state table would get a wrong value
+// from it.
+Result<int> savedFieldNumber(std::string_view text, int minimum);
 
 class DefibEvent : public FieldEvent {
 public:
@@ -226,12 +229,12 @@ public:
     std::string getAssociatedCode() const override;
     std::string getAttributes() const override;
     std::string getIdentification() const override;
-    void init(const std::string& attributes) override;
+    Status init(const std::string& attributes) override;
     std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 class CPREvent : public FieldEvent {
@@ -243,7 +246,7 @@ public:
     std::string getAssociatedCode() const override;
     std::string getAttributes() const override;
     std::string getIdentification() const override;
-    void init(const std::string& attributes) override;
+    Status init(const std::string& attributes) override;
     std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
@@ -253,7 +256,7 @@ public:
     bool fieldEnabled() const { return fieldEnabled_; }
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 
 private:
     Mode mode_ = Mode::None;
@@ -268,12 +271,12 @@ public:
     std::string getAssociatedCode() const override;
     std::string getAttributes() const override;
     std::string getIdentification() const override;
-    void init(const std::string& attributes) override;
+    Status init(const std::string& attributes) override;
     std::optional<std::string> acceptOk() override;
     std::string title() const override;
 
 protected:
-    void unPackAttributes(const std::string& attributes) override;
+    Status unPackAttributes(const std::string& attributes) override;
 };
 
 } // namespace crvl

@@ -280,7 +280,9 @@ void ElementDialog::setWarning(Warn warn) {
 }
 
 void ElementDialog::init(const std::string& attributes) {
-    element_->init(attributes);
+    // A new element's defaults, or the attributes an element of the drawing
+    // wrote: both always read.
+    static_cast<void>(element_->init(attributes));
     showElement();
 }
 

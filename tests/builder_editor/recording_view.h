@@ -50,7 +50,7 @@ public:
     void showStatus(const std::string& text) override { statuses.push_back(text); }
     void runElementDialog(std::string_view type) override {
         dialogs.emplace_back(type);
-        auto element = getScenarioElement(type, "");
+        auto element = getScenarioElement(type, "").value();
         if (edit) {
             edit(*element);
         }

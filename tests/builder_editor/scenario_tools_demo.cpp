@@ -74,7 +74,7 @@ int main(int argc, char* argv[]) {
                       Qt::LeftButton);
     QTest::mouseClick(window.editor().bigPanel(), Qt::LeftButton, {}, QPoint(120, 330));
     crvl::ScenarioFrame& lonely = *core.frames().back();
-    lonely.onRequestFinished(crvl::getScenarioElement("TimeEvent", "T30").get(),
+    lonely.onRequestFinished(crvl::getScenarioElement("TimeEvent", "T30").value().get(),
                              crvl::output1Field);
     tools.checkScenario();
     crvl::ScenarioCheckWindow& check = *tools.checkWindow();

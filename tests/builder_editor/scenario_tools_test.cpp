@@ -61,7 +61,7 @@ protected:
     }
     static void put(ScenarioFrame& f, std::string_view type, const std::string& attributes,
                     int part) {
-        f.onRequestFinished(getScenarioElement(type, attributes).get(), part);
+        f.onRequestFinished(getScenarioElement(type, attributes).value().get(), part);
     }
     void connect(ScenarioFrame& from, int output, ScenarioFrame& to) {
         core().addConnection(std::make_unique<Connection>(from, to, output, inputField, false));

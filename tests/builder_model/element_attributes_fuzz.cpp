@@ -8,7 +8,6 @@
 // are the attribute string, the bytes after it drive the dialog's controls.
 
 #include "builder/model/scenario_element.h"
-#include "builder/model/scenario_error.h"
 #include "tests/builder_model/fuzz_input.h"
 
 #include <array>
@@ -32,12 +31,11 @@ using Input = test::FuzzInput;
 // Saves the element and re-reads the saved attributes, which must parse.
 void checkReread(std::string_view type, const ScenarioElement& element) {
     const std::string saved = element.getAttributes();
-    std::unique_ptr<ScenarioElement> again;
-    try {
-        again = getScenarioElement(type, saved);
-    } catch (const ScenarioFormatError&) {
+    Result<std::unique_ptr<ScenarioElement>> reread = getScenarioElement(type, saved);
+    if (!reread.ok()) {
         std::abort();
     }
+    const std::unique_ptr<ScenarioElement> again = std::move(reread).value();
     if (!again || again->getAttributes() != saved ||
         again->getIdentification() != element.getIdentification() ||
         again->getAssociatedCode() != element.getAssociatedCode()) {
@@ -91,12 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++end;
     }
     const std::string attributes(reinterpret_cast<const char*>(data + 1), end - 1);
-    std::unique_ptr<ScenarioElement> element;
-    try {
-        element = getScenarioElement(type, attributes);
-    } catch (const ScenarioFormatError&) {
+    Result<std::unique_ptr<ScenarioElement>> read = getScenarioElement(type, attributes);
+    if (!read.ok()) {
         return 0;
     }
+    const std::unique_ptr<ScenarioElement> element = std::move(read).value();
     if (!element || element->className() != type) {
         std::abort();
     }

@@ -5,7 +5,6 @@
 // the start frame must still be there.
 
 #include "builder/model/scenario_element.h"
-#include "builder/model/scenario_error.h"
 #include "tests/builder_model/fake_editor.h"
 #include "tests/builder_model/fuzz_input.h"
 
@@ -114,11 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 5: {
             const int i = in.next(static_cast<int>(editor.frameList.size()));
-            try {
-                auto element = getScenarioElement(types[in.next(8)], attributes[in.next(11)]);
-                editor.frameList[static_cast<std::size_t>(i)]->onRequestFinished(element.get(),
-                                                                                 in.next(5));
-            } catch (const ScenarioFormatError&) {
+            auto element = getScenarioElement(types[in.next(8)], attributes[in.next(11)]);
+            if (element.ok()) {
+                editor.frameList[static_cast<std::size_t>(i)]->onRequestFinished(
+                    element.value().get(), in.next(5));
             }
             break;
         }

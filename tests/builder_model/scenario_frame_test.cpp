@@ -21,7 +21,7 @@ constexpr Point onBox2{150, 60};
 constexpr Point onBorder{2, 2};
 
 std::unique_ptr<ScenarioElement> element(std::string_view type, const std::string& attrs) {
-    return getScenarioElement(type, attrs);
+    return getScenarioElement(type, attrs).value();
 }
 
 class FrameTest : public ::testing::Test {

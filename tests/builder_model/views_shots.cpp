@@ -17,7 +17,7 @@ using namespace crvl;
 namespace {
 
 void fill(ScenarioFrame& frame, int part, std::string_view type, const std::string& attrs) {
-    frame.onRequestFinished(getScenarioElement(type, attrs).get(), part);
+    frame.onRequestFinished(getScenarioElement(type, attrs).value().get(), part);
 }
 
 } // namespace

@@ -34,13 +34,13 @@ public:
 };
 
 inline void addAction(ScenarioFrame& frame, const std::string& type, const std::string& attrs) {
-    auto element = getScenarioElement(type, attrs);
+    auto element = getScenarioElement(type, attrs).value();
     frame.onRequestFinished(element.get(), inputField);
 }
 
 inline void addEvent(ScenarioFrame& frame, int box, const std::string& type,
                      const std::string& attrs) {
-    auto element = getScenarioElement(type, attrs);
+    auto element = getScenarioElement(type, attrs).value();
     frame.onRequestFinished(element.get(), box + 1);
 }
 

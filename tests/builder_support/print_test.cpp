@@ -114,7 +114,7 @@ protected:
         upper = &canvas.addFrameWidget("Frame1", {20, 20});
         lower = &canvas.addFrameWidget("Frame2", {330, 300});
         for (const char* action : {"MotionAction", "BatteryAction", "ElectrodesAction"}) {
-            auto element = getScenarioElement(action, "");
+            auto element = getScenarioElement(action, "").value();
             upper->frame().onRequestFinished(element.get(), inputField);
         }
         canvas.canvasWidget.show();

@@ -128,9 +128,9 @@ TEST_F(Reach, SpinFieldsShowAndTakeTheirNumber) {
 TEST_F(Reach, FramesTellTheirTitleAndWhatTheyHold) {
     ScenarioFrame* frame = editor->core().stringToFrameIconComponent("Frame0");
     ASSERT_NE(frame, nullptr);
-    frame->onRequestFinished(getScenarioElement("SetECG", "S;p;VF;").get(), inputField);
-    frame->onRequestFinished(getScenarioElement("MotionAction", "+").get(), inputField);
-    frame->onRequestFinished(getScenarioElement("DefibEvent", "2").get(), output1Field);
+    frame->onRequestFinished(getScenarioElement("SetECG", "S;p;VF;").value().get(), inputField);
+    frame->onRequestFinished(getScenarioElement("MotionAction", "+").value().get(), inputField);
+    frame->onRequestFinished(getScenarioElement("DefibEvent", "2").value().get(), output1Field);
     QAccessibleInterface* iface = accessible(editor->widgetOf(*frame));
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->role(), QAccessible::Grouping);

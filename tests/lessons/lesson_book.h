@@ -178,11 +178,11 @@ inline void drawLesson(FakeDocument& doc, const Lesson& lesson) {
     for (std::size_t i = 0; i < lesson.frames.size(); ++i) {
         auto& frame = doc.addFrame("Frame" + std::to_string(i), {100, 20 + 200 * int(i)});
         for (const auto& [type, attrs] : lesson.frames[i].actions) {
-            auto element = getScenarioElement(type, attrs);
+            auto element = getScenarioElement(type, attrs).value();
             frame.onRequestFinished(element.get(), inputField);
         }
         for (const auto& event : lesson.frames[i].events) {
-            auto element = getScenarioElement(event.type, event.attrs);
+            auto element = getScenarioElement(event.type, event.attrs).value();
             frame.onRequestFinished(element.get(), event.box + 1);
         }
         frames.push_back(&frame);
