@@ -12,7 +12,6 @@
 #include "builder/io/scenario_saving.h"
 #include "builder/io/tcl_code_generator.h"
 #include "builder/model/connection.h"
-#include "builder/model/scenario_error.h"
 #include "builder/model/scenario_frame.h"
 
 namespace crvl {

@@ -9,8 +9,9 @@
 #include "builder/editor/history_pause.h"
 #include "builder/io/scenario_saving.h"
 #include "builder/model/connection.h"
+#include "builder/model/saved_diagram_tags.h"
+#include "builder/model/saved_text.h"
 #include "builder/model/scenario_element.h"
-#include "builder/model/scenario_error.h"
 #include "builder/model/scenario_frame.h"
 
 #include <algorithm>
@@ -20,21 +21,20 @@ namespace crvl {
 
 namespace {
 
-constexpr std::string_view kFrameHeader = "#FrameIconComponent\t";
-constexpr std::string_view kFrameEnd = "#EndFrameIconComponent\n";
-constexpr std::string_view kConnections = "#Connections\n";
-constexpr std::string_view kConnectionsEnd = "#EndConnections";
+using namespace saved_diagram;
 
 // The frame blocks of a saved-diagram text, each as the frame writes it.
 std::vector<std::string> frameBlocks(const std::string& text) {
     std::vector<std::string> blocks;
     for (auto at = text.find(kFrameHeader); at != std::string::npos;
          at = text.find(kFrameHeader, at)) {
-        const auto end = text.find(kFrameEnd, at);
+        // With its line end, so that "#EndFrameIconComponents" is not taken.
+        const std::string blockEnd = std::string(kFrameEnd) + "\n";
+        const auto end = text.find(blockEnd, at);
         if (end == std::string::npos) {
             break;
         }
-        blocks.push_back(text.substr(at, end + kFrameEnd.size() - at));
+        blocks.push_back(text.substr(at, end + blockEnd.size() - at));
         at = end;
     }
     return blocks;
@@ -43,11 +43,12 @@ std::vector<std::string> frameBlocks(const std::string& text) {
 // The connection lines of a saved-diagram text.
 std::vector<std::string> connectionLines(const std::string& text) {
     std::vector<std::string> lines;
-    const auto at = text.find(kConnections);
+    const std::string section = std::string(kConnections) + "\n";
+    const auto at = text.find(section);
     if (at == std::string::npos) {
         return lines;
     }
-    SavedLineReader reader(text.substr(at + kConnections.size()));
+    SavedLineReader reader(text.substr(at + section.size()));
     while (auto line = reader.next()) {
         if (*line == kConnectionsEnd) {
             break;
@@ -100,7 +101,7 @@ Result<ClipboardDiagram> readClipboardDiagram(const std::string& text) {
                     ownReading(*output);
                 }
             }
-        } else if (*line == "#Connections") {
+        } else if (*line == kConnections) {
             while (auto connection = reader.next()) {
                 if (*connection == kConnectionsEnd) {
                     break;

@@ -7,8 +7,8 @@
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
 #include "builder/model/connection.h"
+#include "builder/model/saved_diagram_tags.h"
 #include "builder/model/scenario_element.h"
-#include "builder/model/scenario_error.h"
 #include "builder/model/scenario_frame.h"
 
 #include <sstream>
@@ -190,11 +190,11 @@ void ScenarioEditorCore::deleteTool_actionPerformed() {
         resetUndo();
         const auto removed = removedLines(before, connectionsText());
         if (!removed.empty()) {
-            undoText += "#Connections\n";
+            undoText += std::string(saved_diagram::kConnections) + "\n";
             for (const std::string& line : removed) {
                 undoText += line + "\n";
             }
-            undoText += "#EndConnections\n";
+            undoText += std::string(saved_diagram::kConnectionsEnd) + "\n";
         }
     }
     if (undoText.empty()) {

@@ -3,6 +3,7 @@
 #include "builder/io/tcl_code_loader.h"
 #include "builder/model/connection.h"
 #include "builder/model/frame_editor.h"
+#include "builder/model/saved_diagram_tags.h"
 #include "builder/model/scenario_frame.h"
 
 #include <algorithm>
@@ -28,15 +29,16 @@ template <class Frame> void sortByNumber(std::vector<Frame*>& frames) {
 std::string diagramText(std::vector<const ScenarioFrame*> frames,
                         const std::vector<Connection*>& connections) {
     sortByNumber(frames);
-    std::string text = "#BeginSavedDiagram\n#FrameIconComponents\n";
+    using namespace saved_diagram;
+    std::string text = std::string(kDiagram) + "\n" + std::string(kFrames) + "\n";
     for (const ScenarioFrame* frame : frames) {
         text += frame->toString();
     }
-    text += "#EndFrameIconComponents\n#Connections\n";
+    text += std::string(kFramesEnd) + "\n" + std::string(kConnections) + "\n";
     for (const Connection* connection : connections) {
         text += connection->toString();
     }
-    text += "#EndConnections\n#EndSavedDiagram\n";
+    text += std::string(kConnectionsEnd) + "\n" + std::string(kDiagramEnd) + "\n";
     return text;
 }
 

@@ -3,7 +3,8 @@
 #include "builder/core/tcl_control.h"
 #include "builder/model/connection.h"
 #include "builder/model/frame_editor.h"
-#include "builder/model/scenario_error.h"
+#include "builder/model/saved_diagram_tags.h"
+#include "builder/model/saved_text.h"
 #include "builder/model/scenario_frame.h"
 
 #include <algorithm>
@@ -14,14 +15,7 @@ namespace crvl {
 
 namespace {
 
-constexpr std::string_view kFrameSection = "#FrameIconComponents";
-constexpr std::string_view kFrameSectionEnd = "#EndFrameIconComponents";
-constexpr std::string_view kFrameEnd = "#EndFrameIconComponent";
-constexpr std::string_view kActionList = "#listOfactionItems";
-constexpr std::string_view kListEnd = "#End";
-constexpr std::string_view kConnections = "#Connections";
-constexpr std::string_view kConnectionsEnd = "#EndConnections";
-constexpr std::string_view kDiagramEnd = "#EndSavedDiagram";
+using namespace saved_diagram;
 
 std::vector<std::string> splitAt(std::string_view line, std::string_view separators) {
     std::vector<std::string> tokens;
@@ -37,20 +31,30 @@ std::vector<std::string> splitAt(std::string_view line, std::string_view separat
     return tokens;
 }
 
-std::string nextLine(SavedLineReader& lines, const std::string& where) {
+Result<std::string> nextLine(SavedLineReader& lines, const std::string& where) {
     auto line = lines.next();
     if (!line) {
-        throw ScenarioFormatError("Unexpected end of the saved diagram in " + where);
+        return Status::Error("Unexpected end of the saved diagram in " + where);
     }
-    return *line;
+    return std::move(*line);
 }
 
-// The value of a tagged line: everything after its leading "#".
-std::string taggedValue(const std::string& line) {
+// The value of a tagged line: everything after its leading "#"; nothing when
+// the line has no "#".
+std::optional<std::string> taggedValue(const std::string& line) {
     if (line.empty() || line[0] != '#') {
-        throw ScenarioFormatError("Missing '#' character at start of line" + line);
+        return std::nullopt;
     }
     return line.substr(1);
+}
+
+// 1 to 3 for the line "#Output1" to "#Output3", else 0.
+int outputNumber(const std::string& line) {
+    if (line.size() == kOutput.size() + 1 && line.starts_with(kOutput)) {
+        const char number = line.back();
+        return number >= '1' && number <= '3' ? number - '0' : 0;
+    }
+    return 0;
 }
 
 // A saved line as the user may find it in the file: tabs shown as blanks.
@@ -60,55 +64,80 @@ std::string shownLine(std::string line) {
 }
 
 // Reads a type line and an attribute line; the element they name, if any.
-// A pair that cannot be read is listed in skipped under the frame's title.
-std::optional<SavedElement> readElementPair(const std::string& typeLine, SavedLineReader& lines,
-                                            const std::string& where, SavedFrame& frame) {
-    const std::string attributeLine = nextLine(lines, where);
-    const auto skip = [&] {
+// A pair that cannot be read is listed in skipped under the frame's title;
+// only a diagram that ends before the attribute line fails.
+Result<std::optional<SavedElement>> readElementPair(const std::string& typeLine,
+                                                    SavedLineReader& lines,
+                                                    const std::string& where, SavedFrame& frame) {
+    const Result<std::string> attributeLine = nextLine(lines, where);
+    if (!attributeLine.ok()) {
+        return attributeLine.status();
+    }
+    const auto skip = [&]() -> std::optional<SavedElement> {
         frame.skipped.push_back(frame.title + ": " + shownLine(typeLine) + " " +
-                                shownLine(attributeLine));
+                                shownLine(attributeLine.value()));
         return std::nullopt;
     };
-    SavedElement saved;
-    try {
-        saved.type = taggedValue(typeLine);
-        saved.attributes = taggedValue(attributeLine);
-    } catch (const ScenarioFormatError&) {
+    std::optional<std::string> type = taggedValue(typeLine);
+    std::optional<std::string> attributes = taggedValue(attributeLine.value());
+    if (!type || !attributes) {
         return skip();
     }
-    Result<std::unique_ptr<ScenarioElement>> element =
-        getScenarioElement(saved.type, saved.attributes);
+    Result<std::unique_ptr<ScenarioElement>> element = getScenarioElement(*type, *attributes);
     if (!element.ok()) {
         return skip();
     }
-    saved.element = std::move(element).value();
-    if (!saved.element) {
-        return std::nullopt;
+    if (!element.value()) {
+        return std::optional<SavedElement>();
     }
-    return saved;
+    SavedElement saved;
+    saved.type = std::move(*type);
+    saved.attributes = std::move(*attributes);
+    saved.element = std::move(element).value();
+    return std::optional<SavedElement>(std::move(saved));
 }
 
 // The lines of a frame's block after its header, up to and including
-// "#EndFrameIconComponent". Throws ScenarioFormatError at a line missing or
-// out of place.
-void readFrameBody(SavedLineReader& lines, SavedFrame& frame) {
+// "#EndFrameIconComponent"; fails at a line missing.
+Status readFrameBody(SavedLineReader& lines, SavedFrame& frame) {
     const std::string where = "frame " + frame.title;
     for (;;) {
-        const std::string line = nextLine(lines, where);
-        if (line == kFrameEnd) {
-            return;
+        const Result<std::string> line = nextLine(lines, where);
+        if (!line.ok()) {
+            return line.status();
         }
-        if (line == kActionList) {
-            for (std::string typeLine = nextLine(lines, where); typeLine != kListEnd;
-                 typeLine = nextLine(lines, where)) {
-                if (auto action = readElementPair(typeLine, lines, where, frame)) {
-                    frame.actions.push_back(std::move(*action));
+        if (line.value() == kFrameEnd) {
+            return Status::Ok();
+        }
+        if (line.value() == kActionList) {
+            for (;;) {
+                const Result<std::string> typeLine = nextLine(lines, where);
+                if (!typeLine.ok()) {
+                    return typeLine.status();
+                }
+                if (typeLine.value() == kActionListEnd) {
+                    break;
+                }
+                Result<std::optional<SavedElement>> action =
+                    readElementPair(typeLine.value(), lines, where, frame);
+                if (!action.ok()) {
+                    return action.status();
+                }
+                if (action.value()) {
+                    frame.actions.push_back(std::move(*action.value()));
                 }
             }
-        } else if (line.size() == 8 && line.starts_with("#Output") && line[7] >= '1' &&
-                   line[7] <= '3') {
-            frame.outputs[static_cast<std::size_t>(line[7] - '1')] =
-                readElementPair(nextLine(lines, where), lines, where, frame);
+        } else if (const int output = outputNumber(line.value()); output != 0) {
+            const Result<std::string> typeLine = nextLine(lines, where);
+            if (!typeLine.ok()) {
+                return typeLine.status();
+            }
+            Result<std::optional<SavedElement>> element =
+                readElementPair(typeLine.value(), lines, where, frame);
+            if (!element.ok()) {
+                return element.status();
+            }
+            frame.outputs[static_cast<std::size_t>(output - 1)] = std::move(element).value();
         }
     }
 }
@@ -144,10 +173,8 @@ Result<SavedFrame> readFrameIconComponent(const std::string& header, SavedLineRe
     SavedFrame frame;
     frame.title = fields[1];
     frame.location = {x.value(), y.value()};
-    try {
-        readFrameBody(lines, frame);
-    } catch (const std::exception& error) {
-        return Status::Error(error.what());
+    if (Status read = readFrameBody(lines, frame); !read.ok()) {
+        return read;
     }
     return frame;
 }
@@ -183,7 +210,7 @@ Result<std::string> TCLCodeLoader::loadFile(const std::string& fileName,
 
 Status DiagramLoader::loadFrameIconComponents(SavedLineReader& lines) {
     while (auto line = lines.next()) {
-        if (*line == kFrameSectionEnd) {
+        if (*line == kFramesEnd) {
             editor_.resizePanelToFit();
             return Status::Ok();
         }
@@ -227,7 +254,7 @@ void DiagramLoader::loadConnections(SavedLineReader& lines) {
 Result<bool> DiagramLoader::scanDiagram(const std::string& text) {
     SavedLineReader lines(text);
     while (auto line = lines.next()) {
-        if (*line == kFrameSection) {
+        if (*line == kFrames) {
             if (Status loaded = loadFrameIconComponents(lines); !loaded.ok()) {
                 return loaded;
             }
@@ -261,6 +288,8 @@ LoadReport DiagramLoader::createDiagramFromFile(const std::string& fileName,
         loaded = text.status();
     } else {
         report.outcome = LoadReport::Outcome::Damaged;
+        // The host builds the frames; whatever it throws (memory running
+        // out) ends this load like a damaged file, never the program.
         try {
             loaded = loadDiagram(text.value());
         } catch (const std::exception& error) {

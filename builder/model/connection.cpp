@@ -1,7 +1,7 @@
 #include "builder/model/connection.h"
 
 #include "builder/model/frame_editor.h"
-#include "builder/model/scenario_error.h"
+#include "builder/model/saved_text.h"
 #include "builder/model/scenario_frame.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "builder/core/builder_services.h"
 #include "builder/core/se_language.h"
-#include "builder/model/scenario_error.h"
+#include "builder/model/saved_text.h"
 
 #include <array>
 

@@ -3,6 +3,7 @@
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
 #include "builder/model/connection.h"
+#include "builder/model/saved_diagram_tags.h"
 #include "builder/model/scenario_element.h"
 
 #include <algorithm>
@@ -529,21 +530,23 @@ void ScenarioFrame::keyPressed(int keyCode) {
 }
 
 std::string ScenarioFrame::toString() const {
-    std::string text = "#FrameIconComponent\t" + myTitle_ + "\t" + std::to_string(location_.x) +
+    using namespace saved_diagram;
+    std::string text = std::string(kFrameHeader) + myTitle_ + "\t" + std::to_string(location_.x) +
                        "\t" + std::to_string(location_.y) + "\n";
-    text += "#listOfactionItems\n";
+    text += std::string(kActionList) + "\n";
     for (std::size_t i = 1; i < rows_.size(); ++i) {
         text += "#" + rows_[i].type + "\n#" + rows_[i].attributes + "\n";
     }
-    text += "#End\n";
+    text += std::string(kActionListEnd) + "\n";
     for (int k = 1; k <= 3; ++k) {
         const OutputBox& box = output(k);
         if (box.text) {
-            text +=
-                "#Output" + std::to_string(k) + "\n#" + box.type + "\n#" + box.attributes + "\n";
+            text += std::string(kOutput) + std::to_string(k) + "\n#" + box.type + "\n#" +
+                    box.attributes + "\n";
         }
     }
-    text += "#End\n#EndFrameIconComponent\n";
+    // The outputs close with a bare "#End" too, which readers pass over.
+    text += "#End\n" + std::string(kFrameEnd) + "\n";
     return text;
 }
 

@@ -2,7 +2,7 @@
 // line with its reading.
 
 #include "builder/core/se_language.h"
-#include "builder/model/scenario_error.h"
+#include "builder/model/saved_text.h"
 #include "tests/builder_model/fake_editor.h"
 
 #include <gtest/gtest.h>

@@ -133,13 +133,12 @@ CtlResult RunCtl(const std::vector<std::string>& args, const std::vector<std::st
 
 Trainer::Trainer(const std::vector<std::string>& switches) {
     sim::SimOptions options;
-    std::string error;
-    EXPECT_TRUE(sim::ParseArguments(switches, options, error)) << error;
+    EXPECT_EQ(sim::ParseArguments(switches, options).message(), "");
     sim_ = std::make_unique<sim::TrainerSim>(options.config, [this](const std::string& line) {
         const std::lock_guard<std::mutex> lock(mutex_);
         log_.push_back(line);
     });
-    EXPECT_TRUE(sim_->Open(error)) << error;
+    EXPECT_EQ(sim_->Open().message(), "");
     sim_->Start();
 }
 

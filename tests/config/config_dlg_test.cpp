@@ -443,8 +443,7 @@ protected:
                 std::lock_guard<std::mutex> lock(logMutex);
                 log.push_back(line);
             });
-        std::string error;
-        ASSERT_TRUE(trainer->Open(error)) << error;
+        ASSERT_EQ(trainer->Open().message(), "");
         ::setenv("CRVL_COM1", trainer->SlavePath().c_str(), 1);
         trainer->Start();
         LinkOptions options;

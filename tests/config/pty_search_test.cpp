@@ -38,8 +38,7 @@ protected:
         config.linkPath = dir + "/trainer";
         config.model.version = {2, 1, 3, 0};
         sim = std::make_unique<sim::TrainerSim>(config);
-        std::string error;
-        ASSERT_TRUE(sim->Open(error)) << error;
+        ASSERT_EQ(sim->Open().message(), "");
         sim->Start();
         ::setenv("CRVL_COM5", config.linkPath.c_str(), 1);
 

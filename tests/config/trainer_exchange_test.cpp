@@ -148,12 +148,11 @@ TEST_F(Exchange, AttachedReportsSwitchTheView) {
 
 TEST(ParameterSwitches, ParseRecordVersionAndBattery) {
     sim::SimOptions options;
-    std::string error;
-    ASSERT_TRUE(sim::ParseArguments({"--parameters", "05 0b 01 02 5a 3c 00 96 78 02", "--version",
-                                     "3.14.7", "--battery", "190", "--write-result", "1",
-                                     "--no-version", "--attached-report", "off"},
-                                    options, error))
-        << error;
+    const Status parsed = sim::ParseArguments(
+        {"--parameters", "05 0b 01 02 5a 3c 00 96 78 02", "--version", "3.14.7", "--battery", "190",
+         "--write-result", "1", "--no-version", "--attached-report", "off"},
+        options);
+    ASSERT_TRUE(parsed.ok()) << parsed.message();
     EXPECT_EQ(options.config.model.parameters.defaultScenario, 11);
     EXPECT_EQ(options.config.model.parameters.padTolerance, 120);
     EXPECT_EQ(options.config.model.version[1], 14);
@@ -167,7 +166,7 @@ TEST(ParameterSwitches, ParseRecordVersionAndBattery) {
                                                                  {"--battery", "256"},
                                                                  {"--attached-report", "maybe"}}) {
         sim::SimOptions o;
-        EXPECT_FALSE(sim::ParseArguments(bad, o, error)) << bad[0] << " " << bad[1];
+        EXPECT_FALSE(sim::ParseArguments(bad, o).ok()) << bad[0] << " " << bad[1];
     }
     EXPECT_NE(sim::HelpText().find("--no-parameters"), std::string::npos);
 }

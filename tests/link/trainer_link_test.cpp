@@ -45,8 +45,7 @@ protected:
     }
 
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(sim_.Open(error)) << error;
+        ASSERT_EQ(sim_.Open().message(), "");
         mapping_.emplace(kPort, sim_.SlavePath());
         sim_.Start();
     }

@@ -22,9 +22,8 @@ int main(int argc, char* argv[]) {
     const int runMs = argc > 1 ? std::atoi(argv[1]) : 6000;
 
     crvl::sim::TrainerSim trainer(crvl::sim::SimConfig{});
-    std::string error;
-    if (!trainer.Open(error)) {
-        std::fprintf(stderr, "monitor_demo: %s\n", error.c_str());
+    if (const crvl::Status opened = trainer.Open(); !opened.ok()) {
+        std::fprintf(stderr, "monitor_demo: %s\n", opened.message().c_str());
         return 1;
     }
     ::setenv("CRVL_COM1", trainer.SlavePath().c_str(), 1);

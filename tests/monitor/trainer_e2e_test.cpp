@@ -40,8 +40,7 @@ protected:
         sim::SimConfig config;
         config.faults = faults;
         trainer_ = std::make_unique<sim::TrainerSim>(config);
-        std::string error;
-        ASSERT_TRUE(trainer_->Open(error)) << error;
+        ASSERT_EQ(trainer_->Open().message(), "");
         ::setenv("CRVL_COM1", trainer_->SlavePath().c_str(), 1);
         trainer_->Start();
         machine_ = std::make_unique<LinkMachine>(link_, view_, [this] { ++pending_; });

@@ -11,11 +11,11 @@ using namespace std::chrono_literals;
 
 TEST(SimOptions, ParsesEverySwitch) {
     SimOptions o;
-    std::string error;
-    ASSERT_TRUE(ParseArguments({"--link", "/tmp/x", "--silent", "--bad-checksum", "--garbage",
-                                "--hang-up-after", "3", "--delay=250"},
-                               o, error))
-        << error;
+    ASSERT_EQ(ParseArguments({"--link", "/tmp/x", "--silent", "--bad-checksum", "--garbage",
+                              "--hang-up-after", "3", "--delay=250"},
+                             o)
+                  .message(),
+              "");
     EXPECT_EQ(o.config.linkPath, "/tmp/x");
     EXPECT_TRUE(o.config.faults.silent);
     EXPECT_TRUE(o.config.faults.badChecksum);
@@ -33,9 +33,9 @@ TEST(SimOptions, RejectsBadInput) {
     };
     for (const auto& args : bad) {
         SimOptions o;
-        std::string error;
-        EXPECT_FALSE(ParseArguments(args, o, error)) << args[0];
-        EXPECT_FALSE(error.empty());
+        const Status parsed = ParseArguments(args, o);
+        EXPECT_FALSE(parsed.ok()) << args[0];
+        EXPECT_FALSE(parsed.message().empty());
     }
 }
 
@@ -50,9 +50,9 @@ TEST(SimOptions, LessonIsFoundByItsName) {
         EXPECT_EQ(FindLesson(name, dirs), "") << name;
     }
     SimOptions o;
-    std::string error;
-    EXPECT_FALSE(ParseArguments({"--lesson", "no-such-lesson"}, o, error));
-    EXPECT_FALSE(error.empty());
+    const Status parsed = ParseArguments({"--lesson", "no-such-lesson"}, o);
+    EXPECT_FALSE(parsed.ok());
+    EXPECT_FALSE(parsed.message().empty());
 }
 
 TEST(SimOptions, HelpListsEverySwitch) {

@@ -74,10 +74,9 @@ TEST(TrainerSlotSwitches, ScenarioFilePreloadsASlot) {
     std::ofstream(bad, std::ios::binary) << "# nothing here\n";
 
     SimOptions options;
-    std::string error;
-    ASSERT_TRUE(
-        ParseArguments({"--scenario", good, "--slot", "2", "--wrong-slot", "3"}, options, error))
-        << error;
+    ASSERT_EQ(
+        ParseArguments({"--scenario", good, "--slot", "2", "--wrong-slot", "3"}, options).message(),
+        "");
     TrainerSim sim(options.config);
     EXPECT_EQ(sim.Model().slots[1].Name(), "case");
     EXPECT_EQ(sim.Model().slots[1].table.At(19, 13), 0x01);
@@ -85,8 +84,8 @@ TEST(TrainerSlotSwitches, ScenarioFilePreloadsASlot) {
     EXPECT_EQ(sim.Protocol().Faults().wrongSlot, 3);
 
     SimOptions refused;
-    EXPECT_FALSE(ParseArguments({"--scenario", bad}, refused, error));
-    EXPECT_FALSE(ParseArguments({"--slot", "4"}, refused, error));
+    EXPECT_FALSE(ParseArguments({"--scenario", bad}, refused).ok());
+    EXPECT_FALSE(ParseArguments({"--slot", "4"}, refused).ok());
     std::filesystem::remove_all(dir);
 }
 

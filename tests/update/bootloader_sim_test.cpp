@@ -40,12 +40,11 @@ class SimulatedUpload : public ::testing::Test {
 protected:
     void StartSim(std::vector<std::string> switches) {
         sim::SimOptions options;
-        std::string error;
-        ASSERT_TRUE(sim::ParseArguments(switches, options, error)) << error;
+        ASSERT_EQ(sim::ParseArguments(switches, options).message(), "");
         // The drains here wait 200 ms, so the line counts as quiet sooner.
         options.config.bootloader.quietLine = std::chrono::milliseconds(100);
         trainer = std::make_unique<sim::TrainerSim>(options.config);
-        ASSERT_TRUE(trainer->Open(error)) << error;
+        ASSERT_EQ(trainer->Open().message(), "");
         boot = sim::AttachBootloader(*trainer, options.config.bootloader);
         trainer->Start();
         ::setenv(("CRVL_COM" + std::to_string(kPort)).c_str(), trainer->SlavePath().c_str(), 1);

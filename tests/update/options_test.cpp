@@ -182,11 +182,11 @@ namespace {
 
 TEST(BootloaderSwitchesTest, SitBesideTheTrainersOwn) {
     sim::SimOptions o;
-    std::string error;
-    ASSERT_TRUE(sim::ParseArguments(
-        {"--flash", "st", "--silent", "--record-reply=4:o", "--ram-reply", "61", "--baud-pacing"},
-        o, error))
-        << error;
+    ASSERT_EQ(sim::ParseArguments({"--flash", "st", "--silent", "--record-reply=4:o", "--ram-reply",
+                                   "61", "--baud-pacing"},
+                                  o)
+                  .message(),
+              "");
     const sim::BootloaderOptions& boot = o.config.bootloader;
     EXPECT_TRUE(o.config.faults.silent);
     EXPECT_EQ(boot.maker, sim::FlashMaker::St);
@@ -208,9 +208,9 @@ TEST(BootloaderSwitchesTest, BadValuesAreRefusedWithAReason) {
     };
     for (const auto& [args, reason] : cases) {
         sim::SimOptions o;
-        std::string error;
-        EXPECT_FALSE(sim::ParseArguments(args, o, error)) << args[0];
-        EXPECT_EQ(error, reason);
+        const Status parsed = sim::ParseArguments(args, o);
+        EXPECT_FALSE(parsed.ok()) << args[0];
+        EXPECT_EQ(parsed.message(), reason);
     }
 }
 

@@ -42,13 +42,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const LoaderImages& loaders = loaded.value();
-    std::string error;
-
     sim::BootloaderOptions options;
     options.baudPacing = true;
     sim::TrainerSim trainer{sim::SimConfig{}};
-    if (!trainer.Open(error)) {
-        std::fprintf(stderr, "trainersim: %s\n", error.c_str());
+    if (const Status opened = trainer.Open(); !opened.ok()) {
+        std::fprintf(stderr, "trainersim: %s\n", opened.message().c_str());
         return 1;
     }
     auto boot = sim::AttachBootloader(trainer, options);

@@ -83,10 +83,9 @@ protected:
 
     int RunAutomatic(std::vector<std::string> switches) {
         sim::SimOptions options;
-        std::string error;
-        EXPECT_TRUE(sim::ParseArguments(switches, options, error)) << error;
+        EXPECT_EQ(sim::ParseArguments(switches, options).message(), "");
         sim::TrainerSim trainer{options.config};
-        EXPECT_TRUE(trainer.Open(error)) << error;
+        EXPECT_EQ(trainer.Open().message(), "");
         auto boot = sim::AttachBootloader(trainer, options.config.bootloader);
         trainer.Start();
         const pid_t pid =

@@ -48,9 +48,8 @@ int main(int argc, char** argv) {
     using namespace crvl::sim;
     const std::vector<std::string> args(argv + 1, argv + argc);
     SimOptions options;
-    std::string error;
-    if (!ParseArguments(args, options, error)) {
-        std::cerr << "trainersim: " << error << "\nTry 'trainersim --help'.\n";
+    if (const crvl::Status parsed = ParseArguments(args, options); !parsed.ok()) {
+        std::cerr << "trainersim: " << parsed.message() << "\nTry 'trainersim --help'.\n";
         return kExitBadArguments;
     }
     CommandTable commands;
@@ -69,8 +68,8 @@ int main(int argc, char** argv) {
         std::fflush(stderr);
     };
     TrainerSim sim(options.config, log);
-    if (!sim.Open(error)) {
-        std::cerr << "trainersim: " << error << "\n";
+    if (const crvl::Status opened = sim.Open(); !opened.ok()) {
+        std::cerr << "trainersim: " << opened.message() << "\n";
         return kExitNoTerminal;
     }
     const auto bootloader = AttachBootloader(sim, options.config.bootloader, log);

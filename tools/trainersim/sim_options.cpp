@@ -72,7 +72,7 @@ const std::vector<SwitchSpec>& Switches() {
     return table;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
+Status ParseArguments(const std::vector<std::string>& args, SimOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::string value;
@@ -87,25 +87,21 @@ bool ParseArguments(const std::vector<std::string>& args, SimOptions& options, s
             if (s.name == name)
                 spec = &s;
         if (spec == nullptr) {
-            error = "unknown option " + args[i];
-            return false;
+            return Status::Error("unknown option " + args[i]);
         }
         if (!spec->argument.empty() && !inlineValue) {
             if (i + 1 >= args.size()) {
-                error = name + " needs " + spec->argument;
-                return false;
+                return Status::Error(name + " needs " + spec->argument);
             }
             value = args[++i];
         } else if (spec->argument.empty() && inlineValue) {
-            error = name + " takes no value";
-            return false;
+            return Status::Error(name + " takes no value");
         }
         if (!spec->apply(options, value)) {
-            error = "bad value for " + name + ": " + value;
-            return false;
+            return Status::Error("bad value for " + name + ": " + value);
         }
     }
-    return true;
+    return Status::Ok();
 }
 
 std::string HelpText() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "tools/trainersim/trainer_sim.h"
 
 namespace crvl::sim {
@@ -26,8 +27,8 @@ struct SwitchSpec {
 // The table of switches.
 const std::vector<SwitchSpec>& Switches();
 
-// Parses argv (without the program name). False with a reason on bad input.
-bool ParseArguments(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+// Parses argv (without the program name); a failure names the bad input.
+Status ParseArguments(const std::vector<std::string>& args, SimOptions& options);
 
 // The text of --help.
 std::string HelpText();

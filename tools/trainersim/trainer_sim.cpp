@@ -36,12 +36,11 @@ TrainerSim::~TrainerSim() {
     Stop();
 }
 
-bool TrainerSim::Open(std::string& error) {
+Status TrainerSim::Open() {
     Status opened = pty_.Open();
     if (opened.ok() && !config_.linkPath.empty())
         opened = pty_.MakeLink(config_.linkPath);
-    error = opened.message();
-    return opened.ok();
+    return opened;
 }
 
 void TrainerSim::Write(std::span<const std::uint8_t> bytes) {

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/status.h"
 #include "tools/trainersim/bootloader_sim.h"
 #include "tools/trainersim/pty.h"
 #include "tools/trainersim/sim_scenario.h"
@@ -34,8 +35,8 @@ public:
     explicit TrainerSim(SimConfig config, LogSink log = {});
     ~TrainerSim() override;
 
-    // Creates the terminal (and the link). False with a reason on failure.
-    bool Open(std::string& error);
+    // Creates the terminal (and the link).
+    Status Open();
     const std::string& SlavePath() const { return pty_.SlavePath(); }
 
     // One round: waits up to pollMs for bytes, handles them, sends what is

@@ -1,4 +1,4 @@
-#include "builder/model/scenario_error.h"
+#include "builder/model/saved_text.h"
 
 #include <charconv>
 

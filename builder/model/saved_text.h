@@ -1,21 +1,15 @@
 #pragma once
 
-// The error raised while reading saved scenario text (element attributes,
-// connection lines): the loader turns it into its "Code loader error: " line.
+// Pieces for reading saved scenario text (element attributes, connection
+// lines).
 
 #include "base/status.h"
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace crvl {
-
-class ScenarioFormatError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A decimal whole number with an optional sign, nothing else around it; a
 // failure naming the text when it is not one or does not fit an int.
