@@ -335,7 +335,7 @@ Status DefibEvent::init(const std::string& attributes) {
 }
 Status DefibEvent::unPackAttributes(const std::string& attributes) {
     if (attributes.empty()) {
-        field_ = "1";
+        field_ = std::to_string(MIN_SHOCKS);
         return Status::Ok();
     }
     return readField(field_, attributes, MIN_SHOCKS);
