@@ -68,5 +68,15 @@ inline constexpr std::size_t kRecordCountIndex = 1;
 inline constexpr std::size_t kRecordTypeIndex = 4;
 inline constexpr std::uint8_t kRecordTypeData = 0x00;
 inline constexpr std::uint8_t kRecordTypeEnd = 0x01;
+// Address records: a segment base (value times 16) or the upper 16 bits of
+// a linear address for the data records that follow.
+inline constexpr std::uint8_t kRecordTypeSegmentAddress = 0x02;
+inline constexpr std::uint8_t kRecordTypeLinearAddress = 0x04;
+// Start addresses (03, 05) are taken and not used; higher types are unknown.
+inline constexpr std::uint8_t kRecordTypeLast = 0x05;
+
+// The flash chips the two flash loaders serve hold 8 Mbit; an image whose
+// data spans more cannot be written.
+inline constexpr std::uint32_t kFlashSize = 0x100000;
 
 } // namespace crvl::boot

@@ -53,4 +53,9 @@ std::string SerialAccessAdviceText(const std::string& device, const std::string&
            "), then log out and back in.";
 }
 
+std::string SerialOwnerOnlyAdviceText(const std::string& device, const std::string& owner) {
+    return "You may not use " + device + ": only its owner, " + owner +
+           ", may. Ask your administrator for access.";
+}
+
 } // namespace crvl

@@ -25,5 +25,7 @@ std::string DefaultPortDevice(int portNumber);
 // The advice for a user who may not open device, whose group is group: one
 // sentence naming both, and how to become a member.
 std::string SerialAccessAdviceText(const std::string& device, const std::string& group);
+// The same for a device only its owner may use: no group would help.
+std::string SerialOwnerOnlyAdviceText(const std::string& device, const std::string& owner);
 
 } // namespace crvl

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -40,6 +41,16 @@ namespace {
 
 // Room for a group entry with its member list, as getgrgid_r wants it.
 constexpr std::size_t kGroupEntrySize = 4096;
+
+// The name of the user uid, or the number where it has none.
+std::string UserName(uid_t uid) {
+    std::vector<char> buffer(kGroupEntrySize);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr)
+        return found->pw_name;
+    return std::to_string(uid);
+}
 
 int AccessFlags(const char* mode) {
     const std::string text = mode != nullptr ? mode : "";
@@ -235,6 +246,11 @@ std::string SerialAccessAdvice(int portNumber) {
     std::string group = "dialout";
     struct stat info {};
     if (::stat(device.c_str(), &info) == 0) {
+        // Membership of a group that may not read and write the device
+        // would not help: only its owner may then.
+        if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
+            return SerialOwnerOnlyAdviceText(device, UserName(info.st_uid));
+        }
         // getgrgid_r: the updater asks from its worker thread.
         std::vector<char> buffer(kGroupEntrySize);
         struct group entry {};

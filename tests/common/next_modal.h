@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -24,7 +25,7 @@ inline void onNextModal(std::function<void(QWidget*)> action) {
     timer->start(5);
 }
 
-// What the next message box showed; the box is answered with OK.
+// What the next message box showed.
 struct SeenBox {
     bool shown = false;
     std::string title, text;
@@ -32,20 +33,29 @@ struct SeenBox {
     QWidget* owner = nullptr;
 };
 
-// Answers the next message box, passing over any other modal dialog (such
-// as the one whose button leads to the box).
-inline void onNextMessageBox(SeenBox& seen) {
+// Answers the next message box with the given button (NoButton: accepts
+// it, as OK does), passing over any other modal dialog (such as the one
+// whose button leads to the box).
+inline void onNextMessageBoxAnswer(SeenBox& seen, QMessageBox::StandardButton answer) {
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, &seen] {
+    QObject::connect(timer, &QTimer::timeout, [timer, &seen, answer] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
             seen = {true, box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
                     box->parentWidget()};
-            box->accept();
+            if (answer == QMessageBox::NoButton)
+                box->accept();
+            else
+                box->button(answer)->click();
         }
     });
     timer->start(5);
+}
+
+// The same, answered with OK.
+inline void onNextMessageBox(SeenBox& seen) {
+    onNextMessageBoxAnswer(seen, QMessageBox::NoButton);
 }
 
 } // namespace crvl::test

@@ -27,6 +27,8 @@ constexpr const char* kE10 = "Flash Erase error [E10]\r\n";
 constexpr const char* kE11 = "Fatal programming error, terminating! [E11]\r\n";
 constexpr const char* kErased = "Old program erased !\r\nProgramming new ....\r\n";
 constexpr const char* kCompleted = "Program upload completed\r\n";
+constexpr const char* kStillInBootLoader =
+    "The Corvel is still in its boot loader and needs a new upload.\r\n";
 
 LoaderImages ShippedLoaders() {
     Result<LoaderImages> loaders = LoadLoaderImages(CRVL_SOURCE_DIR "/update/loaders");
@@ -136,8 +138,16 @@ INSTANTIATE_TEST_SUITE_P(
                       SimFault{"UnknownIdThenEraseFailed",
                                {"--boot-id", "33", "--erase-reply", "e"},
                                std::string(kE10) + kE1},
-                      SimFault{"UnknownSecondMaker", {"--flash", "unknown"}, ""},
-                      SimFault{"UnknownDevice", {"--device", "1234"}, ""}),
+                      SimFault{"UnknownSecondMaker",
+                               {"--flash", "unknown"},
+                               "The Corvel's flash chip is not one the loaders serve "
+                               "(manufacturer 001F, device 22D6).\r\n" +
+                                   std::string(kStillInBootLoader)},
+                      SimFault{"UnknownDevice",
+                               {"--device", "1234"},
+                               "The Corvel's flash chip is not one the loaders serve "
+                               "(manufacturer 0089, device 1234).\r\n" +
+                                   std::string(kStillInBootLoader)}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SimulatedUpload, StrangeRecordReplyResendsAndSucceeds) {
@@ -157,7 +167,9 @@ TEST_F(SimulatedUpload, UnknownIdentificationByteThenSuccessShowsNoE1) {
 TEST_F(SimulatedUpload, EchoMismatchIsShownOnce) {
     ASSERT_EQ(Upload({"--echo-mismatch", "0"}), 0);
     EXPECT_EQ(reporter.shown, "Echoed character (5a) != Send character (a5)\r\n" +
-                                  std::string(kErased) + kCompleted);
+                                  std::string(kErased) + kCompleted +
+                                  "1 echo of the flash loader came back different from the bytes "
+                                  "sent.\r\n");
 }
 
 TEST_F(SimulatedUpload, ChecksumErrorResendsTheSameBytes) {
@@ -170,10 +182,10 @@ TEST_F(SimulatedUpload, ChecksumErrorResendsTheSameBytes) {
     EXPECT_EQ(boot->Records(), file);
 }
 
-TEST_F(SimulatedUpload, HangUpDuringRecordsGoesOnThenFailsWithoutRamTest) {
+TEST_F(SimulatedUpload, HangUpDuringRecordsIsOneE2WithThePlace) {
     ASSERT_EQ(Upload({"--boot-hang-up", "40"}), 1);
-    // Records 40, 41 and 42 of 42 find the line dead.
-    EXPECT_EQ(reporter.shown, std::string(kErased) + kE2 + kE2 + kE2);
+    EXPECT_EQ(reporter.shown, std::string(kErased) + kE2 +
+                                  "The line failed at record 40 of 42.\r\n" + kStillInBootLoader);
     EXPECT_EQ(reporter.all.find("Testing RAM"), std::string::npos);
     EXPECT_EQ(boot->Records().size(), 39u);
 }

@@ -9,7 +9,7 @@ constexpr auto kReadTimeout = std::chrono::milliseconds(1000);
 class FakePort : public BootPort {
 public:
     explicit FakePort(FakeLine& line) : line_(line) {}
-    bool Usable() const override { return line_.accessAdvice.empty(); }
+    bool Usable() const override { return line_.accessAdvice.empty() && !line_.unusable; }
     void WriteBytes(const std::uint8_t* data, std::size_t length) override {
         line_.Write(data, length);
     }

@@ -28,6 +28,12 @@ public:
 
     std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) override;
     std::string AccessAdvice(int) const override { return accessAdvice; }
+    PortTrouble Trouble(int) const override {
+        return accessAdvice.empty() ? unusable.value_or(PortTrouble::InUse) : PortTrouble::NoAccess;
+    }
+    std::string DeviceName(int portNumber) const override {
+        return "/dev/fake" + std::to_string(portNumber);
+    }
 
     sim::BootloaderSim& Sim() { return sim_; }
     FakeClock& Clock() { return clock_; }
@@ -46,6 +52,8 @@ public:
     bool failBreak = false;
     // Set: this user may not open the line, which is then not usable.
     std::string accessAdvice;
+    // Set: the line cannot be opened for this reason.
+    std::optional<PortTrouble> unusable;
     bool hungUp = false;
 
     std::vector<int> opened; // baud rates in opening order

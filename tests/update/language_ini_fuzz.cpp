@@ -23,7 +23,7 @@ bool HasSpace(const std::string& s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto entries = crvl::update::ParseLanguageIni(text);
+    const auto entries = crvl::update::ParseLanguageIni(text).entries;
     if (entries.size() > crvl::update::kMaxLanguages)
         std::abort();
     std::size_t from = 0;

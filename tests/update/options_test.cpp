@@ -10,59 +10,66 @@
 namespace crvl::update::test {
 namespace {
 
-TEST(CommandLineTest, NoArgumentsStartsNothing) {
-    const CommandLine c = ParseCommandLine({});
+CommandLine Parsed(std::vector<std::string> args) {
+    const Result<CommandLine> parsed = ParseCommandLine(args);
+    EXPECT_TRUE(parsed.ok()) << parsed.message();
+    return parsed.ok() ? parsed.value() : CommandLine{};
+}
+
+TEST(CommandLineTest, NoArgumentsStartsNothingOnCom1) {
+    const CommandLine c = Parsed({});
     EXPECT_FALSE(c.debug);
     EXPECT_FALSE(c.help);
-    EXPECT_EQ(c.portIndex, 0);
+    EXPECT_EQ(c.port.Label(), "COM1");
     EXPECT_EQ(c.automaticFile, "");
 }
 
-TEST(CommandLineTest, DebugInEitherSpellingIsNoFileName) {
+TEST(CommandLineTest, OptionsInAnyCaseAndSpelling) {
     for (const char* arg : {"-debug", "/debug", "-DEBUG", "/Debug"}) {
-        const CommandLine c = ParseCommandLine({arg});
+        const CommandLine c = Parsed({arg});
         EXPECT_TRUE(c.debug) << arg;
         EXPECT_EQ(c.automaticFile, "") << arg;
-        EXPECT_FALSE(c.help) << arg;
     }
-}
-
-TEST(CommandLineTest, PortOptionsAndTheLastWord) {
-    CommandLine c = ParseCommandLine({"-p3", "fw.hex"});
-    EXPECT_EQ(c.portIndex, 3);
-    EXPECT_EQ(c.automaticFile, "fw.hex");
-    EXPECT_EQ(ParseCommandLine({"/P2"}).portIndex, 2);
-    // -p3 wins over -p2 wherever it stands.
-    EXPECT_EQ(ParseCommandLine({"-p3", "-p2"}).portIndex, 3);
-    EXPECT_EQ(ParseCommandLine({"-p1", "x.hex"}).portIndex, 0);
-}
-
-TEST(CommandLineTest, FileNameKeepsItsLetterCase) {
-    const CommandLine c = ParseCommandLine({"-P3", "-Debug", "FW.hex"});
-    EXPECT_EQ(c.automaticFile, "FW.hex");
-    EXPECT_TRUE(c.debug);
-    EXPECT_EQ(c.portIndex, 3);
-}
-
-TEST(CommandLineTest, AbsolutePathsAreFileNamesAndNotSearchedForOptions) {
-    const CommandLine c = ParseCommandLine({"-p2", "/home/h/fw-debug.hex"});
-    EXPECT_EQ(c.automaticFile, "/home/h/fw-debug.hex");
-    EXPECT_FALSE(c.debug);
-    EXPECT_FALSE(c.help);
-    EXPECT_EQ(ParseCommandLine({"/h"}).automaticFile, "");
-    EXPECT_TRUE(ParseCommandLine({"/h"}).help);
-}
-
-TEST(CommandLineTest, HelpSpellings) {
     for (const char* arg : {"-help", "/help", "-h", "/H"})
-        EXPECT_TRUE(ParseCommandLine({arg}).help) << arg;
-    EXPECT_STREQ(kHelpLines[0], "Available commandline options:\r\n");
-    EXPECT_STREQ(kHelpLines[1], "-p1, -p2, -p3 default: -p1\r\n");
-    EXPECT_STREQ(kHelpLines[2], "Append filename at end to invoke automatic download\r\n");
+        EXPECT_TRUE(Parsed({arg}).help) << arg;
+    EXPECT_TRUE(Parsed({"--help"}).printHelp);
+}
+
+TEST(CommandLineTest, PortsAsNamed) {
+    // -p1 is COM1, -p2 COM3 and -p3 COM4; -p3 wins over -p2 wherever it stands.
+    EXPECT_EQ(Parsed({"-p1", "x.hex"}).port.number, 1);
+    EXPECT_EQ(Parsed({"/P2"}).port.number, 3);
+    EXPECT_EQ(Parsed({"-p3", "-p2"}).port.number, 4);
+    EXPECT_EQ(Parsed({"--port", "com12"}).port.number, 12);
+    EXPECT_EQ(Parsed({"--port=COM5"}).port.number, 5);
+    const CommandLine path = Parsed({"--port", "/dev/ttyUSB1", "fw.hex"});
+    EXPECT_EQ(path.port.device, "/dev/ttyUSB1");
+    EXPECT_EQ(path.port.Label(), "/dev/ttyUSB1");
+}
+
+TEST(CommandLineTest, TheImageIsTheLastWordAsTyped) {
+    const CommandLine c = Parsed({"-P3", "-Debug", "/home/h/My FW/fw-debug.HEX"});
+    EXPECT_EQ(c.automaticFile, "/home/h/My FW/fw-debug.HEX");
+    EXPECT_TRUE(c.debug);
+    EXPECT_EQ(c.port.number, 4);
+}
+
+TEST(CommandLineTest, RefusedWithTheReason) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-p4", "fw.hex"}, "unknown option '-p4'"},
+        {{"/p12"}, "unknown option '/p12'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"fw.hex", "-p3"}, "the image file must be the last word, not 'fw.hex'"},
+        {{"--port"}, "--port needs COMn or a device path"},
+        {{"--port", "COM17"}, "port COM17 is not one of COM1..COM16"},
+        {{"-p2", "--port", "COM2"}, "give the port once: --port or one of -p1, -p2, -p3"},
+    };
+    for (const auto& [args, reason] : cases)
+        EXPECT_EQ(ParseCommandLine(args).message(), reason) << args.front();
 }
 
 TEST(LanguageIniTest, EntriesInFileOrder) {
-    const auto entries = ParseLanguageIni("English = eng.hex\nDeutsch = deu.hex\n");
+    const auto entries = ParseLanguageIni("English = eng.hex\nDeutsch = deu.hex\n").entries;
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "English");
     EXPECT_EQ(entries[0].fileName, "eng.hex");
@@ -71,8 +78,9 @@ TEST(LanguageIniTest, EntriesInFileOrder) {
 }
 
 TEST(LanguageIniTest, SpacingBlankLinesAndMalformedLines) {
-    const auto entries = ParseLanguageIni("\n  Francais\t=fra.hex\r\n\nEnglish= eng.hex\n"
-                                          "Dansk = \nNorsk = nor.hex trailing\n");
+    const LanguageIni ini = ParseLanguageIni("\n  Francais\t=fra.hex\r\n\nEnglish= eng.hex\n"
+                                             "Dansk = \nNorsk = nor.hex trailing\n");
+    const auto& entries = ini.entries;
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "Francais");
     EXPECT_EQ(entries[0].fileName, "fra.hex");
@@ -80,20 +88,31 @@ TEST(LanguageIniTest, SpacingBlankLinesAndMalformedLines) {
     // line without a file name.
     EXPECT_EQ(entries[1].name, "Norsk");
     EXPECT_EQ(entries[1].fileName, "nor.hex");
+    // The lines left out are named.
+    EXPECT_EQ(ini.unreadable,
+              (std::vector<std::string>{
+                  "crvlupd.ini, line 4 cannot be read (it should be \"Language = file.hex\"): "
+                  "English= eng.hex\r\n",
+                  "crvlupd.ini, line 5 cannot be read (it should be \"Language = file.hex\"): "
+                  "Dansk = \r\n"}));
 }
 
 TEST(LanguageIniTest, AtMostEightyEntriesAndLongNamesCut) {
     std::string text;
     for (int i = 0; i < 90; ++i)
         text += "L" + std::to_string(i) + " = f" + std::to_string(i) + ".hex\n";
-    EXPECT_EQ(ParseLanguageIni(text).size(), 80u);
-    const auto entries = ParseLanguageIni(std::string(100, 'N') + " = x.hex\n");
+    const LanguageIni ini = ParseLanguageIni(text);
+    EXPECT_EQ(ini.entries.size(), 80u);
+    EXPECT_EQ(ini.unreadable, (std::vector<std::string>{
+                                  "crvlupd.ini, line 81 and the lines after it were left out: "
+                                  "the list takes 80 languages.\r\n"}));
+    const auto entries = ParseLanguageIni(std::string(100, 'N') + " = x.hex\n").entries;
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name.size(), kMaxLanguageNameLength);
 }
 
 TEST(LanguageIniTest, MissingFile) {
-    const Result<std::vector<LanguageEntry>> entries = ReadLanguageIni("/nonexistent/crvlupd.ini");
+    const Result<LanguageIni> entries = ReadLanguageIni("/nonexistent/crvlupd.ini");
     EXPECT_FALSE(entries.ok());
     EXPECT_EQ(entries.message(), "The ini-file could not be opened\n");
 }

@@ -10,8 +10,12 @@
 #include "update/core/hex_image.h"
 #include "update/core/serial_boot_port.h"
 
+// Qt's keywords after the simulator's headers, which use the word "slots".
+#include "tests/common/next_modal.h"
+
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -61,7 +65,7 @@ protected:
 
     CUpdDlg& Make(std::vector<std::string> args, sim::BootloaderOptions options = {}) {
         line = std::make_shared<FakeLine>(options);
-        dialog = std::make_unique<CUpdDlg>(ParseCommandLine(args), line);
+        dialog = std::make_unique<CUpdDlg>(ParseCommandLine(args).value(), line);
         // The fake line takes no real time; the break hold would.
         dialog->uploadSettings.breakHoldMs = 10;
         return *dialog;
@@ -118,6 +122,8 @@ TEST_F(UpdaterDialog, HelpLinesComeBeforeTheVersionLine) {
     Make({"-help"});
     EXPECT_EQ(Messages(), "Available commandline options:\n-p1, -p2, -p3 default: -p1\n"
                           "Append filename at end to invoke automatic download\n"
+                          "-p1 = COM1, -p2 = COM3, -p3 = COM4; --port COMn or --port PATH for "
+                          "any port\n"
                           "Crvl Update - Version 1.30\n");
 }
 
@@ -176,30 +182,6 @@ TEST_F(UpdaterDialog, LanguagesAreSortedWithoutRegardToCase) {
     EXPECT_EQ(d.LanguageList()->currentData().toInt(), 2); // its line in the file
 }
 
-TEST_F(UpdaterDialog, AutomaticRunStartsOnFirstPaintAndGivesItsResult) {
-    const std::string image = (dir.Path() / "FW.hex").string();
-    dir.Write("FW.hex", MakeHexImage(5));
-    for (const bool silent : {false, true}) {
-        sim::BootloaderOptions options;
-        options.silent = silent;
-        CUpdDlg& d = Make({"-p3", image}, options);
-        QSignalSpy finished(&d, &QDialog::finished);
-        d.show();
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return d.UploadRunning() || !finished.isEmpty(); }, 5000));
-        EXPECT_EQ(d.LanguageList()->count(), 0);
-        EXPECT_FALSE(d.LanguageList()->isEnabled());
-        ASSERT_TRUE(finished.wait(20000) || !finished.isEmpty());
-        EXPECT_EQ(d.ExitCode(), silent ? 1 : 0);
-        EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(line->portNumbers.front(), 4);
-        EXPECT_TRUE(Messages().contains(QString::fromStdString("Transferring " + image + "\n")));
-        if (!silent) {
-            EXPECT_EQ(line->Sim().Records(), ImageRecords(image));
-        }
-    }
-}
-
 TEST_F(UpdaterDialog, QuitGivesOneAlsoDuringARun) {
     CUpdDlg& d = Make({});
     d.OnQuit();
@@ -208,12 +190,73 @@ TEST_F(UpdaterDialog, QuitGivesOneAlsoDuringARun) {
     // A loader that never answers the erase: the run waits until Quit.
     CUpdDlg& running = Make({"-debug"});
     line->muteReads = [l = line.get()] { return l->opened.size() == 2; };
+    running.show();
     running.OnStart();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return Messages().contains("Native Programloader transferred\n"); }, 10000));
-    running.QuitButton()->click();
+    // Quit, Esc and closing the window ask first; No keeps the run going.
+    for (const auto& press : std::vector<std::function<void()>>{
+             [&] { running.QuitButton()->click(); },
+             [&] { QTest::keyClick(&running, Qt::Key_Escape); }, [&] { running.close(); }}) {
+        crvl::test::SeenBox seen;
+        crvl::test::onNextMessageBoxAnswer(seen, QMessageBox::No);
+        press();
+        EXPECT_EQ(seen.text, "An upload is running. Stop it?\n\nA stopped upload leaves the "
+                             "Corvel in its boot loader: it does not work until a new upload has "
+                             "finished.");
+        EXPECT_TRUE(running.UploadRunning());
+    }
+    crvl::test::SeenBox seen;
+    crvl::test::onNextMessageBoxAnswer(seen, QMessageBox::Yes);
+    QTest::keyClick(&running, Qt::Key_Escape);
+    EXPECT_TRUE(seen.shown);
     EXPECT_EQ(running.ExitCode(), 1);
     EXPECT_FALSE(running.UploadRunning());
+    EXPECT_FALSE(running.isVisible());
+}
+
+TEST_F(UpdaterDialog, EnterAfterAFinishedUploadDoesNotEraseTheTrainerAgain) {
+    CUpdDlg& d = Make({});
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    d.OnStart();
+    ASSERT_EQ(WaitForFinish(d), 0);
+    ASSERT_TRUE(d.MessageBox()->hasFocus());
+    // Enter presses Start, which asks; Enter again answers No.
+    crvl::test::onNextModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+    QTest::keyClick(d.MessageBox(), Qt::Key_Return);
+    EXPECT_FALSE(d.UploadRunning());
+    EXPECT_EQ(line->Sim().BootRequests(), 1);
+    // Confirmed, it starts.
+    crvl::test::SeenBox seen;
+    crvl::test::onNextMessageBoxAnswer(seen, QMessageBox::Yes);
+    d.StartButton()->click();
+    EXPECT_EQ(seen.text, "The Corvel has just been programmed with this language version. Erase "
+                         "it and program it again?");
+    ASSERT_EQ(WaitForFinish(d), 0);
+    EXPECT_EQ(line->Sim().BootRequests(), 2);
+    // Another choice needs no confirmation.
+    d.LanguageList()->setCurrentIndex(1);
+    d.OnStart();
+    EXPECT_TRUE(d.UploadRunning());
+    EXPECT_EQ(WaitForFinish(d), 0);
+    EXPECT_EQ(line->Sim().Records(), ImageRecords("eng.hex"));
+}
+
+TEST_F(UpdaterDialog, UnreadableIniLinesAndAMissingPortAreNamed) {
+    dir.Write("crvlupd.ini", "English = eng.hex\nDeutsch: deu.hex\n");
+    ::setenv("CRVL_COM2", "/nonexistent/ttyUSB7", 1);
+    dialog = std::make_unique<CUpdDlg>(CommandLine{}, std::make_shared<SerialBootPortFactory>());
+    EXPECT_EQ(Messages(), "crvlupd.ini, line 2 cannot be read (it should be \"Language = "
+                          "file.hex\"): Deutsch: deu.hex\nCrvl Update - Version 1.30\n");
+    dialog->uploadSettings.breakHoldMs = 10;
+    dialog->PortList()->setCurrentIndex(1);
+    dialog->OnStart();
+    EXPECT_EQ(WaitForFinish(*dialog), 1);
+    EXPECT_TRUE(Messages().endsWith("There is no port COM2 (/nonexistent/ttyUSB7); nothing was "
+                                    "sent.\n"))
+        << Messages().toStdString();
+    EXPECT_FALSE(Messages().contains("[E5]"));
 }
 
 // Quit on a real serial port, with its full read time-outs: the window
@@ -228,6 +271,9 @@ TEST_F(UpdaterDialog, QuitAfterStartSendsNothingMoreAndEndsAtOnce) {
         ASSERT_TRUE(QTest::qWaitFor(ready, 10000));
         const std::size_t before = wire.Received().size();
         const auto start = std::chrono::steady_clock::now();
+        crvl::test::onNextModal([](QWidget* box) {
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+        });
         d.QuitButton()->click();
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_LT(took, std::chrono::milliseconds(500));

@@ -23,6 +23,8 @@ constexpr const char* kE10 = "Flash Erase error [E10]\r\n";
 constexpr const char* kE11 = "Fatal programming error, terminating! [E11]\r\n";
 constexpr const char* kErased = "Old program erased !\r\nProgramming new ....\r\n";
 constexpr const char* kCompleted = "Program upload completed\r\n";
+constexpr const char* kStillInBootLoader =
+    "The Corvel is still in its boot loader and needs a new upload.\r\n";
 
 LoaderImages TestLoaders() {
     LoaderImages l;
@@ -133,11 +135,13 @@ INSTANTIATE_TEST_SUITE_P(
         std::make_pair(FlashMaker::St, "ST FLASH detected\r\nDevice Code: 22d6\r\n"),
         std::make_pair(FlashMaker::Macronix, "Macronix flash detected\r\nDevice Code: 22ec\r\n")));
 
-TEST_F(UploadWorkerTest, UnknownSecondPassMakerFailsWithoutAMessage) {
+TEST_F(UploadWorkerTest, UnknownSecondPassMakerIsNamedWithItsCodes) {
     sim::BootloaderOptions options;
     options.maker = FlashMaker::Unknown;
     EXPECT_EQ(Run(options), 1);
-    EXPECT_EQ(reporter.shown, "");
+    EXPECT_EQ(reporter.shown, std::string("The Corvel's flash chip is not one the loaders serve "
+                                          "(manufacturer 001F, device 22D6).\r\n") +
+                                  kStillInBootLoader);
     const std::string text = "Unknown manufacturer ID : 1f\r\n";
     const auto first = reporter.all.find(text);
     ASSERT_NE(first, std::string::npos);
@@ -185,7 +189,9 @@ TEST_F(UploadWorkerTest, EchoMismatchIsReportedAndTheRunGoesOn) {
     options.echoMismatchAt = 1; // the loader's second byte, 5A
     EXPECT_EQ(Run(options), 0);
     EXPECT_EQ(reporter.shown, "Echoed character (a5) != Send character (5a)\r\n" +
-                                  std::string(kErased) + kCompleted);
+                                  std::string(kErased) + kCompleted +
+                                  "1 echo of the flash loader came back different from the bytes "
+                                  "sent.\r\n");
 }
 
 struct ReplyFault {
@@ -260,8 +266,10 @@ TEST_F(UploadWorkerTest, StrangeReplyToARecordResendsIt) {
 }
 
 TEST_F(UploadWorkerTest, RecordRejectedFiftyTimesEndsWithE11) {
-    // A record with a wrong checksum is refused every time.
-    image = dir.Write("bad.hex", ":0300300002337A1F\n:00000001FF\n");
+    // The file changes after its check: a record with a wrong checksum is
+    // refused every time.
+    image = dir.Write("bad.hex", ":0300300002337A1E\n:00000001FF\n");
+    onSleep = [this](UploadWorker&) { dir.Write("bad.hex", ":0300300002337A1F\n:00000001FF\n"); };
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(line->Sim().Transmissions().size(), 50u);
     EXPECT_EQ(reporter.shown, std::string(kErased) +
@@ -269,14 +277,12 @@ TEST_F(UploadWorkerTest, RecordRejectedFiftyTimesEndsWithE11) {
                                   kE11);
 }
 
-TEST_F(UploadWorkerTest, ReadErrorDuringRecordsGoesOnThenFailsWithoutRamTest) {
+TEST_F(UploadWorkerTest, ReadErrorDuringRecordsEndsTheRunWithOneE2) {
     sim::BootloaderOptions options;
     options.hangUpAt = 9; // of 12 records
     EXPECT_EQ(Run(options), 1);
-    std::string expected = kErased;
-    for (int i = 9; i <= 12; ++i)
-        expected += kE2;
-    EXPECT_EQ(reporter.shown, expected);
+    EXPECT_EQ(reporter.shown, std::string(kErased) + kE2 +
+                                  "The line failed at record 9 of 12.\r\n" + kStillInBootLoader);
     EXPECT_EQ(reporter.all.find("Testing RAM"), std::string::npos);
     EXPECT_EQ(line->Sim().Records().size(), 8u);
 }
@@ -295,11 +301,21 @@ TEST_F(UploadWorkerTest, BreakRefusedIsE5) {
               "Unable to connect [E5]\r\nThe comport might be in use by another process\r\n");
 }
 
-TEST_F(UploadWorkerTest, APortTheUserMayNotOpenSaysHowToGetAccessBeforeE5) {
+TEST_F(UploadWorkerTest, APortThatCannotBeOpenedSaysWhyAndSendsNothing) {
     configure = [](FakeLine& l) { l.accessAdvice = "You may not use /dev/ttyUSB0."; };
     EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(reporter.shown, "You may not use /dev/ttyUSB0.\r\nUnable to connect [E5]\r\n"
-                              "The comport might be in use by another process\r\n");
+    EXPECT_EQ(reporter.shown, "You may not use /dev/ttyUSB0.\r\n");
+    EXPECT_EQ(line->breaks, 0);
+    reporter = {};
+    configure = [](FakeLine& l) { l.unusable = PortTrouble::Missing; };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(reporter.shown, "There is no port COM4 (/dev/fake4); nothing was sent.\r\n");
+    reporter = {};
+    configure = [](FakeLine& l) { l.unusable = PortTrouble::InUse; };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(reporter.shown,
+              "Unable to connect [E5]\r\nThe comport might be in use by another process\r\n");
+    EXPECT_EQ(line->Sim().BootRequests(), 0);
 }
 
 TEST_F(UploadWorkerTest, ReadErrorWhileDrainingIsE6) {

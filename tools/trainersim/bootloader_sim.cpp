@@ -89,10 +89,18 @@ bool BootloaderSim::OnByte(std::uint8_t byte, SimTime now) {
     seenByte_ = true;
     lastByte_ = now;
 
-    if (byte == boot::kBootStrapRequest && quiet && stage_ != Stage::FlashLoader) {
+    // A quiet line before a 0x00 starts a new session in every stage: the
+    // program that stopped in the middle (a Quit during the echo) starts
+    // again from the break. Within the echo the bytes come without pause.
+    if (byte == boot::kBootStrapRequest && quiet) {
         ++bootRequests_;
         stage_ = Stage::Idle;
         inFreeAt_ = outFreeAt_ = SimTime{};
+        // The record count and its faults start over with each session.
+        record_.clear();
+        records_.clear();
+        transmissions_.clear();
+        checksumErrorsSent_ = 0;
         Arrived(now);
         if (options_.silent) {
             Log("boot-strap request, staying silent");
@@ -228,7 +236,8 @@ void BootloaderSim::Tick(SimTime now) {
     replies.push_back(boot::reply::kPageErased);
     replies.push_back(boot::reply::kPageErased);
     replies.push_back(options_.eraseReply.value_or(boot::reply::kEraseComplete));
-    Log("flash " + Hex(maker) + "/" + Hex(device) + " erased");
+    Log("flash " + Hex(maker) + "/" + Hex(device) +
+        (options_.eraseReply ? " not erased, reply " + Hex(*options_.eraseReply) : " erased"));
     Send(replies);
     stage_ = options_.eraseReply ? Stage::Idle : Stage::Records;
 }

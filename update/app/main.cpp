@@ -1,6 +1,51 @@
 #include "update/app/upd_app.h"
+#include "update/cli/program_dir.h"
+#include "update/cli/unattended_run.h"
+#include "update/core/command_line.h"
+#include "update/core/serial_boot_port.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Lines of the port layer ("Waiting for overlapped input", system errors),
+// shown with -debug.
+crvl::SerialDebugSink DebugSink(bool debug) {
+    if (!debug) {
+        return {};
+    }
+    return [](std::string_view line) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+            text.pop_back();
+        }
+        std::fprintf(stderr, "crvlupd: %s\n", text.c_str());
+    };
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    using namespace crvl::update;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const crvl::Result<CommandLine> parsed = ParseCommandLine(args);
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "crvlupd: %s\n%s", parsed.message().c_str(), kUsageLine);
+        return 2;
+    }
+    const CommandLine& commandLine = parsed.value();
+    if (commandLine.printHelp) {
+        std::fputs(kHelpText, stdout);
+        return 0;
+    }
+    if (!commandLine.automaticFile.empty()) {
+        // Unattended: no window, so no display is needed.
+        SerialBootPortFactory ports(DebugSink(commandLine.debug));
+        UnattendedRun run(commandLine, ProgramDirectory(argv[0]), ports, stderr);
+        return run.Run();
+    }
     CUpdApp app(argc, argv);
-    return app.Run();
+    return app.Run(commandLine);
 }

@@ -3,17 +3,13 @@
 #include "base/instance_name.h"
 #include "update/app/upd_dialog.h"
 #include "update/app/upd_strings.h"
-#include "update/core/command_line.h"
 #include "update/core/serial_boot_port.h"
 
-#include <QDir>
 #include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -38,42 +34,23 @@ QString CUpdApp::InstanceName() {
     return QString::fromStdString(crvl::InstanceServerName("crvlupd"));
 }
 
-bool CUpdApp::ForwardToRunningInstance(bool raise) {
+bool CUpdApp::ForwardToRunningInstance() {
     QLocalSocket socket;
     socket.connectToServer(InstanceName());
     if (!socket.waitForConnected(kInstanceConnectMs)) {
         return false;
     }
-    if (raise) {
-        socket.write("raise\n");
-        socket.waitForBytesWritten(kInstanceConnectMs);
-    }
+    socket.write("raise\n");
+    socket.waitForBytesWritten(kInstanceConnectMs);
     socket.disconnectFromServer();
     return true;
 }
 
-int CUpdApp::Run() {
-    std::vector<std::string> args;
-    const QStringList words = arguments();
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        args.push_back(words[i].toStdString());
-    }
-    const crvl::update::CommandLine commandLine = crvl::update::ParseCommandLine(args);
-    const bool automatic = !commandLine.automaticFile.empty();
-
-    // An unattended run that cannot start is a failure for the script that
-    // asked for it; a start by hand brings the running window forward.
-    if (ForwardToRunningInstance(!automatic)) {
-        if (automatic) {
-            std::fputs(upd::kAnotherInstanceLine, stderr);
-            return 1;
-        }
+int CUpdApp::Run(const crvl::update::CommandLine& commandLine) {
+    // A second start brings the running window forward.
+    if (ForwardToRunningInstance()) {
         return 0;
     }
-
-    // crvlupd.ini, the loader images and relative image names are found
-    // beside the program.
-    QDir::setCurrent(applicationDirPath());
 
     CUpdDlg dialog(
         commandLine,
@@ -82,7 +59,8 @@ int CUpdApp::Run() {
             const std::string text(line);
             QMetaObject::invokeMethod(
                 &dialog, [&dialog, text] { dialog.DebugMessage(text); }, Qt::QueuedConnection);
-        }));
+        }),
+        applicationDirPath().toStdString());
 
     server_ = new QLocalServer(this);
     QLocalServer::removeServer(InstanceName());
@@ -94,7 +72,6 @@ int CUpdApp::Run() {
                 if (!client->readAll().contains("raise")) {
                     return;
                 }
-                // A second start by hand brings this window forward.
                 if (dialog.isMinimized()) {
                     dialog.showNormal();
                 }
@@ -102,11 +79,6 @@ int CUpdApp::Run() {
                 dialog.activateWindow();
             });
         }
-    });
-
-    connect(&dialog, &CUpdDlg::progressLine, this, [](const QString& line) {
-        std::fputs(line.toLocal8Bit().constData(), stderr);
-        std::fflush(stderr);
     });
 
     dialog.show();

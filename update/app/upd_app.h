@@ -1,12 +1,14 @@
 #pragma once
 
+#include "update/core/command_line.h"
+
 #include <QApplication>
 #include <QString>
 
 class QLocalServer;
 
-// The updater's program object: one instance per user, working directory
-// set to the program's own, command line handed to the main dialog.
+// The updater's window program: one instance per user; crvlupd.ini and the
+// loaders are found in the program's own folder.
 class CUpdApp : public QApplication {
     Q_OBJECT
 public:
@@ -14,14 +16,14 @@ public:
     ~CUpdApp() override;
 
     // Runs the main dialog and returns the process exit code.
-    int Run();
+    int Run(const crvl::update::CommandLine& commandLine);
 
     // The name of the per-user instance server.
     static QString InstanceName();
 
 private:
-    // True when another instance answered; raise asks it to come forward.
-    bool ForwardToRunningInstance(bool raise);
+    // True when another instance answered and was asked to come forward.
+    bool ForwardToRunningInstance();
 
     QLocalServer* server_ = nullptr;
 };

@@ -13,13 +13,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTextCursor>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -72,25 +72,28 @@ private:
 };
 
 CUpdDlg::CUpdDlg(const CommandLine& commandLine, std::shared_ptr<BootPortFactory> ports,
-                 QWidget* parent)
+                 std::filesystem::path programDir, QWidget* parent)
     : QDialog(parent), commandLine_(commandLine), ports_(std::move(ports)),
-      reporter_(std::make_unique<Reporter>(this)) {
+      programDir_(std::move(programDir)), reporter_(std::make_unique<Reporter>(this)) {
     setWindowTitle(QString::fromLatin1(upd::kCaption));
     setWindowIcon(QApplication::windowIcon());
     BuildControls();
 
     debug_ = commandLine_.debug;
-    portList_->setCurrentIndex(commandLine_.portIndex);
+    portList_->setCurrentIndex(commandLine_.port.number - 1);
     if (commandLine_.help) {
         for (const char* line : kHelpLines) {
             AppendMessage(line);
         }
     }
-    automatic_ = !commandLine_.automaticFile.empty();
 
     LoadLanguageList();
+    // Another choice makes Start an ordinary start again.
+    const auto choiceChanged = [this] { justProgrammed_ = false; };
+    connect(languageList_, &QComboBox::currentIndexChanged, this, choiceChanged);
+    connect(portList_, &QComboBox::currentIndexChanged, this, choiceChanged);
 
-    Result<LoaderImages> loaded = LoadLoaderImages(kLoaderDir);
+    Result<LoaderImages> loaded = LoadLoaderImages((programDir_ / kLoaderDir).string());
     loadersReady_ = loaded.ok();
     if (loadersReady_) {
         loaders_ = std::move(loaded).value();
@@ -112,8 +115,13 @@ namespace {
 constexpr int kLanguageListMinWidth = 220;
 // Room for about seven lines of messages.
 constexpr int kMessageBoxMinHeight = 110;
-// The unattended run's progress line goes out at most once a second.
-constexpr int kProgressLogIntervalMs = 1000;
+
+constexpr const char* kStopQuestion =
+    "An upload is running. Stop it?\n\nA stopped upload leaves the Corvel in its boot loader: "
+    "it does not work until a new upload has finished.";
+constexpr const char* kRepeatQuestion =
+    "The Corvel has just been programmed with this language version. Erase it and program it "
+    "again?";
 
 void Name(QWidget* widget, const char* objectName, const QString& accessibleName) {
     widget->setObjectName(QString::fromLatin1(objectName));
@@ -136,10 +144,6 @@ void CUpdDlg::BuildControls() {
     grid->addWidget(BuildProgressGroup(), 1, 0);
     grid->addLayout(BuildButtons(), 1, 1);
     grid->addWidget(BuildMessageBox(), 2, 0, 1, 2);
-
-    progressTimer_ = new QTimer(this);
-    progressTimer_->setInterval(kProgressLogIntervalMs);
-    connect(progressTimer_, &QTimer::timeout, this, &CUpdDlg::LogProgress);
 }
 
 QGroupBox* CUpdDlg::BuildLanguageGroup() {
@@ -211,11 +215,14 @@ QPlainTextEdit* CUpdDlg::BuildMessageBox() {
 
 void CUpdDlg::LoadLanguageList() {
     languageList_->clear();
-    Result<std::vector<LanguageEntry>> read = ReadLanguageIni(kIniFileName);
+    Result<LanguageIni> read = ReadLanguageIni((programDir_ / kIniFileName).string());
+    languages_.clear();
     if (read.ok()) {
-        languages_ = std::move(read).value();
+        for (const std::string& unreadable : read.value().unreadable) {
+            AppendMessage(unreadable);
+        }
+        languages_ = std::move(read).value().entries;
     } else {
-        languages_.clear();
         AppendMessage(read.message());
     }
     // The list is sorted by name without regard to letter case; each item
@@ -255,42 +262,36 @@ void CUpdDlg::OnStart() {
         return;
     }
     portNumber_ = portList_->currentIndex() + 1;
-    if (automatic_) {
-        imageName_ = commandLine_.automaticFile;
-        languageList_->clear();
-        languageList_->setEnabled(false);
-    } else {
-        const QVariant index = languageList_->currentData();
-        if (!index.isValid()) {
-            AppendMessage("No language version to upload: crvlupd.ini lists none.\r\n");
-            return;
-        }
-        imageName_ = languages_[static_cast<std::size_t>(index.toInt())].fileName;
-    }
-    if (!loadersReady_) {
-        AppendMessage("The upload cannot start without the loader images.\r\n");
-        if (automatic_) {
-            OnWorkerFinished(1);
-        }
+    const QVariant index = languageList_->currentData();
+    if (!index.isValid()) {
+        AppendMessage("No language version to upload: crvlupd.ini lists none.\r\n");
         return;
     }
+    imageName_ = languages_[static_cast<std::size_t>(index.toInt())].fileName;
+    if (!loadersReady_) {
+        AppendMessage("The upload cannot start without the loader images.\r\n");
+        return;
+    }
+    if (justProgrammed_ && !ConfirmRepeat()) {
+        return;
+    }
+    justProgrammed_ = false;
 
     quitButton_->setEnabled(false);
     startButton_->setEnabled(false);
     helpButton_->setEnabled(false);
     searchButton_->setEnabled(false);
 
-    progress_.Reset(HexImage::RecordCount(imageName_));
+    // The ini's names are files beside the program.
+    const std::string imagePath = (programDir_ / imageName_).string();
+    progress_.Reset(HexImage::RecordCount(imagePath));
     ShowProgress();
-    if (automatic_) {
-        progressTimer_->start();
-    }
 
     AppendMessage(Format("%s %s\r\n", upd::kTransferring, imageName_.c_str()));
     AppendMessage(Format("%s%d\r\n", upd::kUsingCom, portNumber_));
 
     UploadSettings settings = uploadSettings;
-    settings.imageName = imageName_;
+    settings.imageName = imagePath;
     settings.portNumber = portNumber_;
     worker_ = std::make_unique<UploadWorker>(*ports_, *reporter_, loaders_, settings);
     workerThread_ = std::thread([worker = worker_.get()] { worker->Run(); });
@@ -301,15 +302,20 @@ void CUpdDlg::OnStart() {
 
 void CUpdDlg::OnWorkerFinished(int result) {
     StopWorker();
-    progressTimer_->stop();
-    if (automatic_) {
-        LogProgress();
-    }
+    justProgrammed_ = result == 0;
     emit uploadFinished(result);
-    if (automatic_) {
-        exitCode_ = result;
-        done(result == 0 ? QDialog::Accepted : QDialog::Rejected);
-    }
+}
+
+bool CUpdDlg::ConfirmRepeat() {
+    return QMessageBox::question(this, windowTitle(), QString::fromLatin1(kRepeatQuestion),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool CUpdDlg::ConfirmStop() {
+    return QMessageBox::question(this, windowTitle(), QString::fromLatin1(kStopQuestion),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CUpdDlg::StopWorker() {
@@ -370,6 +376,10 @@ void CUpdDlg::OnQuit() {
 }
 
 void CUpdDlg::reject() {
+    // A key pressed by mistake must not leave the trainer erased.
+    if (UploadRunning() && !ConfirmStop()) {
+        return;
+    }
     // Quit and closing the window end the program with 1, also during a run
     // or a search. Both stop within a few milliseconds and write nothing
     // more, so waiting for them does not freeze the window.
@@ -396,16 +406,6 @@ void CUpdDlg::StepProgressRecord(bool done) {
 void CUpdDlg::ShowProgress() {
     progressBar_->setRange(0, progress_.BarMaximum());
     progressBar_->setValue(progress_.BarValue());
-    if (automatic_) {
-        LogProgress();
-    }
-}
-
-void CUpdDlg::LogProgress() {
-    if (const auto line =
-            progressLog_.Update(progress_.Percent(), std::chrono::steady_clock::now())) {
-        emit progressLine(QString::fromStdString(*line));
-    }
 }
 
 bool CUpdDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -420,13 +420,4 @@ bool CUpdDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void CUpdDlg::paintEvent(QPaintEvent* event) {
-    QDialog::paintEvent(event);
-    // The unattended upload starts once, when the window is first drawn.
-    if (automatic_ && !automaticStartDone_) {
-        automaticStartDone_ = true;
-        QTimer::singleShot(0, this, &CUpdDlg::OnStart);
-    }
 }

@@ -10,6 +10,7 @@
 #include <QDialog>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,7 +21,6 @@ class QGroupBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class QVBoxLayout;
 
 // The updater's main window: language and port lists, Search, Start, Quit,
@@ -30,12 +30,15 @@ class QVBoxLayout;
 class CUpdDlg : public QDialog {
     Q_OBJECT
 public:
-    // ports: how ports are opened (the real serial port, or a test's).
+    // ports: how ports are opened (the real serial port, or a test's);
+    // programDir: where crvlupd.ini, the loaders and the images it names lie
+    // (empty: the working directory).
     CUpdDlg(const crvl::update::CommandLine& commandLine,
-            std::shared_ptr<crvl::update::BootPortFactory> ports, QWidget* parent = nullptr);
+            std::shared_ptr<crvl::update::BootPortFactory> ports,
+            std::filesystem::path programDir = {}, QWidget* parent = nullptr);
     ~CUpdDlg() override;
 
-    // The process exit code: the automatic run's result, 1 after Quit.
+    // The process exit code: 1 after Quit or closing the window.
     int ExitCode() const { return exitCode_; }
 
     void AppendMessage(const std::string& text);
@@ -68,12 +71,10 @@ signals:
     void uploadFinished(int result);
     // The same when a search has ended: the port found, or 0.
     void searchFinished(int port);
-    // In automatic mode: a progress line for standard error, at most one a
-    // second.
-    void progressLine(const QString& line);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    // Quit, Esc and closing the window: during an upload only after the user
+    // has confirmed that the trainer is left unprogrammed.
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,7 +91,10 @@ private:
     void StepProgressLarge();
     void StepProgressRecord(bool done);
     void ShowProgress();
-    void LogProgress();
+    // After a finished upload Start asks before it erases the same trainer
+    // again, until another language or port is chosen.
+    bool ConfirmRepeat();
+    bool ConfirmStop();
     void OnWorkerFinished(int result);
     void OnSearchFinished(int port);
     void StopWorker();
@@ -98,9 +102,9 @@ private:
 
     crvl::update::CommandLine commandLine_;
     std::shared_ptr<crvl::update::BootPortFactory> ports_;
+    std::filesystem::path programDir_;
     bool debug_ = false;
-    bool automatic_ = false;
-    bool automaticStartDone_ = false;
+    bool justProgrammed_ = false;
     int exitCode_ = 1;
     int portNumber_ = 1;
     std::string imageName_;
@@ -108,8 +112,6 @@ private:
     crvl::update::LoaderImages loaders_;
     bool loadersReady_ = false;
     crvl::update::ProgressModel progress_;
-    crvl::update::ProgressLog progressLog_;
-    QTimer* progressTimer_ = nullptr;
 
     std::unique_ptr<Reporter> reporter_;
     std::unique_ptr<crvl::update::UploadWorker> worker_;

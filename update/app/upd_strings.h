@@ -15,9 +15,6 @@ inline constexpr const char* kHelpText =
 inline constexpr const char* kVersionLine = "Crvl Update - Version 1.30\r\n";
 inline constexpr const char* kTransferring = "Transferring";
 inline constexpr const char* kUsingCom = "Using COM";
-// Standard error of an unattended start while another copy runs.
-inline constexpr const char* kAnotherInstanceLine =
-    "crvlupd: another crvlupd is running; nothing was uploaded\n";
 
 // Texts are stored with CR LF line ends; the text widgets want LF alone.
 inline QString DisplayText(const std::string& text) {

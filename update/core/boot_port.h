@@ -34,6 +34,14 @@ public:
     virtual void Close() = 0;
 };
 
+// Why a port could not be opened for the run.
+enum class PortTrouble {
+    InUse,          // there, and another program holds it
+    Missing,        // no such device
+    NoAccess,       // there, and this user may not open it
+    NotASerialPort, // there, but no serial line
+};
+
 class BootPortFactory {
 public:
     virtual ~BootPortFactory() = default;
@@ -44,6 +52,13 @@ public:
     // For a port that is not usable: what a user who may not use its device
     // can do about it; empty when that is not the reason.
     virtual std::string AccessAdvice(int portNumber) const = 0;
+    // For a port that is not usable: why. A port whose reason is not known
+    // is taken as one in use.
+    virtual PortTrouble Trouble(int /*portNumber*/) const { return PortTrouble::InUse; }
+    // The device behind port n, for messages ("/dev/ttyS3", "COM4").
+    virtual std::string DeviceName(int portNumber) const {
+        return "COM" + std::to_string(portNumber);
+    }
 };
 
 using Clock = std::function<std::chrono::steady_clock::time_point()>;

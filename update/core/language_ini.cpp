@@ -1,5 +1,7 @@
 #include "update/core/language_ini.h"
 
+#include "update/core/text_format.h"
+
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -27,37 +29,48 @@ std::string Word(const std::string& line, std::size_t& pos) {
 
 } // namespace
 
-std::vector<LanguageEntry> ParseLanguageIni(const std::string& text) {
-    std::vector<LanguageEntry> entries;
+LanguageIni ParseLanguageIni(const std::string& text) {
+    LanguageIni ini;
     std::istringstream in(text);
     std::string line;
-    while (entries.size() < kMaxLanguages && std::getline(in, line)) {
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
         std::size_t pos = 0;
         SkipSpaces(line, pos);
         if (pos == line.size()) {
             continue;
         }
+        if (ini.entries.size() == kMaxLanguages) {
+            ini.unreadable.push_back(Format("%s, line %d and the lines after it were left out: "
+                                            "the list takes %d languages.\r\n",
+                                            kIniFileName, number, static_cast<int>(kMaxLanguages)));
+            break;
+        }
         LanguageEntry entry;
         entry.name = Word(line, pos);
         SkipSpaces(line, pos);
-        if (pos == line.size() || line[pos] != '=') {
-            continue;
+        if (pos < line.size() && line[pos] == '=') {
+            ++pos;
+            SkipSpaces(line, pos);
+            entry.fileName = Word(line, pos);
         }
-        ++pos;
-        SkipSpaces(line, pos);
-        entry.fileName = Word(line, pos);
         if (entry.fileName.empty()) {
+            ini.unreadable.push_back(Format("%s, line %d cannot be read (it should be "
+                                            "\"Language = file.hex\"): %s\r\n",
+                                            kIniFileName, number, line.c_str()));
             continue;
         }
         if (entry.name.size() > kMaxLanguageNameLength) {
             entry.name.resize(kMaxLanguageNameLength);
         }
-        entries.push_back(std::move(entry));
+        ini.entries.push_back(std::move(entry));
     }
-    return entries;
+    return ini;
 }
 
-Result<std::vector<LanguageEntry>> ReadLanguageIni(const std::string& path) {
+Result<LanguageIni> ReadLanguageIni(const std::string& path) {
     std::ifstream file(path);
     if (!file) {
         return Status::Error("The ini-file could not be opened\n");

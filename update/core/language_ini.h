@@ -18,14 +18,21 @@ struct LanguageEntry {
     std::string fileName;
 };
 
+// What crvlupd.ini gave: its entries in file order, and a message (with its
+// line end) for each line that could not be read.
+struct LanguageIni {
+    std::vector<LanguageEntry> entries;
+    std::vector<std::string> unreadable;
+};
+
 // Reads "name = file" entries in file order: the name must be followed by
 // white space before the '='; white space after it is optional; blank lines
-// are skipped. A line that does not fit the pattern is skipped instead of
-// producing an entry with a stale file name. At most 80 entries are kept.
-std::vector<LanguageEntry> ParseLanguageIni(const std::string& text);
+// are skipped. A line that does not fit the pattern gives no entry and is
+// named in `unreadable`, and so are the lines past the 80th entry.
+LanguageIni ParseLanguageIni(const std::string& text);
 
 // Reads the file; fails when it cannot be opened, with the message box's
 // line for it.
-Result<std::vector<LanguageEntry>> ReadLanguageIni(const std::string& path);
+Result<LanguageIni> ReadLanguageIni(const std::string& path);
 
 } // namespace crvl::update

@@ -51,6 +51,13 @@ std::optional<std::string> ProgressLog::Update(int percent, TimePoint now) {
         return std::nullopt;
     }
     lastLine_ = now;
+    return Last(percent);
+}
+
+std::optional<std::string> ProgressLog::Last(int percent) {
+    if (percent == lastPercent_) {
+        return std::nullopt;
+    }
     lastPercent_ = percent;
     return "Upload progress: " + std::to_string(percent) + " %\n";
 }

@@ -50,6 +50,9 @@ public:
 
     // The line to print now ("Upload progress: 42 %\n"), or nothing.
     std::optional<std::string> Update(int percent, TimePoint now);
+    // At the end of a run: the line with the figure where the run stopped,
+    // however soon after the last one, unless that figure was the last line.
+    std::optional<std::string> Last(int percent);
 
 private:
     std::optional<TimePoint> lastLine_;

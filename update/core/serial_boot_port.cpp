@@ -1,6 +1,9 @@
 #include "update/core/serial_boot_port.h"
 
+#include "serial/port_names.h"
+
 #include <algorithm>
+#include <filesystem>
 
 namespace crvl::update {
 namespace {
@@ -68,6 +71,32 @@ std::unique_ptr<BootPort> SerialBootPortFactory::Open(int portNumber, int baud,
 
 std::string SerialBootPortFactory::AccessAdvice(int portNumber) const {
     return SerialAccessAdvice(portNumber);
+}
+
+PortTrouble SerialBootPortFactory::Trouble(int portNumber) const {
+    const std::string device = PortDevicePath(portNumber);
+    if (device.empty()) {
+        return PortTrouble::Missing;
+    }
+    if (!SerialAccessAdvice(portNumber).empty()) {
+        return PortTrouble::NoAccess;
+    }
+#if !defined(_WIN32)
+    // Windows names its ports without files; elsewhere the device is a file.
+    std::error_code ec;
+    const auto status = std::filesystem::status(device, ec);
+    if (!std::filesystem::exists(status)) {
+        return PortTrouble::Missing;
+    }
+    if (!std::filesystem::is_character_file(status)) {
+        return PortTrouble::NotASerialPort;
+    }
+#endif
+    return PortTrouble::InUse;
+}
+
+std::string SerialBootPortFactory::DeviceName(int portNumber) const {
+    return PortDevicePath(portNumber);
 }
 
 } // namespace crvl::update

@@ -18,6 +18,8 @@ public:
 
     std::unique_ptr<BootPort> Open(int portNumber, int baud, const StopFlag& stop) override;
     std::string AccessAdvice(int portNumber) const override;
+    PortTrouble Trouble(int portNumber) const override;
+    std::string DeviceName(int portNumber) const override;
 
 private:
     SerialDebugSink debugLine_;

@@ -1,5 +1,6 @@
 #include "update/core/upload_worker.h"
 
+#include "update/core/image_check.h"
 #include "update/core/text_format.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace {
 
 constexpr const char* kE1 = "Unable to get microcontroller into boot strap mode [E1]\r\n";
 constexpr const char* kE2 = "Some com port error has occurred [E2]\r\n";
-constexpr const char* kE4 = "[E4]: Cannot find";
 constexpr const char* kE5 =
     "Unable to connect [E5]\r\nThe comport might be in use by another process\r\n";
 constexpr const char* kE6 =
@@ -22,6 +22,9 @@ constexpr const char* kE10 = "Flash Erase error [E10]\r\n";
 constexpr const char* kE11 = "Fatal programming error, terminating! [E11]\r\n";
 constexpr const char* kE12 = "Strange reposponse from microcontroller [E12]\r\n";
 constexpr const char* kAccessError = "Error accessing the serial port\r\n";
+
+constexpr const char* kLeftInBootLoader =
+    "The Corvel is still in its boot loader and needs a new upload.\r\n";
 
 constexpr auto kSettleTime = std::chrono::milliseconds(5);
 // The break hold looks at the stop flag this often.
@@ -35,6 +38,12 @@ std::string BabblingMessage(int port) {
     return Format("COM%d keeps sending data and never goes quiet;\r\nis a Corvel connected? The "
                   "upload was stopped.\r\n",
                   port);
+}
+
+std::string UnknownChipMessage(int manufacturer, int device) {
+    return Format("The Corvel's flash chip is not one the loaders serve (manufacturer %04X, "
+                  "device %04X).\r\n%s",
+                  manufacturer, device, kLeftInBootLoader);
 }
 
 std::string EraseTooLongMessage(std::chrono::milliseconds limit) {
@@ -58,11 +67,21 @@ int UploadWorker::Run() {
     failure_ = 0;
     bootstrapUnconfirmed_ = false;
     identityReadFailed_ = false;
+    echoMismatches_ = 0;
     if (!loaders_.Complete()) {
         // Nothing goes on the line without the right loaders.
         reporter_.AppendMessage("The loader images are missing or damaged; nothing was sent.\r\n");
         failure_ = 1;
         return Finish();
+    }
+    // The flash is erased before the first record goes out: an image the
+    // loader would refuse halfway is refused before anything is sent.
+    if (const Result<ImageSummary> checked = CheckImage(settings_.imageName); !checked.ok()) {
+        reporter_.AppendMessage(checked.message());
+        failure_ = 1;
+        return Finish();
+    } else {
+        imageRecords_ = checked.value().records;
     }
     while (RunPass() == PassEnd::SecondPass) {
         pass_ = Pass::Second;
@@ -155,7 +174,7 @@ UploadWorker::PassEnd UploadWorker::RunPass() {
 
 bool UploadWorker::OpenBootStrapLine() {
     if (!image_.Open(settings_.imageName)) {
-        reporter_.AppendMessage(Format("%s %s.\r\n", kE4, settings_.imageName.c_str()));
+        reporter_.AppendMessage(Format("%s %s.\r\n", kCannotFind, settings_.imageName.c_str()));
         failure_ = 1;
         return false;
     }
@@ -163,12 +182,26 @@ bool UploadWorker::OpenBootStrapLine() {
     reporter_.DebugMessage(Format("Open port:%d\r\n", n));
     port_ = ports_.Open(n, boot::kBootStrapBaud, stop_);
     if (!port_->Usable()) {
-        // The break that follows fails on such a port; the user learns why first.
-        if (const std::string advice = ports_.AccessAdvice(n); !advice.empty()) {
-            reporter_.AppendMessage(advice + "\r\n");
-        }
+        reporter_.AppendMessage(UnusablePortMessage(n));
+        failure_ = 1;
+        return false;
     }
     return true;
+}
+
+std::string UploadWorker::UnusablePortMessage(int n) const {
+    const std::string device = ports_.DeviceName(n);
+    switch (ports_.Trouble(n)) {
+    case PortTrouble::Missing:
+        return Format("There is no port COM%d (%s); nothing was sent.\r\n", n, device.c_str());
+    case PortTrouble::NoAccess:
+        return ports_.AccessAdvice(n) + "\r\n";
+    case PortTrouble::NotASerialPort:
+        return Format("COM%d (%s) is not a serial port; nothing was sent.\r\n", n, device.c_str());
+    case PortTrouble::InUse:
+        break;
+    }
+    return kE5;
 }
 
 bool UploadWorker::BootStrap() {
@@ -250,6 +283,7 @@ bool UploadWorker::SendFlashLoader() {
             return false;
         }
         if (echo != sent) {
+            ++echoMismatches_;
             reporter_.AppendMessage(
                 Format("Echoed character (%x) != Send character (%x)\r\n", echo, sent));
         }
@@ -267,20 +301,24 @@ UploadWorker::PassEnd UploadWorker::ReplyPhase() {
     }
     EraseStep step = OnEraseReply(reply);
     if (step == EraseStep::Waiting) {
+        // Both codes come before the erase; a chip the loaders do not know
+        // is named by both.
         int manufacturer = 0;
-        if (!ReadCode(deadline, manufacturer)) {
+        int device = 0;
+        if (!ReadCode(deadline, manufacturer) || !ReadCode(deadline, device)) {
             return PassEnd::Finish;
         }
         switch (CheckManufacturer(manufacturer)) {
         case FlashCheck::Accepted:
             break;
         case FlashCheck::Rejected:
+            reporter_.AppendMessage(UnknownChipMessage(manufacturer, device));
             return PassEnd::Finish;
         case FlashCheck::SecondPass:
             return PassEnd::SecondPass;
         }
-        int device = 0;
-        if (!ReadCode(deadline, device) || !CheckDevice(device)) {
+        if (!CheckDevice(device)) {
+            reporter_.AppendMessage(UnknownChipMessage(manufacturer, device));
             return PassEnd::Finish;
         }
     }
@@ -394,7 +432,7 @@ UploadWorker::EraseStep UploadWorker::OnEraseReply(std::uint8_t reply) {
 
 UploadWorker::PassEnd UploadWorker::RecordPhase() {
     std::uint8_t record[kMaxRecordSize];
-    for (;;) {
+    for (int number = 1;; ++number) {
         if (StopRequested()) {
             failure_ = 1;
             return PassEnd::Finish;
@@ -403,7 +441,7 @@ UploadWorker::PassEnd UploadWorker::RecordPhase() {
         if (length == 0) {
             break;
         }
-        if (!SendRecord(record, length)) {
+        if (!SendRecord(record, length, number)) {
             return PassEnd::Finish;
         }
     }
@@ -411,7 +449,7 @@ UploadWorker::PassEnd UploadWorker::RecordPhase() {
     return PassEnd::Finish;
 }
 
-bool UploadWorker::SendRecord(const std::uint8_t* record, std::size_t length) {
+bool UploadWorker::SendRecord(const std::uint8_t* record, std::size_t length, int number) {
     for (int sends = 0;;) {
         if (sends == settings_.maxRecordSends) {
             reporter_.AppendMessage(
@@ -427,10 +465,13 @@ bool UploadWorker::SendRecord(const std::uint8_t* record, std::size_t length) {
         std::uint8_t reply = 0;
         const Wait wait = ReadByteWait(reply, settings_.stall);
         if (wait == Wait::Error) {
-            // The remaining records still go out; the RAM test is skipped.
+            // A line that failed once fails for every record after it: say
+            // so once, with the place, and end the run.
             reporter_.AppendMessage(kE2);
+            reporter_.AppendMessage(Format("The line failed at record %d of %d.\r\n%s", number,
+                                           imageRecords_, kLeftInBootLoader));
             failure_ = 1;
-            return true;
+            return false;
         }
         if (wait != Wait::Byte) {
             EndWait(wait, settings_.stall, nullptr);
@@ -504,6 +545,11 @@ void UploadWorker::RamTest() {
 int UploadWorker::Finish() {
     if (bootstrapUnconfirmed_ && !identityReadFailed_ && !StopRequested()) {
         reporter_.AppendMessage(kE1);
+    }
+    if (echoMismatches_ > 0) {
+        reporter_.AppendMessage(Format("%d %s of the flash loader came back different from the "
+                                       "bytes sent.\r\n",
+                                       echoMismatches_, echoMismatches_ == 1 ? "echo" : "echoes"));
     }
     reporter_.EnableStartAndSearch();
     ClosePort();

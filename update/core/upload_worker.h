@@ -55,6 +55,10 @@ public:
     // written, and the run ends as a failure without further messages.
     void RequestStop() { stop_.store(true, std::memory_order_release); }
 
+    // Echoes of the flash loader that differed from the byte sent, in the
+    // last run.
+    int EchoMismatches() const { return echoMismatches_; }
+
 private:
     enum class Pass { First, Second };
     enum class PassEnd { Finish, SecondPass };
@@ -69,6 +73,8 @@ private:
     // The steps of a pass; each false (or Finish) ends the run.
     PassEnd RunPass();
     bool OpenBootStrapLine();
+    // Why port n could not be opened, for the message box.
+    std::string UnusablePortMessage(int n) const;
     bool BootStrap();
     void CheckIdentity(std::uint8_t identity);
     bool SendPreloaders();
@@ -87,7 +93,8 @@ private:
     EraseStep OnEraseReply(std::uint8_t reply);
     PassEnd RecordPhase();
     // Sends one record until the loader takes it.
-    bool SendRecord(const std::uint8_t* record, std::size_t length);
+    // number counts the records from 1, for the message when the line fails.
+    bool SendRecord(const std::uint8_t* record, std::size_t length, int number);
     RecordStep OnRecordReply(std::uint8_t reply);
     void RamTest();
     int Finish();
@@ -121,6 +128,8 @@ private:
     int failure_ = 0;
     bool bootstrapUnconfirmed_ = false;
     bool identityReadFailed_ = false;
+    int imageRecords_ = 0;
+    int echoMismatches_ = 0;
 };
 
 } // namespace crvl::update
