@@ -483,6 +483,31 @@ TEST_F(UpdaterProgram, AnUploadStoppedDuringTheEchoCanBeRepeated) {
         << trainer.Log();
 }
 
+TEST_F(UpdaterProgram, ASignalEndsTheRunAtOnceAndSaysWhereTheTrainerIsLeft) {
+    Trainer trainer;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t pid = Spawn(OnCom4(trainer));
+        const int before = trainer.Boot().BootRequests();
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while ((trainer.Boot().BootRequests() == before ||
+                trainer.Boot().CurrentStage() != sim::BootloaderSim::Stage::FlashLoader) &&
+               std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto sent = std::chrono::steady_clock::now();
+        ::kill(pid, signal);
+        EXPECT_EQ(WaitFor(pid, std::chrono::seconds(5)), 1) << signal;
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1)) << signal;
+        const std::string err = ErrText();
+        EXPECT_NE(err.find("crvlupd: the upload was stopped; the Corvel is left in its boot loader "
+                           "and needs a new upload\n"),
+                  std::string::npos)
+            << err;
+        EXPECT_TRUE(err.ends_with(" failed\n")) << err;
+    }
+    // The port was let go: the next run has it.
+    EXPECT_EQ(Finish(OnCom4(trainer)), 0);
+}
+
 TEST_F(UpdaterProgram, SecondWindowHandsOverToTheFirstAndEnds) {
     const std::string key = "CRVL_INSTANCE_KEY=updtest-" + std::to_string(::getpid());
     Launch window;

@@ -1,5 +1,6 @@
 #include "update/app/upd_app.h"
 #include "update/cli/program_dir.h"
+#include "update/cli/signal_stop.h"
 #include "update/cli/unattended_run.h"
 #include "update/core/command_line.h"
 #include "update/core/serial_boot_port.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
         // Unattended: no window, so no display is needed.
         SerialBootPortFactory ports(DebugSink(commandLine.debug));
         UnattendedRun run(commandLine, ProgramDirectory(argv[0]), ports, stderr);
+        const SignalStop stopOnSignals(run);
         return run.Run();
     }
     CUpdApp app(argc, argv);

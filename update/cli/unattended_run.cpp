@@ -137,6 +137,14 @@ int UnattendedRun::Run() {
         return 1;
     }
     const int result = Upload(image, portLabel);
+    if (stopped_.load()) {
+        // A signal or the caller stopped the run: the port is closed; say
+        // what the trainer is left with.
+        Line(left_ == TrainerLeft::InBootLoader
+                 ? "the upload was stopped; the Corvel is left in its boot loader and needs a new "
+                   "upload"
+                 : "the upload was stopped");
+    }
     std::string outcome = "the upload to " + portLabel + (result == 0 ? " succeeded" : " failed");
     if (echoMismatches_ > 0) {
         outcome += Format(", with %d flash loader %s that differed from the bytes sent",
@@ -172,6 +180,7 @@ int UnattendedRun::Upload(const std::string& image, const std::string& portLabel
     const int result = worker.Run();
     worker_.store(nullptr);
     echoMismatches_ = worker.EchoMismatches();
+    left_ = worker.Left();
     return result;
 }
 

@@ -26,7 +26,9 @@ public:
 
     int Run();
 
-    // From any thread, or a signal handler: the run stops as Quit would.
+    // From any thread, or a signal handler (it only stores to lock-free
+    // atomics): the run stops as Quit would, the port is closed, and the
+    // run ends with 1 after a line that says where the trainer was left.
     void RequestStop();
 
 private:
@@ -42,6 +44,7 @@ private:
     std::atomic<UploadWorker*> worker_{nullptr};
     StopFlag stopped_{false};
     int echoMismatches_ = 0;
+    TrainerLeft left_ = TrainerLeft::Untouched;
 };
 
 } // namespace crvl::update

@@ -35,8 +35,9 @@ const char* const kHelpText =
     "time uses a port; runs on different ports may go side by side.\n"
     "\n"
     "Exit codes: 0 the upload succeeded; 1 it failed, another crvlupd uses the\n"
-    "port, or the window was closed; 2 the command line was refused (nothing\n"
-    "was sent).\n";
+    "port, it was stopped (SIGTERM, SIGINT, SIGHUP; the port is closed and\n"
+    "standard error says where the trainer was left), or the window was\n"
+    "closed; 2 the command line was refused (nothing was sent).\n";
 
 const char* const kHelpLines[4] = {
     "Available commandline options:\r\n",

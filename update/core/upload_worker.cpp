@@ -68,6 +68,7 @@ int UploadWorker::Run() {
     bootstrapUnconfirmed_ = false;
     identityReadFailed_ = false;
     echoMismatches_ = 0;
+    left_ = TrainerLeft::Untouched;
     if (!loaders_.Complete()) {
         // Nothing goes on the line without the right loaders.
         reporter_.AppendMessage("The loader images are missing or damaged; nothing was sent.\r\n");
@@ -117,6 +118,7 @@ bool UploadWorker::HoldBreak() {
         failure_ = 1;
         return false;
     }
+    left_ = TrainerLeft::InBootLoader;
     const auto hold = std::chrono::milliseconds(settings_.breakHoldMs);
     const auto start = clock_();
     for (;;) {
@@ -507,6 +509,7 @@ UploadWorker::RecordStep UploadWorker::OnRecordReply(std::uint8_t reply) {
         reporter_.StepProgressRecord(true);
         reporter_.AppendMessage("Program upload completed\r\n");
         bootstrapUnconfirmed_ = false;
+        left_ = TrainerLeft::Programmed;
         return RecordStep::Taken;
     case boot::reply::kBurnFailed:
     case boot::reply::kOddRecord:

@@ -15,6 +15,13 @@
 
 namespace crvl::update {
 
+// Where a run left the trainer.
+enum class TrainerLeft {
+    Untouched,    // nothing reached the line
+    InBootLoader, // the break went out: the trainer waits for a new upload
+    Programmed,   // the loader took the whole image
+};
+
 struct UploadSettings {
     std::string imageName;
     int portNumber = 1;
@@ -58,6 +65,7 @@ public:
     // Echoes of the flash loader that differed from the byte sent, in the
     // last run.
     int EchoMismatches() const { return echoMismatches_; }
+    TrainerLeft Left() const { return left_; }
 
 private:
     enum class Pass { First, Second };
@@ -129,6 +137,7 @@ private:
     bool bootstrapUnconfirmed_ = false;
     bool identityReadFailed_ = false;
     int imageRecords_ = 0;
+    TrainerLeft left_ = TrainerLeft::Untouched;
     int echoMismatches_ = 0;
 };
 
