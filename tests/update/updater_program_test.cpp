@@ -84,7 +84,8 @@ pid_t Spawn(const Launch& launch) {
         redirect(launch.outPath, 1);
         if (!launch.cwd.empty() && ::chdir(launch.cwd.c_str()) != 0)
             ::_exit(126);
-        if (launch.user && (::setgid(*launch.user) != 0 || ::setuid(*launch.user) != 0))
+        if (launch.user && (::setgroups(0, nullptr) != 0 || ::setgid(*launch.user) != 0 ||
+                            ::setuid(*launch.user) != 0))
             ::_exit(125);
         ::execve(launch.program.c_str(), argv.data(), envp.data());
         ::_exit(127);

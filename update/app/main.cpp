@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
         const SignalStop stopOnSignals(run);
         return run.Run();
     }
+    // The window's port list then shows the device as COM1.
+    MapPortDevice(commandLine.port);
     CUpdApp app(argc, argv);
     return app.Run(commandLine);
 }

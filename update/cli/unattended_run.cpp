@@ -32,18 +32,19 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-// A device path stands for port 1: the port layer finds it through the
-// variable that maps COMn to a device.
-void UsePortDevice(int port, const std::string& device) {
-    const std::string name = "CRVL_COM" + std::to_string(port);
+} // namespace
+
+void MapPortDevice(const PortChoice& port) {
+    if (port.device.empty()) {
+        return;
+    }
+    const std::string name = "CRVL_COM" + std::to_string(port.number);
 #if defined(_WIN32)
-    _putenv_s(name.c_str(), device.c_str());
+    _putenv_s(name.c_str(), port.device.c_str());
 #else
-    ::setenv(name.c_str(), device.c_str(), 1);
+    ::setenv(name.c_str(), port.device.c_str(), 1);
 #endif
 }
-
-} // namespace
 
 // The message box and the progress bar of an unattended run, on standard
 // error. The run reports from the thread it runs on.
@@ -118,9 +119,7 @@ void UnattendedRun::RequestStop() {
 
 int UnattendedRun::Run() {
     const PortChoice& port = commandLine_.port;
-    if (!port.device.empty()) {
-        UsePortDevice(port.number, port.device);
-    }
+    MapPortDevice(port);
     const std::string device = PortDevicePath(port.number);
     const std::string portLabel =
         port.device.empty() ? Format("COM%d (%s)", port.number, device.c_str()) : device;
@@ -165,8 +164,9 @@ int UnattendedRun::Upload(const std::string& image, const std::string& portLabel
         Line(OneLine(checked.message()));
         return 1;
     }
-    Line(Format("uploading %s (%ju bytes, %d records) to %s", image.c_str(), checked.value().bytes,
-                checked.value().records, portLabel.c_str()));
+    Line(Format("uploading %s (%llu bytes, %d records) to %s", image.c_str(),
+                static_cast<unsigned long long>(checked.value().bytes), checked.value().records,
+                portLabel.c_str()));
 
     StderrReporter reporter(*this, checked.value().records);
     UploadSettings runSettings = settings;

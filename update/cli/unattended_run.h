@@ -9,6 +9,10 @@
 
 namespace crvl::update {
 
+// A device path given with --port stands for its port number: the port
+// layer finds it through the variable that maps COMn to a device.
+void MapPortDevice(const PortChoice& port);
+
 // The unattended upload of `crvlupd IMAGE.hex`, without a window: every
 // message the dialog's box would show goes to `err` as one line, the
 // progress as "Upload progress: N %" lines, and the last line says the

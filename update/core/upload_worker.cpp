@@ -77,13 +77,13 @@ int UploadWorker::Run() {
     }
     // The flash is erased before the first record goes out: an image the
     // loader would refuse halfway is refused before anything is sent.
-    if (const Result<ImageSummary> checked = CheckImage(settings_.imageName); !checked.ok()) {
+    const Result<ImageSummary> checked = CheckImage(settings_.imageName);
+    if (!checked.ok()) {
         reporter_.AppendMessage(checked.message());
         failure_ = 1;
         return Finish();
-    } else {
-        imageRecords_ = checked.value().records;
     }
+    imageRecords_ = checked.value().records;
     while (RunPass() == PassEnd::SecondPass) {
         pass_ = Pass::Second;
     }
