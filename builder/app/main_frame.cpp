@@ -409,16 +409,16 @@ std::string MainFrame::aboutText() {
            "configuration tool uploads to the trainer.";
 }
 
-void MainFrame::newScenario() {
-    editor_->newTool_mouseClicked();
+void MainFrame::newScenario(UnsavedChanges changes) {
+    editor_->newTool_mouseClicked(changes);
 }
 
-void MainFrame::load() {
+void MainFrame::load(UnsavedChanges changes) {
     if (openPending_) {
         std::exchange(openPending_, nullptr)();
         return;
     }
-    editor_->loadTool_mouseClicked();
+    editor_->loadTool_mouseClicked(changes);
 }
 
 void MainFrame::save() {
@@ -449,8 +449,9 @@ void MainFrame::setBrowserButtonsTexts(std::string back, std::string forward, st
                             std::move(close)};
 }
 
-void MainFrame::doClose() {
-    if (BuilderState::isFileChanged() && services_.askSaveChanges) {
+void MainFrame::doClose(UnsavedChanges changes) {
+    if (changes == UnsavedChanges::Ask && BuilderState::isFileChanged() &&
+        services_.askSaveChanges) {
         services_.askSaveChanges("closing");
         return;
     }

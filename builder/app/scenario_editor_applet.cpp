@@ -133,6 +133,22 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     toolTip_->stackUnder(scroll_);
 
     setTexts();
+    keepPaletteReachable();
+}
+
+void ScenarioEditorApplet::keepPaletteReachable() {
+    // The window may shrink only as far as every tool stays on screen: the
+    // top row, the Action and Event groups with their captions, and the
+    // banner below them.
+    QRect reach;
+    for (const auto& [tool, button] : buttons_) {
+        reach |= QRect(button->mapTo(this, QPoint(0, 0)), button->size());
+    }
+    for (const auto& [group, caption] : groupCaptions_) {
+        reach |= caption->geometry();
+    }
+    setMinimumSize(reach.right() + 1 + PALETTE_MARGIN,
+                   reach.bottom() + 1 + PALETTE_MARGIN + BANNER_FROM_BOTTOM);
 }
 
 ScenarioEditorApplet::~ScenarioEditorApplet() {
@@ -362,6 +378,12 @@ void ScenarioEditorApplet::repaintFrames() {
 
 void ScenarioEditorApplet::repaintCanvas(Rect r) {
     connectionLayer_->update(r.x, r.y, r.width, r.height);
+}
+
+void ScenarioEditorApplet::showFrame(const ScenarioFrame& frame) {
+    if (QWidget* widget = widgetOf(frame)) {
+        scroll_->ensureWidgetVisible(widget, FRAME_IN_VIEW_MARGIN, FRAME_IN_VIEW_MARGIN);
+    }
 }
 
 void ScenarioEditorApplet::canvasResized(Size size) {

@@ -125,6 +125,8 @@ namespace crvl {
     X(numberRangeText, "Please enter a whole number from %1 to %2.")                               \
     X(notSavedText, "The scenario was not saved as %1. Your drawing is still open.")               \
     X(notSavedNoPermissionText, "You have no permission to write there.")                          \
+    X(notSavedFolderNotWritableText, "The scenario's folder must be writable: saving writes a "    \
+                                     "new file beside the old one and then renames it.")           \
     X(notSavedDiskFullText, "The disk is full.")                                                   \
     X(notSavedTooManyFramesText, "A scenario can have no more than 20 frames.")                    \
     X(notSavedNoTemplateText, "The template file %1 is missing.")                                  \
@@ -133,7 +135,13 @@ namespace crvl {
     X(loadFailedText, "The scenario %1 could not be loaded.")                                      \
     X(loadCannotOpenText, "The file cannot be read.")                                              \
     X(loadDamagedText, "Its drawing is damaged:")                                                  \
+    X(loadNoDiagramText, "It holds no saved drawing (the lines from #BeginSavedDiagram to "        \
+                         "#EndSavedDiagram). The start frame is shown instead.")                   \
+    X(loadDiagramCutText, "Its saved drawing ends early: the line #EndSavedDiagram is missing. "   \
+                          "The start frame is shown instead.")                                     \
     X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
+    X(unencodableText, "These characters cannot be stored in the encoding %2 of the scenario "     \
+                       "files: %1\nPlease remove or replace them.")                                \
     X(menuEdit, "Edit")                                                                            \
     X(menuItemUndo, "Undo")                                                                        \
     X(menuItemRedo, "Redo")                                                                        \
