@@ -2,6 +2,7 @@
 
 #include "builder/app/scenario_editor_applet.h"
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
@@ -439,8 +440,10 @@ void MainFrame::doHelp(const std::string& base) {
         QApplication::beep();
         return;
     }
-    services_.openHelp(base + "picts/ScenarioLogoBig.gif", base + Parameters::SCENARIO_EDIT_HELP,
-                       browserButtonsTexts_);
+    services_.openHelp(
+        base + "picts/ScenarioLogoBig.gif",
+        base + helpPageFor(base, seLanguage::language(), Parameters::SCENARIO_EDIT_HELP),
+        browserButtonsTexts_);
 }
 
 void MainFrame::setBrowserButtonsTexts(std::string back, std::string forward, std::string print,

@@ -226,11 +226,21 @@ public:
     CRVL_SE_LANGUAGE_TEXTS(CRVL_SE_LANGUAGE_DECLARE)
 #undef CRVL_SE_LANGUAGE_DECLARE
 
-    // Reads base + TRANSLATOR_NAME (base is a "file:" location or a plain
+    // Reads base + the chosen language's file, TRANSLATOR_NAME unless
+    // chooseLanguage chose another (base is a "file:" location or a plain
     // directory, ending with a separator), sets Parameters::ENCODING and the
     // texts the file names. Diagnostics go to the builder console. Never
     // fails: without a usable file everything keeps its value.
     static void translateText(const std::string& base);
+
+    // Chooses the language: translateText reads that language's file when
+    // base ships it (builder_language.h), the English one otherwise.
+    // restoreDefaults goes back to English.
+    static void chooseLanguage(const std::string& base, const std::string& wanted);
+    // The language chosen: "en" unless another one's file ships.
+    static const std::string& language() {
+        return language_;
+    }
 
     // Parses translation file contents already in memory (what translateText
     // does after reading the file). Used by the fuzz target and tests.
@@ -246,11 +256,14 @@ public:
     static const std::string* text(std::string_view key);
     // The built-in English default of a key, or nullptr.
     static const char* defaultText(std::string_view key);
-    // Puts every text, lastECGAttributes and Parameters::ENCODING back to
-    // their start values.
+    // Puts every text, lastECGAttributes, Parameters::ENCODING and the
+    // language back to their start values.
     static void restoreDefaults();
 
 private:
+    static inline std::string language_ = "en";
+    static inline std::string translatorName_ = TRANSLATOR_NAME;
+
     // Sets the text of a known key; unknown keys are ignored.
     static void setTheParameter(std::string_view key, const std::string& text);
 };

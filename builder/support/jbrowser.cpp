@@ -1,6 +1,7 @@
 #include "builder/support/jbrowser.h"
 
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 
 #include <QCloseEvent>
@@ -21,6 +22,15 @@ HelpView::HelpView(QWidget* parent) : QTextBrowser(parent) {}
 
 QVariant HelpView::loadResource(int type, const QUrl& name) {
     QVariant resource = QTextBrowser::loadResource(type, name);
+    // A page or picture not translated comes from the English help.
+    const QUrl absolute = name.isRelative() ? source().resolved(name) : name;
+    if (!resource.isValid() && absolute.isLocalFile()) {
+        if (const std::string english = englishHelpPath(absolute.toLocalFile().toStdString());
+            !english.empty()) {
+            resource = QTextBrowser::loadResource(
+                type, QUrl::fromLocalFile(QString::fromStdString(english)));
+        }
+    }
     if (type == QTextDocument::HtmlResource && !resource.isValid()) {
         const QString shown = name.isLocalFile() ? name.toLocalFile() : name.toString();
         return QStringLiteral("<html><head><title>Page not found</title></head><body>"

@@ -4,8 +4,10 @@
 // loop.
 
 #include "builder/app/main_frame.h"
+#include "builder/app/qt_language.h"
 #include "builder/app/scenario_editor_applet.h"
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 #include "builder/core/se_language.h"
 #include "builder/model/connection.h"
@@ -16,6 +18,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -26,6 +29,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -535,6 +539,31 @@ TEST_F(MainWindowTest, HelpButtonAndMenuOpenTheHelpPagesUnderTheBase) {
         "file://opt/crvl/picts/ScenarioLogoBig.gif|file://opt/crvl/help/Se.html|Back";
     EXPECT_EQ(opened, (std::vector<std::string>{wanted, wanted}));
     EXPECT_EQ(window->editor().core().selectedTool(), PaletteTool::selectTool);
+}
+
+// A German desktop: the builder's texts, Qt's own and the help in German.
+TEST_F(MainWindowTest, GermanLocaleGivesGermanMenusShortcutsQtDialogsAndHelp) {
+    seLanguage::chooseLanguage(kDataDir, languageFromEnvironment(nullptr, "", "de_DE.UTF-8"));
+    QTranslator* qt = installQtTranslations(*QCoreApplication::instance(), seLanguage::language());
+    ASSERT_NE(qt, nullptr) << "Qt's German catalogue (qt6-translations-l10n)";
+    open({});
+    EXPECT_EQ(window->findChild<QMenuBar*>()->actions().front()->text(), "Datei");
+    EXPECT_EQ(window->menuItem(MainFrame::MenuCommand::Save)
+                  ->shortcut()
+                  .toString(QKeySequence::NativeText),
+              "Strg+S");
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "Abbrechen");
+    std::string help;
+    window->services().openHelp = [&](const std::string&, const std::string& start,
+                                      const std::array<std::string, 4>&) { help = start; };
+    BuilderState::setDocumentBase(BuilderState::makeDocumentBase(kDataDir));
+    window->menuItem(MainFrame::MenuCommand::Help)->trigger();
+    EXPECT_TRUE(help.ends_with("/help/de/Se.html")) << help;
+
+    QCoreApplication::removeTranslator(qt);
+    delete qt;
+    QLocale::setDefault(QLocale::c());
 }
 
 // ---- shortcuts, the Edit menu, recent scenarios, copy and paste ---------------------

@@ -131,6 +131,20 @@ TEST_F(HelpBrowser, AMissingPageSaysSo) {
     EXPECT_TRUE(w->view()->toPlainText().contains("no-such-page.html"));
 }
 
+TEST_F(HelpBrowser, GermanPagesShowAndAPageNotTranslatedComesInEnglish) {
+    JBrowser* german = open(helpDir + "/de/Se.html");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(german->windowTitle(), QString::fromUtf8("Hilfe zum Szenario-Editor"));
+    // Its pictures are the English pages' own.
+    EXPECT_TRUE(german->view()
+                    ->loadResource(QTextDocument::ImageResource, QUrl("images/builder-window.png"))
+                    .isValid());
+
+    JBrowser* english = open(helpDir + "/de/tools.html");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(english->windowTitle(), "The tool palette");
+}
+
 TEST_F(HelpBrowser, EveryRequestOpensAWindowAndClosingOneLeavesTheOthers) {
     QWidget builder;
     builder.show();
