@@ -458,7 +458,7 @@ void SaveLoadDialog::workerBrowse() {
     const QString start = QDir::toNativeSeparators(qs(getPath()));
     const QString title = QLatin1String(isSave_ ? "Save" : "Load");
     const QString filter =
-        QLatin1String(isSave_ ? "Scenario files (*.scn)" : "Scenario files (*.scn *.tcl)");
+        qs(seLanguage::scenarioFilesText) + QLatin1String(isSave_ ? " (*.scn)" : " (*.scn *.tcl)");
     if (const auto chosen = chooseFile_(this, isSave_, title, start, filter)) {
         const QFileInfo file(QDir::fromNativeSeparators(*chosen));
         std::string name = file.fileName().toStdString();

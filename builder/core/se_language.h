@@ -140,6 +140,7 @@ namespace crvl {
     X(loadDiagramCutText, "Its saved drawing ends early: the line #EndSavedDiagram is missing. "   \
                           "The start frame is shown instead.")                                     \
     X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
+    X(scenarioFilesText, "Scenario files")                                                         \
     X(unencodableText, "These characters cannot be stored in the encoding %2 of the scenario "     \
                        "files: %1\nPlease remove or replace them.")                                \
     X(menuEdit, "Edit")                                                                            \
