@@ -322,7 +322,10 @@ bool SaveLoadDialog::refuseUnencodable(const std::string& name) {
     while (pos < refused.size()) {
         const std::size_t start = pos;
         nextCodePoint(refused, pos);
-        shown += (shown.empty() ? "" : " ") + refused.substr(start, pos - start);
+        if (!shown.empty()) {
+            shown += ' ';
+        }
+        shown.append(refused, start, pos - start);
     }
     makeMessageBox(this, seLanguage::saveScenarioText,
                    fillIn(seLanguage::unencodableText, {shown, encodingDisplayName(encoding)}),

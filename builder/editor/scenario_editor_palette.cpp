@@ -179,7 +179,10 @@ void ScenarioEditorCore::deleteTool_actionPerformed() {
         resetUndo();
         undoText += saved;
         if (result == DeleteResult::Frame) {
-            deletedTitles += (deletedTitles.empty() ? "" : ", ") + frame->getTitle();
+            if (!deletedTitles.empty()) {
+                deletedTitles += ", ";
+            }
+            deletedTitles += frame->getTitle();
             name = fillIn(seLanguage::stepDeleteFrame, {deletedTitles});
             removeFrame(*frame);
             continue;
