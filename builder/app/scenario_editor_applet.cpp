@@ -57,7 +57,6 @@ void waitUntilHidden(QWidget& widget) {
 
 EditorCanvas::EditorCanvas(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("bigPanel"));
-    setAccessibleName(QStringLiteral("Scenario canvas"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -78,7 +77,6 @@ void EditorCanvas::keyPressEvent(QKeyEvent* event) {
 
 ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("scenarioEditorApplet"));
-    setAccessibleName(QStringLiteral("Scenario editor"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor::fromRgb(BACKGROUND));
@@ -97,7 +95,6 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
 
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("scrollView"));
-    scroll_->setAccessibleName(QStringLiteral("Scenario canvas view"));
     scroll_->setGeometry(SCROLL_GEOMETRY);
     scroll_->setWidgetResizable(false);
     scroll_->horizontalScrollBar()->setSingleStep(ScenarioEditorCore::SCROLL_STEP);
@@ -124,7 +121,6 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     // through each button's tooltip until it exists.
     toolTip_ = new QLabel(this);
     toolTip_->setObjectName(QStringLiteral("toolTip"));
-    toolTip_->setAccessibleName(QStringLiteral("Tooltip"));
     toolTip_->setGeometry(TOOLTIP_GEOMETRY);
     toolTip_->setAutoFillBackground(true);
     QPalette tp = toolTip_->palette();
@@ -210,7 +206,14 @@ void ScenarioEditorApplet::setTexts() {
         groupCaptions_.at(box.group)->setText(text);
         groups_.at(box.group)->setAccessibleName(text);
     }
-    labelScenarioName_->setAccessibleName(QStringLiteral("Scenario name"));
+    // The names a screen reader gives the editor's parts, in the language
+    // of the table like everything else shown.
+    auto text = [](const std::string& t) { return QString::fromStdString(t); };
+    setAccessibleName(text(seLanguage::editorAccessibleText));
+    bigPanel_->setAccessibleName(text(seLanguage::canvasAccessibleText));
+    scroll_->setAccessibleName(text(seLanguage::canvasViewAccessibleText));
+    toolTip_->setAccessibleName(text(seLanguage::tooltipAccessibleText));
+    labelScenarioName_->setAccessibleName(text(seLanguage::scenarioNameAccessibleText));
 }
 
 void ScenarioEditorApplet::setFrame(QWidget* window) {

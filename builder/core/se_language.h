@@ -141,6 +141,14 @@ namespace crvl {
                           "The start frame is shown instead.")                                     \
     X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
     X(scenarioFilesText, "Scenario files")                                                         \
+    X(editorAccessibleText, "Scenario editor")                                                     \
+    X(canvasAccessibleText, "Scenario canvas")                                                     \
+    X(canvasViewAccessibleText, "Scenario canvas view")                                            \
+    X(scenarioNameAccessibleText, "Scenario name")                                                 \
+    X(tooltipAccessibleText, "Tooltip")                                                            \
+    X(helpPageAccessibleText, "Help page")                                                         \
+    X(helpStatusText, "Status")                                                                    \
+    X(helpProgressAccessibleText, "Download progress")                                             \
     X(unencodableText, "These characters cannot be stored in the encoding %2 of the scenario "     \
                        "files: %1\nPlease remove or replace them.")                                \
     X(menuEdit, "Edit")                                                                            \

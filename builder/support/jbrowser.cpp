@@ -3,6 +3,7 @@
 #include "builder/core/builder_console.h"
 #include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -105,21 +106,21 @@ JBrowser::JBrowser(const QString& iconLocation, const QString& pageLocation,
 
     browser = new HelpView(this);
     browser->setObjectName(QStringLiteral("browser"));
-    browser->setAccessibleName(QStringLiteral("Help page"));
+    browser->setAccessibleName(QString::fromStdString(seLanguage::helpPageAccessibleText));
     browser->setOpenLinks(false);
 
     statusBar = new StatusBar(STATUS_BAR_SIZE.width(), STATUS_BAR_SIZE.height());
     statusBar->setObjectName(QStringLiteral("statusBar"));
     auto* bar = new QHBoxLayout(statusBar);
     bar->setContentsMargins(1, 1, 1, 1);
-    status = new QLabel(QStringLiteral("Status"), statusBar);
+    status = new QLabel(QString::fromStdString(seLanguage::helpStatusText), statusBar);
     status->setObjectName(QStringLiteral("status"));
     status->setAlignment(Qt::AlignCenter);
     progress = new ProgressBar(PROGRESS_SIZE.width(), PROGRESS_SIZE.height());
     progress->setObjectName(QStringLiteral("progress"));
     progress->setRange(0, 100);
     progress->setTextVisible(false);
-    progress->setAccessibleName(QStringLiteral("Download progress"));
+    progress->setAccessibleName(QString::fromStdString(seLanguage::helpProgressAccessibleText));
     progress->hide();
     bar->addWidget(status, 1);
     bar->addWidget(progress);

@@ -548,6 +548,9 @@ TEST_F(MainWindowTest, GermanLocaleGivesGermanMenusShortcutsQtDialogsAndHelp) {
     ASSERT_NE(qt, nullptr) << "Qt's German catalogue (qt6-translations-l10n)";
     open({});
     EXPECT_EQ(window->findChild<QMenuBar*>()->actions().front()->text(), "Datei");
+    // A screen reader names the editor's parts in German too.
+    EXPECT_EQ(window->editor().scrollView()->accessibleName(),
+              QString::fromUtf8("Ansicht der Szenario-Zeichenfläche"));
     EXPECT_EQ(window->menuItem(MainFrame::MenuCommand::Save)
                   ->shortcut()
                   .toString(QKeySequence::NativeText),
