@@ -72,7 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://crvl.example.org/")
 set(CPACK_DEBIAN_CRVL_PACKAGE_NAME crvl)
-set(CPACK_DEBIAN_CRVL_PACKAGE_DEPENDS "fonts-liberation2")
+# Qt's own dialogs and shortcut names in the user's language.
+set(CPACK_DEBIAN_CRVL_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
 set(CPACK_DEBIAN_CRVL_DESCRIPTION "desktop software for the Corvel AED training defibrillator
 The instructor's programs for the Corvel trainer, with which an AED is taught
 on a manikin: crvlbuilder draws training scenarios, crvlconfig sets the

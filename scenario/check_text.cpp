@@ -77,4 +77,11 @@ std::string NoProblemsText(const TextLookup& lookup) {
     return Lookup("checkNoProblemsText", lookup);
 }
 
+std::string NoProblemsSummary(const std::vector<Finding>& findings, const TextLookup& lookup) {
+    if (HasProblems(findings)) {
+        return {};
+    }
+    return findings.empty() ? NoProblemsText(lookup) : Lookup("checkOnlyNotesText", lookup);
+}
+
 } // namespace crvl::scenario

@@ -32,7 +32,8 @@
     X(checkErrorText, "Error")                                                                     \
     X(checkWarningText, "Warning")                                                                 \
     X(checkNoteText, "Note")                                                                       \
-    X(checkNoProblemsText, "No problems found.")
+    X(checkNoProblemsText, "No problems found.")                                                   \
+    X(checkOnlyNotesText, "No errors or warnings found; the notes below may be intended.")
 
 namespace crvl::scenario {
 
@@ -59,5 +60,11 @@ std::string FindingLine(const Finding& finding, const TextLookup& lookup = {});
 
 // "No problems found."
 std::string NoProblemsText(const TextLookup& lookup = {});
+
+// The line above findings without errors or warnings: "No problems found."
+// when there are none at all, else that there are no errors or warnings
+// (a note is not a problem, but "No problems found." beside one reads as
+// a contradiction). Empty when an error or warning is among them.
+std::string NoProblemsSummary(const std::vector<Finding>& findings, const TextLookup& lookup = {});
 
 } // namespace crvl::scenario

@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config git
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev clang-format
 g++-mingw-w64-x86-64
-qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
+qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core fonts-liberation2
 imagemagick librsvg2-bin xvfb x11-utils poppler-utils
 scdoc lintian desktop-file-utils appstream dpkg-dev"
 

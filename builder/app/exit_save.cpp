@@ -1,7 +1,6 @@
 #include "builder/app/exit_save.h"
 
 #include "builder/app/save_load_dialog.h"
-#include "builder/core/builder_services.h"
 #include "builder/core/se_language.h"
 #include "builder/views/view_style.h"
 #include "builder/widgets/text_fit.h"
@@ -82,7 +81,6 @@ void ExitSave::actOnAnswer() {
         call(commands_.save);
         break;
     case Answer::No:
-        BuilderState::clearFileChanged();
         switch (mode_) {
         case ExitSaveMode::closing:
             call(commands_.doClose);

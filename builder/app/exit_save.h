@@ -18,7 +18,8 @@ enum class ExitSaveMode { closing, loading, newScenario };
 // "closing", "loading" or "newScenario"; none for any other text.
 std::optional<ExitSaveMode> exitSaveModeFromName(const std::string& name);
 
-// The main window's commands the question leads to.
+// The main window's commands the question leads to; load, newScenario and
+// doClose go on without asking again.
 struct ExitSaveCommands {
     std::function<void()> save;
     std::function<void()> load;
@@ -37,8 +38,9 @@ public:
 
     // Shows the question centred over the main window, modal, and carries
     // out the answer: Yes opens the save dialog (what led to the question is
-    // not continued); No forgets the changes and goes on with the closing,
-    // loading or new scenario; Cancel, or closing the window, does nothing.
+    // not continued); No goes on with the closing, loading or new scenario,
+    // which replace the drawing or do not (a cancelled load dialog), and the
+    // changed flag follows what really happens; Cancel, or closing the window, does nothing.
     void run();
 
     // The answer as the buttons set it; run() acts on it.

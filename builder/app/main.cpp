@@ -3,17 +3,21 @@
 #include "builder/app/builder_hooks.h"
 #include "builder/app/lesson_tools.h"
 #include "builder/app/main_frame.h"
+#include "builder/app/qt_language.h"
 #include "builder/app/save_load_commands.h"
 #include "builder/app/scenario_editor_applet.h"
 #include "builder/app/scenario_tools.h"
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
 #include "builder/editor/builder_arguments.h"
 #include "builder/widgets/builder_fonts.h"
 #include "tools/remote_ui/remote_ui.h"
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -22,7 +26,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: crvlbuilder [width=N height=N] [barebones=true]\n"
+    "Usage: crvlbuilder [width=N height=N] [barebones=true] [language=CODE]\n"
     "\n"
     "Draws training scenarios for the Corvel trainer and saves them into\n"
     "scenarios/ under the working directory.\n"
@@ -30,6 +34,9 @@ constexpr const char* kUsage =
     "Arguments:\n"
     "  width=N height=N   the window's size in pixels (both or neither)\n"
     "  barebones=true     a window without menu bar\n"
+    "  language=CODE      the language, such as de or en, instead of the one of\n"
+    "                     the locale (LC_ALL, LC_MESSAGES, LANG); English when\n"
+    "                     the builder has no texts in it\n"
     "  --help             show this text\n";
 
 } // namespace
@@ -58,9 +65,15 @@ int main(int argc, char* argv[]) {
     crvl::BuilderState::setDocumentBase(crvl::BuilderState::makeDocumentBase(
         crvl::chooseBaseDirectory(workingDirectory, programDirectory)));
     crvl::setConsoleSink(crvl::stdoutConsoleSink());
+    // The language of the desktop, or the one asked for, when its texts ship.
+    const std::string base = crvl::BuilderState::getBaseDirectory();
+    crvl::seLanguage::chooseLanguage(
+        base, args.getParameter("language")
+                  .value_or(crvl::languageFromEnvironment(
+                      std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))));
+    crvl::installQtTranslations(app, crvl::seLanguage::language());
 
-    crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args),
-                           crvl::BuilderState::getBaseDirectory());
+    crvl::MainFrame window(new crvl::ScenarioEditorApplet, std::move(args), base);
     crvl::installSaveLoadDialogs(window);
     crvl::installBuilderSupport(window);
     crvl::installScenarioTools(window);

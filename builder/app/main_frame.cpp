@@ -2,6 +2,7 @@
 
 #include "builder/app/scenario_editor_applet.h"
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
@@ -409,16 +410,16 @@ std::string MainFrame::aboutText() {
            "configuration tool uploads to the trainer.";
 }
 
-void MainFrame::newScenario() {
-    editor_->newTool_mouseClicked();
+void MainFrame::newScenario(UnsavedChanges changes) {
+    editor_->newTool_mouseClicked(changes);
 }
 
-void MainFrame::load() {
+void MainFrame::load(UnsavedChanges changes) {
     if (openPending_) {
         std::exchange(openPending_, nullptr)();
         return;
     }
-    editor_->loadTool_mouseClicked();
+    editor_->loadTool_mouseClicked(changes);
 }
 
 void MainFrame::save() {
@@ -439,8 +440,10 @@ void MainFrame::doHelp(const std::string& base) {
         QApplication::beep();
         return;
     }
-    services_.openHelp(base + "picts/ScenarioLogoBig.gif", base + Parameters::SCENARIO_EDIT_HELP,
-                       browserButtonsTexts_);
+    services_.openHelp(
+        base + "picts/ScenarioLogoBig.gif",
+        base + helpPageFor(base, seLanguage::language(), Parameters::SCENARIO_EDIT_HELP),
+        browserButtonsTexts_);
 }
 
 void MainFrame::setBrowserButtonsTexts(std::string back, std::string forward, std::string print,
@@ -449,8 +452,9 @@ void MainFrame::setBrowserButtonsTexts(std::string back, std::string forward, st
                             std::move(close)};
 }
 
-void MainFrame::doClose() {
-    if (BuilderState::isFileChanged() && services_.askSaveChanges) {
+void MainFrame::doClose(UnsavedChanges changes) {
+    if (changes == UnsavedChanges::Ask && BuilderState::isFileChanged() &&
+        services_.askSaveChanges) {
         services_.askSaveChanges("closing");
         return;
     }

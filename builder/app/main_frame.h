@@ -6,6 +6,7 @@
 // timers every 250 ms.
 
 #include "builder/editor/builder_arguments.h"
+#include "builder/editor/unsaved_changes.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -57,8 +58,8 @@ public:
     QTimer& loopTimer() { return loop_; }
 
     // ---- commands
-    void newScenario();
-    void load();
+    void newScenario(UnsavedChanges changes = UnsavedChanges::Ask);
+    void load(UnsavedChanges changes = UnsavedChanges::Ask);
     void save();
     void showPrintDialog();
     void printOnePage() { doPrintOnePage_ = true; }
@@ -66,7 +67,7 @@ public:
     void requestAbout() { showHelpAbout_ = true; }
     bool aboutPending() const { return showHelpAbout_; }
     void doHelp(const std::string& base);
-    void doClose();
+    void doClose(UnsavedChanges changes = UnsavedChanges::Ask);
     // Runs the command whose current item text equals text (the first in
     // the order Exit, New, Load, Save, Print, About, Help); false if none.
     bool menuCommand(const QString& text);

@@ -73,9 +73,13 @@ void installSaveLoadDialogs(MainFrame& window) {
         if (!mode) {
             return;
         }
+        // No goes on without asking again; the changes count as unsaved
+        // until the drawing is really replaced.
         ExitSave question(&window, *mode,
-                          {[&window] { window.save(); }, [&window] { window.load(); },
-                           [&window] { window.newScenario(); }, [&window] { window.doClose(); }});
+                          {[&window] { window.save(); },
+                           [&window] { window.load(UnsavedChanges::Discard); },
+                           [&window] { window.newScenario(UnsavedChanges::Discard); },
+                           [&window] { window.doClose(UnsavedChanges::Discard); }});
         question.run();
     };
     commands.askSaveChanges = ask;

@@ -4,6 +4,7 @@
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
 #include "builder/core/tcl_control.h"
+#include "builder/core/text_codec.h"
 #include "builder/editor/save_load_rules.h"
 #include "builder/views/view_style.h"
 #include "builder/widgets/message_box.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -115,7 +117,6 @@ void SaveLoadDialog::buildControls() {
     textField1_->setGeometry(23, 31, 220, 27);
     textField1_->setAccessibleName(qs(seLanguage::labelFilenameText));
     labelFilename_->setBuddy(textField1_);
-    connect(textField1_, &QLineEdit::returnPressed, this, &SaveLoadDialog::onOk);
 
     list1_ = new QListWidget(this);
     list1_->setObjectName(QStringLiteral("list1"));
@@ -139,6 +140,9 @@ void SaveLoadDialog::buildControls() {
     cancel_ = makeButton(seLanguage::labelCancelText, "cancelButton", {276, 144, 60, 24});
     delete_ = makeButton(seLanguage::labelDeleteText, "deleteButton", {276, 180, 60, 24});
     browse_ = makeButton(seLanguage::labelBrowseText, "browseButton", {277, 247, 60, 24});
+    // Enter in the name field presses OK, once: the key then belongs to the
+    // question's No, which OK may have given the focus.
+    ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &SaveLoadDialog::onOk);
     connect(cancel_, &QPushButton::clicked, this, &SaveLoadDialog::onCancel);
     connect(delete_, &QPushButton::clicked, this, [this] { onDelete_ = true; });
@@ -278,6 +282,9 @@ void SaveLoadDialog::onOk() {
         list1_->clearSelection();
         return;
     }
+    if (isSave_ && refuseUnencodable(nameText())) {
+        return;
+    }
     okInert_ = true;
     textField1_->setText(qs(blanksToUnderscores(nameText())));
     if (!isSave_) {
@@ -300,6 +307,31 @@ void SaveLoadDialog::onOk() {
     } else {
         onSaveScenario_ = true;
     }
+}
+
+bool SaveLoadDialog::refuseUnencodable(const std::string& name) {
+    // The name goes into the file too (its header names the scenario file).
+    const TextEncoding encoding = currentEncoding();
+    const std::string typed = name + commentField_->toPlainText().toStdString();
+    const std::string refused = unencodableCharacters(typed, encoding);
+    if (refused.empty()) {
+        return false;
+    }
+    std::string shown;
+    std::size_t pos = 0;
+    while (pos < refused.size()) {
+        const std::size_t start = pos;
+        nextCodePoint(refused, pos);
+        if (!shown.empty()) {
+            shown += ' ';
+        }
+        shown.append(refused, start, pos - start);
+    }
+    makeMessageBox(this, seLanguage::saveScenarioText,
+                   fillIn(seLanguage::unencodableText, {shown, encodingDisplayName(encoding)}),
+                   "Warning")
+        ->exec();
+    return true;
 }
 
 void SaveLoadDialog::showQuestionText(const std::string& text) {
@@ -429,7 +461,7 @@ void SaveLoadDialog::workerBrowse() {
     const QString start = QDir::toNativeSeparators(qs(getPath()));
     const QString title = QLatin1String(isSave_ ? "Save" : "Load");
     const QString filter =
-        QLatin1String(isSave_ ? "Scenario files (*.scn)" : "Scenario files (*.scn *.tcl)");
+        qs(seLanguage::scenarioFilesText) + QLatin1String(isSave_ ? " (*.scn)" : " (*.scn *.tcl)");
     if (const auto chosen = chooseFile_(this, isSave_, title, start, filter)) {
         const QFileInfo file(QDir::fromNativeSeparators(*chosen));
         std::string name = file.fileName().toStdString();
@@ -443,6 +475,13 @@ void SaveLoadDialog::workerBrowse() {
                 takeTypedComment();
             }
             filename_ = name;
+            if (isSave_ && refuseUnencodable(name)) {
+                newPath_ = false;
+                for (QPushButton* button : {ok_, cancel_, browse_, delete_}) {
+                    button->setEnabled(true);
+                }
+                return;
+            }
             report(isSave_ ? seLanguage::SAVE_OK_ACTION : seLanguage::LOAD_OK_ACTION);
         }
     }

@@ -116,6 +116,9 @@ private:
     void showQuestion(bool shown);
     void showQuestionText(const std::string& text);
     void showOnlyProgress();
+    // Shows which characters of the name and the comment the file's
+    // encoding cannot store, rather than writing them as "?"; true then.
+    bool refuseUnencodable(const std::string& name);
     void takeTypedComment();
     void report(const std::string& command);
     void endWorker();

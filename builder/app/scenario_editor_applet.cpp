@@ -57,7 +57,6 @@ void waitUntilHidden(QWidget& widget) {
 
 EditorCanvas::EditorCanvas(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("bigPanel"));
-    setAccessibleName(QStringLiteral("Scenario canvas"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -78,7 +77,6 @@ void EditorCanvas::keyPressEvent(QKeyEvent* event) {
 
 ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("scenarioEditorApplet"));
-    setAccessibleName(QStringLiteral("Scenario editor"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor::fromRgb(BACKGROUND));
@@ -97,7 +95,6 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
 
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("scrollView"));
-    scroll_->setAccessibleName(QStringLiteral("Scenario canvas view"));
     scroll_->setGeometry(SCROLL_GEOMETRY);
     scroll_->setWidgetResizable(false);
     scroll_->horizontalScrollBar()->setSingleStep(ScenarioEditorCore::SCROLL_STEP);
@@ -124,7 +121,6 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     // through each button's tooltip until it exists.
     toolTip_ = new QLabel(this);
     toolTip_->setObjectName(QStringLiteral("toolTip"));
-    toolTip_->setAccessibleName(QStringLiteral("Tooltip"));
     toolTip_->setGeometry(TOOLTIP_GEOMETRY);
     toolTip_->setAutoFillBackground(true);
     QPalette tp = toolTip_->palette();
@@ -133,6 +129,22 @@ ScenarioEditorApplet::ScenarioEditorApplet(QWidget* parent) : QWidget(parent) {
     toolTip_->stackUnder(scroll_);
 
     setTexts();
+    keepPaletteReachable();
+}
+
+void ScenarioEditorApplet::keepPaletteReachable() {
+    // The window may shrink only as far as every tool stays on screen: the
+    // top row, the Action and Event groups with their captions, and the
+    // banner below them.
+    QRect reach;
+    for (const auto& [tool, button] : buttons_) {
+        reach |= QRect(button->mapTo(this, QPoint(0, 0)), button->size());
+    }
+    for (const auto& [group, caption] : groupCaptions_) {
+        reach |= caption->geometry();
+    }
+    setMinimumSize(reach.right() + 1 + PALETTE_MARGIN,
+                   reach.bottom() + 1 + PALETTE_MARGIN + BANNER_FROM_BOTTOM);
 }
 
 ScenarioEditorApplet::~ScenarioEditorApplet() {
@@ -194,7 +206,14 @@ void ScenarioEditorApplet::setTexts() {
         groupCaptions_.at(box.group)->setText(text);
         groups_.at(box.group)->setAccessibleName(text);
     }
-    labelScenarioName_->setAccessibleName(QStringLiteral("Scenario name"));
+    // The names a screen reader gives the editor's parts, in the language
+    // of the table like everything else shown.
+    auto text = [](const std::string& t) { return QString::fromStdString(t); };
+    setAccessibleName(text(seLanguage::editorAccessibleText));
+    bigPanel_->setAccessibleName(text(seLanguage::canvasAccessibleText));
+    scroll_->setAccessibleName(text(seLanguage::canvasViewAccessibleText));
+    toolTip_->setAccessibleName(text(seLanguage::tooltipAccessibleText));
+    labelScenarioName_->setAccessibleName(text(seLanguage::scenarioNameAccessibleText));
 }
 
 void ScenarioEditorApplet::setFrame(QWidget* window) {
@@ -362,6 +381,12 @@ void ScenarioEditorApplet::repaintFrames() {
 
 void ScenarioEditorApplet::repaintCanvas(Rect r) {
     connectionLayer_->update(r.x, r.y, r.width, r.height);
+}
+
+void ScenarioEditorApplet::showFrame(const ScenarioFrame& frame) {
+    if (QWidget* widget = widgetOf(frame)) {
+        scroll_->ensureWidgetVisible(widget, FRAME_IN_VIEW_MARGIN, FRAME_IN_VIEW_MARGIN);
+    }
 }
 
 void ScenarioEditorApplet::canvasResized(Size size) {

@@ -57,6 +57,10 @@ public:
     static constexpr int VIEW_MARGIN_Y = 59;
     static constexpr int BANNER_FROM_BOTTOM = 33;
     static constexpr int CAPTION_HEIGHT = 16;
+    // Room kept beside the right-most tool and under the lowest caption.
+    static constexpr int PALETTE_MARGIN = 7;
+    // Room shown around a frame the view scrolls to.
+    static constexpr int FRAME_IN_VIEW_MARGIN = 20;
 
     explicit ScenarioEditorApplet(QWidget* parent = nullptr);
     ~ScenarioEditorApplet() override;
@@ -76,8 +80,12 @@ public:
     const ScenarioEditorCore& core() const { return core_; }
     // What the palette, menus and exit-save question run.
     EditorCommands& commands() { return core_.commands(); }
-    void newTool_mouseClicked() { core_.newTool_mouseClicked(); }
-    void loadTool_mouseClicked() { core_.loadTool_mouseClicked(); }
+    void newTool_mouseClicked(UnsavedChanges changes = UnsavedChanges::Ask) {
+        core_.newTool_mouseClicked(changes);
+    }
+    void loadTool_mouseClicked(UnsavedChanges changes = UnsavedChanges::Ask) {
+        core_.loadTool_mouseClicked(changes);
+    }
     void saveTool_mouseClicked() { core_.saveTool_mouseClicked(); }
     void selectTheObject(PaletteTool tool) { core_.selectTheObject(tool); }
 
@@ -101,6 +109,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The smallest size that shows every palette and tool button.
+    void keepPaletteReachable();
+
     // ---- EditorView
     void beep() override;
     void messageBox(const std::string& title, const std::string& text, MessageKind kind) override;
@@ -112,6 +123,7 @@ private:
     void repaintFrames() override;
     void repaintCanvas(Rect canvasRegion) override;
     void canvasResized(Size size) override;
+    void showFrame(const ScenarioFrame& frame) override;
     void scenarioNameChanged(const std::string& name) override;
     void historyChanged() override { emit editHistoryChanged(); }
     void showStatus(const std::string& text) override;

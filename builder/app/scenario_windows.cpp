@@ -88,8 +88,9 @@ void ScenarioCheckWindow::recheck() {
     const QSignalBlocker quiet(list_);
     list_->clear();
     rowFinding_.clear();
-    if (!scenario::HasProblems(findings_)) {
-        list_->addItem(text(scenario::NoProblemsText(languageLookup())));
+    if (const std::string summary = scenario::NoProblemsSummary(findings_, languageLookup());
+        !summary.empty()) {
+        list_->addItem(text(summary));
         rowFinding_.push_back(-1);
     }
     for (std::size_t i = 0; i < findings_.size(); ++i) {
@@ -199,7 +200,9 @@ void ScenarioTryWindow::retranslate() {
     };
     for (int i = 0; i < CONDITIONS; ++i) {
         names_[i]->setText(text(*labels[i]) + QStringLiteral(":"));
-        values_[i]->setAccessibleName(text(*labels[i]));
+        // A screen reader reads the value as the window shows it; the
+        // field's name is its description (and its label's buddy).
+        values_[i]->setAccessibleDescription(text(*labels[i]));
     }
     const std::string* buttonTexts[] = {&seLanguage::tryShockButton, &seLanguage::tryCprStartButton,
                                         &seLanguage::tryCprStopButton, &seLanguage::tryWaitButton,

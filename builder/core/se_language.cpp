@@ -1,6 +1,7 @@
 #include "builder/core/se_language.h"
 
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 #include "builder/core/builder_settings.h"
 #include "builder/core/language_file.h"
@@ -82,6 +83,13 @@ void seLanguage::restoreDefaults() {
     }
     lastECGAttributes.clear();
     Parameters::ENCODING = "Cp1252";
+    language_ = "en";
+    translatorName_ = TRANSLATOR_NAME;
+}
+
+void seLanguage::chooseLanguage(const std::string& base, const std::string& wanted) {
+    language_ = shippedLanguage(base, wanted);
+    translatorName_ = languageFileFor(base, language_);
 }
 
 void seLanguage::setTheParameter(std::string_view key, const std::string& value) {
@@ -121,7 +129,7 @@ std::string trimmed(std::string text) {
 } // namespace
 
 void seLanguage::translateText(const std::string& base) {
-    const std::string location = base + TRANSLATOR_NAME;
+    const std::string location = base + translatorName_;
     consoleLine(location);
     if (const std::string_view scheme = foreignScheme(location); !scheme.empty()) {
         consoleLine("seLanguage.seTranslator: Cannot open url; unknown protocol: " +

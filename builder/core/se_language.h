@@ -125,6 +125,8 @@ namespace crvl {
     X(numberRangeText, "Please enter a whole number from %1 to %2.")                               \
     X(notSavedText, "The scenario was not saved as %1. Your drawing is still open.")               \
     X(notSavedNoPermissionText, "You have no permission to write there.")                          \
+    X(notSavedFolderNotWritableText, "The scenario's folder must be writable: saving writes a "    \
+                                     "new file beside the old one and then renames it.")           \
     X(notSavedDiskFullText, "The disk is full.")                                                   \
     X(notSavedTooManyFramesText, "A scenario can have no more than 20 frames.")                    \
     X(notSavedNoTemplateText, "The template file %1 is missing.")                                  \
@@ -133,7 +135,22 @@ namespace crvl {
     X(loadFailedText, "The scenario %1 could not be loaded.")                                      \
     X(loadCannotOpenText, "The file cannot be read.")                                              \
     X(loadDamagedText, "Its drawing is damaged:")                                                  \
+    X(loadNoDiagramText, "It holds no saved drawing (the lines from #BeginSavedDiagram to "        \
+                         "#EndSavedDiagram). The start frame is shown instead.")                   \
+    X(loadDiagramCutText, "Its saved drawing ends early: the line #EndSavedDiagram is missing. "   \
+                          "The start frame is shown instead.")                                     \
     X(loadSkippedText, "These lines of %1 could not be read and were left out:")                   \
+    X(scenarioFilesText, "Scenario files")                                                         \
+    X(editorAccessibleText, "Scenario editor")                                                     \
+    X(canvasAccessibleText, "Scenario canvas")                                                     \
+    X(canvasViewAccessibleText, "Scenario canvas view")                                            \
+    X(scenarioNameAccessibleText, "Scenario name")                                                 \
+    X(tooltipAccessibleText, "Tooltip")                                                            \
+    X(helpPageAccessibleText, "Help page")                                                         \
+    X(helpStatusText, "Status")                                                                    \
+    X(helpProgressAccessibleText, "Download progress")                                             \
+    X(unencodableText, "These characters cannot be stored in the encoding %2 of the scenario "     \
+                       "files: %1\nPlease remove or replace them.")                                \
     X(menuEdit, "Edit")                                                                            \
     X(menuItemUndo, "Undo")                                                                        \
     X(menuItemRedo, "Redo")                                                                        \
@@ -218,11 +235,21 @@ public:
     CRVL_SE_LANGUAGE_TEXTS(CRVL_SE_LANGUAGE_DECLARE)
 #undef CRVL_SE_LANGUAGE_DECLARE
 
-    // Reads base + TRANSLATOR_NAME (base is a "file:" location or a plain
+    // Reads base + the chosen language's file, TRANSLATOR_NAME unless
+    // chooseLanguage chose another (base is a "file:" location or a plain
     // directory, ending with a separator), sets Parameters::ENCODING and the
     // texts the file names. Diagnostics go to the builder console. Never
     // fails: without a usable file everything keeps its value.
     static void translateText(const std::string& base);
+
+    // Chooses the language: translateText reads that language's file when
+    // base ships it (builder_language.h), the English one otherwise.
+    // restoreDefaults goes back to English.
+    static void chooseLanguage(const std::string& base, const std::string& wanted);
+    // The language chosen: "en" unless another one's file ships.
+    static const std::string& language() {
+        return language_;
+    }
 
     // Parses translation file contents already in memory (what translateText
     // does after reading the file). Used by the fuzz target and tests.
@@ -238,11 +265,14 @@ public:
     static const std::string* text(std::string_view key);
     // The built-in English default of a key, or nullptr.
     static const char* defaultText(std::string_view key);
-    // Puts every text, lastECGAttributes and Parameters::ENCODING back to
-    // their start values.
+    // Puts every text, lastECGAttributes, Parameters::ENCODING and the
+    // language back to their start values.
     static void restoreDefaults();
 
 private:
+    static inline std::string language_ = "en";
+    static inline std::string translatorName_ = TRANSLATOR_NAME;
+
     // Sets the text of a known key; unknown keys are ignored.
     static void setTheParameter(std::string_view key, const std::string& text);
 };

@@ -130,7 +130,9 @@ std::string TclControl::dir(const std::string& directory, const std::string& pat
     std::string names;
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (wildcardMatch(pattern, name)) {
+        // A folder named like a scenario ("x.scn/") is no scenario file.
+        std::error_code kind;
+        if (it->is_regular_file(kind) && wildcardMatch(pattern, name)) {
             if (!names.empty()) {
                 names += ';';
             }

@@ -39,7 +39,8 @@ public:
     // whether the last creation succeeded (false when it already existed or
     // when path has no "/").
     bool mkdir(const std::string& path);
-    // The names in base directory + directory matching pattern ("*" any run,
+    // The names of the files (not folders) in base directory + directory
+    // matching pattern ("*" any run,
     // "?" one character, case ignored), joined by ";"; the empty text for a
     // missing or empty directory.
     std::string dir(const std::string& directory, const std::string& pattern);

@@ -150,6 +150,18 @@ std::string decodeText(std::string_view bytes, TextEncoding encoding) {
     return out;
 }
 
+namespace {
+
+// The byte of a code point in a single-byte encoding; kNoByte when it has none.
+int singleByte(char32_t cp, TextEncoding encoding) {
+    if (encoding == TextEncoding::Cp1252) {
+        return cp1252Byte(cp);
+    }
+    return cp <= 0xFF ? static_cast<int>(cp) : kNoByte;
+}
+
+} // namespace
+
 std::string encodeText(std::string_view utf8, TextEncoding encoding) {
     if (encoding == TextEncoding::Utf8) {
         // Re-encoding repairs malformed input the same way decoding would.
@@ -159,16 +171,39 @@ std::string encodeText(std::string_view utf8, TextEncoding encoding) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const char32_t cp = nextCodePoint(utf8, pos);
-        int b = kNoByte;
-        if (encoding == TextEncoding::Cp1252) {
-            b = cp1252Byte(cp);
-        } else if (cp <= 0xFF) {
-            b = static_cast<int>(cp);
-        }
+        const int b = singleByte(nextCodePoint(utf8, pos), encoding);
         out += b == kNoByte ? '?' : static_cast<char>(b);
     }
     return out;
+}
+
+std::string unencodableCharacters(std::string_view utf8, TextEncoding encoding) {
+    std::u32string seen;
+    std::string out;
+    if (encoding == TextEncoding::Utf8) {
+        return out;
+    }
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = nextCodePoint(utf8, pos);
+        if (singleByte(cp, encoding) == kNoByte && seen.find(cp) == std::u32string::npos) {
+            seen += cp;
+            appendUtf8(out, cp);
+        }
+    }
+    return out;
+}
+
+std::string encodingDisplayName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Cp1252:
+        return "Windows-1252";
+    case TextEncoding::Utf8:
+        return "UTF-8";
+    case TextEncoding::Latin1:
+        return "ISO-8859-1 (Latin-1)";
+    }
+    return {};
 }
 
 } // namespace crvl

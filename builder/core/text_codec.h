@@ -27,6 +27,14 @@ std::string decodeText(std::string_view bytes, TextEncoding encoding);
 // UTF-8 to file bytes. A character the encoding cannot hold becomes '?'.
 std::string encodeText(std::string_view utf8, TextEncoding encoding);
 
+// The characters of utf8 that encoding cannot hold, each once, in the order
+// they first appear; empty when every character can be stored.
+std::string unencodableCharacters(std::string_view utf8, TextEncoding encoding);
+
+// The encoding's name as the user knows it: "Windows-1252", "UTF-8" or
+// "ISO-8859-1 (Latin-1)".
+std::string encodingDisplayName(TextEncoding encoding);
+
 // Decodes one code point of UTF-8 at pos and advances pos; U+FFFD for a
 // malformed sequence (pos then moves past one byte).
 char32_t nextCodePoint(std::string_view utf8, std::size_t& pos);

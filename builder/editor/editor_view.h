@@ -42,6 +42,8 @@ public:
     virtual void scenarioNameChanged(const std::string& name) = 0;
     // What undo and redo would do changed (the Edit menu's texts).
     virtual void historyChanged() {}
+    // Scrolls the canvas view so that the frame is in sight.
+    virtual void showFrame(const ScenarioFrame& /*frame*/) {}
     virtual void showStatus(const std::string& text) = 0;
     // Line height of the frames' list font.
     virtual int frameLineHeight() const { return ScenarioFrame::DEFAULT_LINE_HEIGHT; }

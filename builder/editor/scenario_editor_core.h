@@ -14,6 +14,7 @@
 #include "builder/editor/edit_history.h"
 #include "builder/editor/editor_view.h"
 #include "builder/editor/palette.h"
+#include "builder/editor/unsaved_changes.h"
 #include "builder/io/tcl_code_loader.h"
 #include "builder/model/frame_editor.h"
 #include "builder/model/scenario_frame.h"
@@ -158,11 +159,13 @@ public:
     void onElementDialogReport(const std::string& command, const ScenarioElement& element);
 
     // ---- New, Load, Save and the save/load dialog's reports
-    void newTool_mouseClicked();
-    void loadTool_mouseClicked();
+    void newTool_mouseClicked(UnsavedChanges changes = UnsavedChanges::Ask);
+    void loadTool_mouseClicked(UnsavedChanges changes = UnsavedChanges::Ask);
     void saveTool_mouseClicked();
     void printTool_mouseClicked();
     void newDiagram();
+    // Brings Frame0 into the canvas view.
+    void showStartFrame();
     // command: SAVE_OK_ACTION, LOAD_OK_ACTION or SAVELOAD_CANCEL_ACTION.
     void onSaveLoadDialogReport(const std::string& command, const SaveLoadResult& result);
     void onSaveLoadDialogExit(bool isSave, const SaveLoadResult& result);
@@ -202,8 +205,8 @@ private:
     Status rebuildDiagram(const std::string& diagram);
     // Each copied title with the title of its pasted frame.
     using PastedTitles = std::vector<std::pair<std::string, std::string>>;
-    // Adds the pasted frames, numbered anew and moved by PASTE_OFFSET, selected.
-    PastedTitles placePastedFrames(const std::vector<SavedFrame>& pasted);
+    // Adds the pasted frames, numbered anew and moved by offset, selected.
+    PastedTitles placePastedFrames(const std::vector<SavedFrame>& pasted, int offset);
     void saveScenario(const SaveLoadResult& result);
     // A scenario is opened to be saved over; a lesson is opened as a copy.
     enum class LoadKind { Scenario, Lesson };
@@ -226,6 +229,9 @@ private:
     ScenarioFrame* selectedFrameIcon_ = nullptr;
     int savedComponent_ = UNDEFINED;
     int nIndex_ = 0;
+    // The text pasted last and how often in a row.
+    std::string lastPasted_;
+    int pasteCount_ = 0;
 
     EditHistory history_;
     // Loading, restoring and pasting make many changes that form one step

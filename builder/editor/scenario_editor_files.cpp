@@ -31,6 +31,9 @@ std::string notSavedMessage(const std::string& filename, SaveFailure failure) {
     case SaveFailure::NoPermission:
         reason = seLanguage::notSavedNoPermissionText;
         break;
+    case SaveFailure::FolderNotWritable:
+        reason = seLanguage::notSavedFolderNotWritableText;
+        break;
     case SaveFailure::DiskFull:
         reason = seLanguage::notSavedDiskFullText;
         break;
@@ -67,12 +70,12 @@ void ScenarioEditorCore::saveTool_mouseClicked() {
     startRefreshConnectionsTimer();
 }
 
-void ScenarioEditorCore::loadTool_mouseClicked() {
+void ScenarioEditorCore::loadTool_mouseClicked(UnsavedChanges changes) {
     if (commands_.saveLoadDialogOpen && commands_.saveLoadDialogOpen()) {
         sendTheBeep();
         return;
     }
-    if (BuilderState::isFileChanged()) {
+    if (changes == UnsavedChanges::Ask && BuilderState::isFileChanged()) {
         if (commands_.askSaveChanges) {
             commands_.askSaveChanges("loading");
         } else {
@@ -88,12 +91,12 @@ void ScenarioEditorCore::loadTool_mouseClicked() {
     startRefreshConnectionsTimer();
 }
 
-void ScenarioEditorCore::newTool_mouseClicked() {
+void ScenarioEditorCore::newTool_mouseClicked(UnsavedChanges changes) {
     if (commands_.saveLoadDialogOpen && commands_.saveLoadDialogOpen()) {
         sendTheBeep();
         return;
     }
-    if (BuilderState::isFileChanged()) {
+    if (changes == UnsavedChanges::Ask && BuilderState::isFileChanged()) {
         if (commands_.askSaveChanges) {
             commands_.askSaveChanges("newScenario");
             startRefreshConnectionsTimer();
@@ -127,7 +130,17 @@ void ScenarioEditorCore::newDiagram() {
         setNindex();
     }
     unselectFrameIcons();
+    BuilderState::clearFileChanged();
     restartHistory();
+    showStartFrame();
+}
+
+void ScenarioEditorCore::showStartFrame() {
+    // A new or loaded drawing is seen from its start, wherever the view
+    // stood in the drawing before.
+    if (const ScenarioFrame* start = stringToFrameIconComponent(seLanguage::NAME_STARTFRAME)) {
+        view_.showFrame(*start);
+    }
 }
 
 void ScenarioEditorCore::deleteCurrentDiagram() {
@@ -242,7 +255,9 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result, LoadKind kin
         report = DiagramLoader(*this, *this, *theTCLWrapper_)
                      .createDiagramFromFile(result.filename, result.path);
     }
+    BuilderState::clearFileChanged();
     restartHistory();
+    showStartFrame();
     if (report.outcome != LoadReport::Outcome::Loaded) {
         // What is on the canvas is a new scenario: the next save asks for a
         // name and does not overwrite the file that could not be read.
@@ -250,10 +265,20 @@ void ScenarioEditorCore::loadScenario(const SaveLoadResult& result, LoadKind kin
         loadedFileName_ = NEW_FILE_NAME;
         proposedComment_.clear();
         std::string text = fillIn(seLanguage::loadFailedText, {result.filename}) + "\n";
-        if (report.outcome == LoadReport::Outcome::CannotOpen) {
+        switch (report.outcome) {
+        case LoadReport::Outcome::CannotOpen:
             text += seLanguage::loadCannotOpenText;
-        } else {
+            break;
+        case LoadReport::Outcome::NoDiagram:
+            text += seLanguage::loadNoDiagramText;
+            break;
+        case LoadReport::Outcome::DiagramCut:
+            text += seLanguage::loadDiagramCutText;
+            break;
+        case LoadReport::Outcome::Loaded:
+        case LoadReport::Outcome::Damaged:
             text += seLanguage::loadDamagedText + "\n" + report.error;
+            break;
         }
         view_.showMessageLater(seLanguage::loadScenarioText, text, MessageKind::Exclamation);
         return;

@@ -327,10 +327,21 @@ void ScenarioEditorCore::paste(const std::string& text) {
                    MessageKind::Exclamation);
         return;
     }
+    // Each paste of the same frames lands PASTE_OFFSET further than the one
+    // before, so that the copies do not hide under each other.
+    if (text == lastPasted_) {
+        ++pasteCount_;
+    } else {
+        lastPasted_ = text;
+        pasteCount_ = 1;
+    }
+    // Far enough to stay apart, never far enough to overflow.
+    constexpr int kMaxPasteRepeat = 1000;
+    pasteCount_ = std::min(pasteCount_, kMaxPasteRepeat);
     unselectFrameIcons();
     {
         const HistoryPause pause(recording_);
-        const PastedTitles titles = placePastedFrames(pasted.frames);
+        const PastedTitles titles = placePastedFrames(pasted.frames, PASTE_OFFSET * pasteCount_);
         for (const std::string& line : pasted.connections) {
             const std::optional<std::string> renamed = renamedConnection(line, titles);
             if (!renamed) {
@@ -351,14 +362,15 @@ void ScenarioEditorCore::paste(const std::string& text) {
     recordStep(seLanguage::stepPaste);
 }
 
-PastedTitles ScenarioEditorCore::placePastedFrames(const std::vector<SavedFrame>& pasted) {
+PastedTitles ScenarioEditorCore::placePastedFrames(const std::vector<SavedFrame>& pasted,
+                                                   int offset) {
     // Far beyond any canvas, and far from overflowing.
     constexpr int kMaxPlace = 100000;
     PastedTitles titles;
     std::vector<ScenarioFrame*> made;
     for (const SavedFrame& saved : pasted) {
-        const Point at{std::clamp(saved.location.x, 0, kMaxPlace) + PASTE_OFFSET,
-                       std::clamp(saved.location.y, 0, kMaxPlace) + PASTE_OFFSET};
+        const Point at{std::clamp(saved.location.x, 0, kMaxPlace) + offset,
+                       std::clamp(saved.location.y, 0, kMaxPlace) + offset};
         ScenarioFrame& frame = addLoadedFrame("Frame" + std::to_string(++nIndex_), at);
         fillFrame(frame, saved);
         titles.emplace_back(saved.title, frame.getTitle());

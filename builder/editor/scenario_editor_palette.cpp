@@ -166,22 +166,31 @@ void ScenarioEditorCore::deleteTool_actionPerformed() {
 
     std::string undoText;
     std::string name = seLanguage::stepDeleteConnection;
+    // Every selected frame goes (Ctrl+click selects several), in one step;
+    // an action or an output is deleted on its own.
+    std::string deletedTitles;
     for (ScenarioFrame* frame : frames()) {
         std::string saved = frame->toString();
         const int item = frame->selectedItem();
         const DeleteResult result = frame->deleteTheSelectedFrameItem();
-        if (result != DeleteResult::Nothing) {
-            resetUndo();
-            undoText = std::move(saved);
-            const std::string& text = result == DeleteResult::Frame ? seLanguage::stepDeleteFrame
-                                      : item == inputField          ? seLanguage::stepDeleteAction
-                                                                    : seLanguage::stepClearOutput;
-            name = fillIn(text, {frame->getTitle()});
-            if (result == DeleteResult::Frame) {
-                removeFrame(*frame);
-            }
-            break;
+        if (result == DeleteResult::Nothing) {
+            continue;
         }
+        resetUndo();
+        undoText += saved;
+        if (result == DeleteResult::Frame) {
+            if (!deletedTitles.empty()) {
+                deletedTitles += ", ";
+            }
+            deletedTitles += frame->getTitle();
+            name = fillIn(seLanguage::stepDeleteFrame, {deletedTitles});
+            removeFrame(*frame);
+            continue;
+        }
+        const std::string& text =
+            item == inputField ? seLanguage::stepDeleteAction : seLanguage::stepClearOutput;
+        name = fillIn(text, {frame->getTitle()});
+        break;
     }
     if (undoText.empty()) {
         removeSelectedConnection();

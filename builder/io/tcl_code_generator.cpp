@@ -227,9 +227,15 @@ GenerationResult TCLCodeGenerator::writeFile() {
     if (!writer) {
         return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::WriteError);
     }
+    // The file is written beside the old one and renamed over it: a refusal
+    // there is the folder's, however writable the old file is.
+    auto folderFailure = [](std::error_code why) {
+        const SaveFailure failure = saveFailureOf(why);
+        return failure == SaveFailure::NoPermission ? SaveFailure::FolderNotWritable : failure;
+    };
     if (!writer->openWrite(tempName)) {
         const std::error_code why = writer->lastError();
-        return GenerationResult::Failed("Cannot open " + in_.fileName, saveFailureOf(why));
+        return GenerationResult::Failed("Cannot open " + in_.fileName, folderFailure(why));
     }
     auto fail = [&]() {
         const std::error_code why = writer->lastError();
@@ -250,7 +256,7 @@ GenerationResult TCLCodeGenerator::writeFile() {
     if (ec) {
         const std::error_code why = ec;
         fs::remove(tempPath, ec);
-        return GenerationResult::Failed("File write error " + in_.fileName, saveFailureOf(why));
+        return GenerationResult::Failed("File write error " + in_.fileName, folderFailure(why));
     }
     showStatus(kStatusFileInPlace);
     return GenerationResult::Written();

@@ -56,9 +56,10 @@ struct GeneratorHooks {
 // Why a scenario file was not written, in the terms the user is told.
 enum class SaveFailure {
     None,
-    TooManyFrames,   // a frame number beyond the state table's rows
-    MissingTemplate, // template/scenarioProlog.tcl cannot be read
-    NoPermission,    // the file or its directory may not be written
+    TooManyFrames,     // a frame number beyond the state table's rows
+    MissingTemplate,   // template/scenarioProlog.tcl cannot be read
+    NoPermission,      // the file may not be written
+    FolderNotWritable, // the new file cannot be made beside the old one
     DiskFull,
     FolderInTheWay, // a directory has the file's name
     WriteError,     // any other reason

@@ -251,20 +251,22 @@ void DiagramLoader::loadConnections(SavedLineReader& lines) {
     }
 }
 
-Result<bool> DiagramLoader::scanDiagram(const std::string& text) {
+Result<DiagramLoader::ScanEnd> DiagramLoader::scanDiagram(const std::string& text) {
     SavedLineReader lines(text);
+    ScanEnd end = ScanEnd::NoFrames;
     while (auto line = lines.next()) {
         if (*line == kFrames) {
+            end = ScanEnd::NoDiagramEnd;
             if (Status loaded = loadFrameIconComponents(lines); !loaded.ok()) {
                 return loaded;
             }
         } else if (*line == kConnections) {
             loadConnections(lines);
         } else if (*line == kDiagramEnd) {
-            return true;
+            return end == ScanEnd::NoFrames ? ScanEnd::NoFrames : ScanEnd::DiagramEnd;
         }
     }
-    return false;
+    return end;
 }
 
 void DiagramLoader::fallBack(const std::string& error) {
@@ -291,7 +293,7 @@ LoadReport DiagramLoader::createDiagramFromFile(const std::string& fileName,
         // The host builds the frames; whatever it throws (memory running
         // out) ends this load like a damaged file, never the program.
         try {
-            loaded = loadDiagram(text.value());
+            loaded = loadDiagram(text.value(), report.outcome);
         } catch (const std::exception& error) {
             loaded = Status::Error(error.what());
         }
@@ -308,19 +310,25 @@ LoadReport DiagramLoader::createDiagramFromFile(const std::string& fileName,
     return report;
 }
 
-Status DiagramLoader::loadDiagram(const std::string& text) {
-    if (text.empty()) {
-        editor_.consoleLine("Selected scenario contains no diagram info!");
-        loadFrame0();
-        return Status::Ok();
-    }
-    const Result<bool> scanned = scanDiagram(text);
+Status DiagramLoader::loadDiagram(const std::string& text, LoadReport::Outcome& outcome) {
+    // A file without its drawing (a state table alone, a text file, the
+    // first half of a scenario) would leave a canvas without Frame0 or with
+    // part of the frames: the user is told, and gets the start frame.
+    const Result<ScanEnd> scanned = scanDiagram(text);
     if (!scanned.ok()) {
         return scanned.status();
     }
-    if (scanned.value()) {
-        editor_.unselectFrameIcons();
+    switch (scanned.value()) {
+    case ScanEnd::NoFrames:
+        outcome = LoadReport::Outcome::NoDiagram;
+        return Status::Error("Selected scenario contains no diagram info!");
+    case ScanEnd::NoDiagramEnd:
+        outcome = LoadReport::Outcome::DiagramCut;
+        return Status::Error("The diagram ends before " + std::string(kDiagramEnd));
+    case ScanEnd::DiagramEnd:
+        break;
     }
+    editor_.unselectFrameIcons();
     return Status::Ok();
 }
 

@@ -94,6 +94,8 @@ struct LoadReport {
         Loaded,     // the file's drawing is on the canvas, perhaps without skipped
         CannotOpen, // the file cannot be read: the start frame instead
         Damaged,    // the drawing cannot be read: the start frame instead
+        NoDiagram,  // no saved drawing in the file: the start frame instead
+        DiagramCut, // the drawing ends before "#EndSavedDiagram": the start frame instead
     };
     Outcome outcome = Outcome::Loaded;
     std::string error; // the reason when not loaded
@@ -136,12 +138,13 @@ public:
     const std::vector<std::string>& skipped() const { return skipped_; }
 
 private:
-    // Scans a saved text for its sections and rebuilds them; true when
-    // "#EndSavedDiagram" ended it.
-    Result<bool> scanDiagram(const std::string& text);
-    // The file's drawing on the canvas, or the start frame for a file
-    // without one.
-    Status loadDiagram(const std::string& text);
+    // How far a scan of a saved text came.
+    enum class ScanEnd { NoFrames, NoDiagramEnd, DiagramEnd };
+    // Scans a saved text for its sections and rebuilds them.
+    Result<ScanEnd> scanDiagram(const std::string& text);
+    // The file's drawing on the canvas. A file without its whole drawing
+    // fails, with outcome set to what was missing.
+    Status loadDiagram(const std::string& text, LoadReport::Outcome& outcome);
     void fallBack(const std::string& error);
 
     FrameEditor& editor_;

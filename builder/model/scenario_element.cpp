@@ -279,8 +279,7 @@ std::string FailureAction::getAssociatedCode() const {
 
 // ---- events -------------------------------------------------------------
 
-std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
-                                                   const std::string* aboveCellName) {
+std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum) {
     std::optional<int> number;
     const auto first = field_.find_first_not_of(' ');
     const auto last = field_.find_last_not_of(' ');
@@ -289,9 +288,6 @@ std::optional<std::string> FieldEvent::acceptField(int minimum, int maximum,
             parsed.ok()) {
             number = parsed.value();
         }
-    }
-    if (number && aboveCellName != nullptr && *number > MAX_CELL_VALUE) {
-        return *aboveCellName + " > " + std::to_string(MAX_CELL_VALUE);
     }
     if (!number || *number < minimum || *number > maximum) {
         return fillIn(seLanguage::numberRangeText,
@@ -350,7 +346,7 @@ std::string DefibEvent::getAssociatedCode() const {
     return "SHK " + intStringToHexString(field_);
 }
 std::optional<std::string> DefibEvent::acceptOk() {
-    return acceptField(MIN_SHOCKS, MAX_SHOCKS, &seLanguage::defibLabelShocks);
+    return acceptField(MIN_SHOCKS, MAX_SHOCKS);
 }
 
 std::string CPREvent::title() const {
@@ -392,7 +388,7 @@ std::optional<std::string> CPREvent::acceptOk() {
     if (mode_ != Mode::Accumulated) {
         return std::nullopt;
     }
-    return acceptField(MIN_SECONDS, MAX_SECONDS, nullptr);
+    return acceptField(MIN_SECONDS, MAX_SECONDS);
 }
 std::string CPREvent::getAttributes() const {
     switch (mode_) {
@@ -457,8 +453,7 @@ std::string TimeEvent::getAssociatedCode() const {
     return "TIM " + intStringToHexString(field_);
 }
 std::optional<std::string> TimeEvent::acceptOk() {
-    const std::string name = title();
-    return acceptField(MIN_SECONDS, MAX_SECONDS, &name);
+    return acceptField(MIN_SECONDS, MAX_SECONDS);
 }
 
 } // namespace crvl

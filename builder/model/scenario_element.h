@@ -208,10 +208,8 @@ public:
 
 protected:
     // The OK check of the field: a whole number from minimum to maximum, or
-    // the message that names the range. A number above 250 gets the message
-    // aboveCellName + " > 250" instead, when aboveCellName is given.
-    std::optional<std::string> acceptField(int minimum, int maximum,
-                                           const std::string* aboveCellName);
+    // the one message that names the range, whatever number was typed.
+    std::optional<std::string> acceptField(int minimum, int maximum);
 
     std::string field_;
 };

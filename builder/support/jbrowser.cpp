@@ -1,7 +1,9 @@
 #include "builder/support/jbrowser.h"
 
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
+#include "builder/core/se_language.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -21,6 +23,15 @@ HelpView::HelpView(QWidget* parent) : QTextBrowser(parent) {}
 
 QVariant HelpView::loadResource(int type, const QUrl& name) {
     QVariant resource = QTextBrowser::loadResource(type, name);
+    // A page or picture not translated comes from the English help.
+    const QUrl absolute = name.isRelative() ? source().resolved(name) : name;
+    if (!resource.isValid() && absolute.isLocalFile()) {
+        if (const std::string english = englishHelpPath(absolute.toLocalFile().toStdString());
+            !english.empty()) {
+            resource = QTextBrowser::loadResource(
+                type, QUrl::fromLocalFile(QString::fromStdString(english)));
+        }
+    }
     if (type == QTextDocument::HtmlResource && !resource.isValid()) {
         const QString shown = name.isLocalFile() ? name.toLocalFile() : name.toString();
         return QStringLiteral("<html><head><title>Page not found</title></head><body>"
@@ -95,21 +106,21 @@ JBrowser::JBrowser(const QString& iconLocation, const QString& pageLocation,
 
     browser = new HelpView(this);
     browser->setObjectName(QStringLiteral("browser"));
-    browser->setAccessibleName(QStringLiteral("Help page"));
+    browser->setAccessibleName(QString::fromStdString(seLanguage::helpPageAccessibleText));
     browser->setOpenLinks(false);
 
     statusBar = new StatusBar(STATUS_BAR_SIZE.width(), STATUS_BAR_SIZE.height());
     statusBar->setObjectName(QStringLiteral("statusBar"));
     auto* bar = new QHBoxLayout(statusBar);
     bar->setContentsMargins(1, 1, 1, 1);
-    status = new QLabel(QStringLiteral("Status"), statusBar);
+    status = new QLabel(QString::fromStdString(seLanguage::helpStatusText), statusBar);
     status->setObjectName(QStringLiteral("status"));
     status->setAlignment(Qt::AlignCenter);
     progress = new ProgressBar(PROGRESS_SIZE.width(), PROGRESS_SIZE.height());
     progress->setObjectName(QStringLiteral("progress"));
     progress->setRange(0, 100);
     progress->setTextVisible(false);
-    progress->setAccessibleName(QStringLiteral("Download progress"));
+    progress->setAccessibleName(QString::fromStdString(seLanguage::helpProgressAccessibleText));
     progress->hide();
     bar->addWidget(status, 1);
     bar->addWidget(progress);

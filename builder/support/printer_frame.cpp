@@ -104,18 +104,24 @@ void setPageDimensions(QPainter& painter, int pageWidth, int pageHeight, int wid
 
 } // namespace
 
+QString PrinterFrame::jobName() const {
+    const QString name = editor_.scenarioName ? editor_.scenarioName().trimmed() : QString();
+    return name.isEmpty() ? JOB_NAME : name;
+}
+
 bool PrinterFrame::printFrame(const std::string& mode) {
     const int pages = mode == PRINT_ONE_PAGE ? 1 : mode == PRINT_TWO_PAGES ? 2 : 0;
     if (pages == 0) {
         return false;
     }
     printing_ = true;
-    pj_ = jobSource()(printDialog_ != nullptr ? printDialog_->parentWidget() : nullptr, JOB_NAME);
+    const QString name = jobName();
+    pj_ = jobSource()(printDialog_ != nullptr ? printDialog_->parentWidget() : nullptr, name);
     if (!pj_) {
         printing_ = false;
         return false;
     }
-    pj_->setDocName(JOB_NAME);
+    pj_->setDocName(name);
     // Fonts are sized in points; at 72 dots per inch a point is one unit of
     // the page, as the page geometry below assumes.
     pj_->setResolution(72);

@@ -36,6 +36,7 @@ struct PrintableEditor {
 
 class PrinterFrame {
 public:
+    // The job's name when the scenario has none.
     static inline const QString JOB_NAME = QStringLiteral("TestPrintJob");
     static inline const std::string PRINT_ONE_PAGE = "print1Page";
     static inline const std::string PRINT_TWO_PAGES = "print2Pages";
@@ -67,6 +68,9 @@ public:
     bool isPrinting() const { return printing_; }
 
 private:
+    // The scenario's name: the print queue shows it, and the print dialog
+    // names its default PDF file after it.
+    QString jobName() const;
     void writePageLines() const;
     void composePage(QPainter& painter, int page, int pages);
     void drawDiagram(QPainter& painter, int fontSize);

@@ -1,5 +1,7 @@
 #include "builder/support/tool_tip.h"
 
+#include "builder/core/se_language.h"
+
 #include <QDialog>
 #include <QEnterEvent>
 #include <QEvent>
@@ -26,7 +28,7 @@ void TipWindow::paintEvent(QPaintEvent*) {
 
 ToolTip::ToolTip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("toolTip"));
-    setAccessibleName(QStringLiteral("Tooltip"));
+    setAccessibleName(QString::fromStdString(seLanguage::tooltipAccessibleText));
     resize(PLACEHOLDER_SIZE);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     timer_.setInterval(ToolTipTiming::TICK_MS);

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace crvl {
@@ -71,17 +73,30 @@ public:
     }
     // -1 chooses none.
     void choose(int index) {
+        const bool wasChoosing = std::exchange(choosing_, true);
         group_->setExclusive(false);
         for (int i = 0; i < static_cast<int>(radios_.size()); ++i) {
             radios_[static_cast<std::size_t>(i)]->setChecked(i == index);
         }
         group_->setExclusive(true);
+        choosing_ = wasChoosing;
     }
-    QButtonGroup* group() const { return group_; }
+    // Calls chosen with the index of a radio the user checked, by a click,
+    // a key or assistive technology's toggle action alike, so that the
+    // element follows what the dialog shows; choose() does not call it.
+    void onChosen(QObject* context, std::function<void(int)> chosen) {
+        QObject::connect(group_, &QButtonGroup::idToggled, context,
+                         [this, chosen = std::move(chosen)](int id, bool checked) {
+                             if (checked && !choosing_) {
+                                 chosen(id);
+                             }
+                         });
+    }
 
 private:
     QButtonGroup* group_;
     std::vector<QRadioButton*> radios_;
+    bool choosing_ = false;
 };
 
 // ---- the ECG dialog ---------------------------------------------------------
@@ -106,7 +121,7 @@ public:
             ecg().setRhythm(getSystemName(rhythm_->itemText(index).toStdString()));
             showElement();
         });
-        connect(radios_.group(), &QButtonGroup::idClicked, this, [this](int id) {
+        radios_.onChosen(this, [this](int id) {
             ecg().chooseShockable(id == 0);
             showElement();
         });
@@ -150,8 +165,7 @@ public:
         for (std::size_t i = 0; i < labels.size(); ++i) {
             radios_.add(labels[i], names.at(i), 20, 16 + 30 * static_cast<int>(i), 220, this);
         }
-        connect(radios_.group(), &QButtonGroup::idClicked, this,
-                [this](int id) { radioAction().choose(id); });
+        radios_.onChosen(this, [this](int id) { radioAction().choose(id); });
     }
 
 protected:
@@ -202,7 +216,7 @@ public:
         unit->setBuddy(field_);
         field_->setAccessibleName(qs(seLanguage::radioCPRaccumulatedText + " (" +
                                      seLanguage::labelCPRtimeUnitText + ")"));
-        connect(radios_.group(), &QButtonGroup::idClicked, this, [this](int id) {
+        radios_.onChosen(this, [this](int id) {
             static constexpr CPREvent::Mode modes[] = {
                 CPREvent::Mode::Started, CPREvent::Mode::Stopped, CPREvent::Mode::Accumulated};
             readControls();

@@ -4,8 +4,10 @@
 // loop.
 
 #include "builder/app/main_frame.h"
+#include "builder/app/qt_language.h"
 #include "builder/app/scenario_editor_applet.h"
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_services.h"
 #include "builder/core/se_language.h"
 #include "builder/model/connection.h"
@@ -16,6 +18,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -26,6 +29,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -255,8 +259,8 @@ TEST_F(EditorWindowTest, TypedNumbersOutsideTheirFieldNeverReachTheFrame) {
         {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "0", shocks},
         {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "10", shocks},
         {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "-5", shocks},
-        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "251",
-         "Defibrillation performed: Shocks Delivered > 250"},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "251", shocks},
+        {PaletteTool::defibEventTool, "numericSpinner1", nullptr, "300", shocks},
         {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "1x", cpr},
         {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "", cpr},
         {PaletteTool::cprEventTool, "numericCPRTime", "radioCPRaccumulated", "1", cpr},
@@ -266,7 +270,8 @@ TEST_F(EditorWindowTest, TypedNumbersOutsideTheirFieldNeverReachTheFrame) {
         {PaletteTool::timeEventTool, "timeInState", nullptr, "1x", time},
         {PaletteTool::timeEventTool, "timeInState", nullptr, "", time},
         {PaletteTool::timeEventTool, "timeInState", nullptr, "-5", time},
-        {PaletteTool::timeEventTool, "timeInState", nullptr, "300", "Time: Time > 250"},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "251", time},
+        {PaletteTool::timeEventTool, "timeInState", nullptr, "300", time},
     };
     ScenarioFrame& f0 = *core().stringToFrameIconComponent("Frame0");
     const std::string before = f0.toString();
@@ -536,6 +541,34 @@ TEST_F(MainWindowTest, HelpButtonAndMenuOpenTheHelpPagesUnderTheBase) {
     EXPECT_EQ(window->editor().core().selectedTool(), PaletteTool::selectTool);
 }
 
+// A German desktop: the builder's texts, Qt's own and the help in German.
+TEST_F(MainWindowTest, GermanLocaleGivesGermanMenusShortcutsQtDialogsAndHelp) {
+    seLanguage::chooseLanguage(kDataDir, languageFromEnvironment(nullptr, "", "de_DE.UTF-8"));
+    QTranslator* qt = installQtTranslations(*QCoreApplication::instance(), seLanguage::language());
+    ASSERT_NE(qt, nullptr) << "Qt's German catalogue (qt6-translations-l10n)";
+    open({});
+    EXPECT_EQ(window->findChild<QMenuBar*>()->actions().front()->text(), "Datei");
+    // A screen reader names the editor's parts in German too.
+    EXPECT_EQ(window->editor().scrollView()->accessibleName(),
+              QString::fromUtf8("Ansicht der Szenario-Zeichenfläche"));
+    EXPECT_EQ(window->menuItem(MainFrame::MenuCommand::Save)
+                  ->shortcut()
+                  .toString(QKeySequence::NativeText),
+              "Strg+S");
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "Abbrechen");
+    std::string help;
+    window->services().openHelp = [&](const std::string&, const std::string& start,
+                                      const std::array<std::string, 4>&) { help = start; };
+    BuilderState::setDocumentBase(BuilderState::makeDocumentBase(kDataDir));
+    window->menuItem(MainFrame::MenuCommand::Help)->trigger();
+    EXPECT_TRUE(help.ends_with("/help/de/Se.html")) << help;
+
+    QCoreApplication::removeTranslator(qt);
+    delete qt;
+    QLocale::setDefault(QLocale::c());
+}
+
 // ---- shortcuts, the Edit menu, recent scenarios, copy and paste ---------------------
 
 class MainWindowKeysTest : public MainWindowTest {
@@ -701,13 +734,78 @@ TEST_F(MainWindowKeysTest, CopyAndPasteTwoConnectedFramesThroughTheClipboard) {
     EXPECT_EQ(core().connections().back()->toString(), "#Frame3\tFrame4\t2\t1\n");
     EXPECT_EQ(window->editItem(MainFrame::EditCommand::Undo)->text(), "Undo Paste");
 
+    // The next paste lands 20 px further, not on the copies before.
+    key(Qt::Key_V);
+    EXPECT_EQ(editor.widgetOf(*core().stringToFrameIconComponent("Frame5"))->pos(),
+              QPoint(140, 340));
+
     // Text of another builder pastes the same way; other text only beeps.
     QGuiApplication::clipboard()->setText(QString::fromStdString(copied));
     key(Qt::Key_V);
-    EXPECT_EQ(core().frames().size(), 7u);
+    EXPECT_EQ(core().frames().size(), 9u);
+    EXPECT_EQ(editor.widgetOf(*core().stringToFrameIconComponent("Frame7"))->pos(),
+              QPoint(160, 360));
     QGuiApplication::clipboard()->setText(QStringLiteral("not a diagram"));
     key(Qt::Key_V);
-    EXPECT_EQ(core().frames().size(), 7u);
+    EXPECT_EQ(core().frames().size(), 9u);
+}
+
+TEST_F(MainWindowKeysTest, SmallestWindowKeepsEveryToolInReachAndALoadShowsFrame0) {
+    open({});
+    window->resize(200, 150);
+    QCoreApplication::processEvents();
+    ScenarioEditorApplet& editor = window->editor();
+    for (const PaletteEntry& entry : paletteEntries()) {
+        const QWidget* button = editor.paletteButton(entry.tool);
+        const QRect inWindow(button->mapTo(window.get(), QPoint(0, 0)), button->size());
+        // The action tools stand one pixel left of the window, as drawn.
+        EXPECT_LE(inWindow.right(), window->rect().right()) << entry.name;
+        EXPECT_LE(inWindow.bottom(), window->rect().bottom()) << entry.name;
+    }
+    EXPECT_EQ(editor.scrollView()->size(), QSize(editor.width() - 114, editor.height() - 59));
+
+    // The view stands at the far corner of a large drawing; a load shows
+    // the loaded drawing's start.
+    ScenarioEditorCore& core = editor.core();
+    core.selectTheObject(PaletteTool::createFramesTool);
+    core.bigPanel_MouseClick({1400, 1700}, false);
+    QCoreApplication::processEvents();
+    editor.scrollView()->horizontalScrollBar()->setValue(
+        editor.scrollView()->horizontalScrollBar()->maximum());
+    editor.scrollView()->verticalScrollBar()->setValue(
+        editor.scrollView()->verticalScrollBar()->maximum());
+    ASSERT_GT(editor.scrollView()->verticalScrollBar()->value(), 0);
+    core.loadScenarioFile(std::string(kDataDir) + "template/DefaultFrame0.scn");
+    QCoreApplication::processEvents();
+    const QWidget* start = editor.widgetOf(*core.stringToFrameIconComponent("Frame0"));
+    const QRect shown(start->mapTo(editor.scrollView()->viewport(), QPoint(0, 0)), start->size());
+    EXPECT_TRUE(editor.scrollView()->viewport()->rect().contains(shown));
+}
+
+TEST_F(MainWindowKeysTest, DeleteRemovesEverySelectedFrameInOneStepAndKeepsFrame0) {
+    openActive({});
+    ScenarioFrame& f1 = create({100, 300});
+    ScenarioFrame& f2 = create({400, 300});
+    create({400, 600});
+    core().addConnection(std::make_unique<Connection>(f1, f2, output1Field, inputField, false));
+    core().unselectAll();
+    ScenarioEditorApplet& editor = window->editor();
+    QTest::mouseClick(editor.widgetOf(f1), Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseClick(editor.widgetOf(f2), Qt::LeftButton, Qt::ControlModifier, QPoint(1, 1));
+    QTest::mouseClick(editor.widgetOf(*core().stringToFrameIconComponent("Frame0")), Qt::LeftButton,
+                      Qt::ControlModifier, QPoint(1, 1));
+    key(Qt::Key_Delete, Qt::NoModifier);
+    std::vector<std::string> left;
+    for (const ScenarioFrame* frame : core().frames()) {
+        left.push_back(frame->getTitle());
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"Frame0", "Frame3"}));
+    EXPECT_TRUE(core().connections().empty());
+    EXPECT_EQ(window->editItem(MainFrame::EditCommand::Undo)->text(), "Undo Delete Frame1, Frame2");
+
+    key(Qt::Key_Z);
+    EXPECT_EQ(core().frames().size(), 4u);
+    EXPECT_EQ(core().connections().size(), 1u);
 }
 
 } // namespace

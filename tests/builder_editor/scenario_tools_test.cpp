@@ -13,7 +13,9 @@
 #include "builder/model/scenario_element.h"
 #include "builder/model/scenario_frame.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -134,6 +136,17 @@ TEST_F(ScenarioToolsTest, TryScenarioPlaysTheDrawing) {
     EXPECT_EQ(trial->value(Condition::Pads), "attached");
     EXPECT_EQ(trial->value(Condition::Battery), "OK");
     EXPECT_EQ(trial->currentFrame(), &frame("Frame1"));
+    // A screen reader says what the eye sees, the field's name beside it.
+    for (int i = 0; i < 8; ++i) {
+        auto* shown = trial->findChild<QLabel*>(QStringLiteral("condition%1").arg(i));
+        ASSERT_NE(shown, nullptr);
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(shown);
+        EXPECT_EQ(read->text(QAccessible::Name), shown->text()) << i;
+        EXPECT_FALSE(read->text(QAccessible::Description).isEmpty()) << i;
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(trial->findChild<QLabel*>("condition0"))
+                  ->text(QAccessible::Name),
+              "Frame1");
     EXPECT_EQ(lines(trial->log()),
               (QStringList{"0:00 Start \u2192 Frame0", "0:40 Wait 40 s \u2192 Frame0",
                            "0:40 Shock \u2192 Frame1"}));
@@ -180,13 +193,13 @@ TEST_F(ScenarioToolsTest, CheckScenarioNamesAnUnreachableFrameAndShowsIt) {
     connect(frame("Frame1"), output1Field, lonely);
     QTest::qWait(3 * DRAWING_POLL_MS);
     EXPECT_EQ(lines(check->list()),
-              (QStringList{"No problems found.",
+              (QStringList{"No errors or warnings found; the notes below may be intended.",
                            "Note: Frame2 has no way out: the scenario ends there."}));
 }
 
 TEST_F(ScenarioToolsTest, TextsComeFromTheLanguageTable) {
     seLanguage::translateBytes(
-        "\"menuScenario\" \"Szenario\"\n\"checkNoProblemsText\" \"Alles gut.\"\n"
+        "\"menuScenario\" \"Szenario\"\n\"checkOnlyNotesText\" \"Alles gut.\"\n"
         "\"tryShockButton\" \"Schock\"\n");
     tools->relabel();
     drawShockToSinus();

@@ -145,7 +145,7 @@ TEST_F(ViewsTest, RadioActionDialogs) {
     }
 }
 
-TEST_F(ViewsTest, TimeDialogRefusesMoreThan250) {
+TEST_F(ViewsTest, TimeDialogRefusesNumbersOutsideItsRange) {
     auto dialog = open("TimeEvent");
     EXPECT_EQ(dialog->size(), QSize(462, 110));
     auto* field = child<SpinField>(dialog.get(), "timeInState");
@@ -154,7 +154,8 @@ TEST_F(ViewsTest, TimeDialogRefusesMoreThan250) {
     EXPECT_EQ(field->text(), "5");
     field->setText("300");
     dialog->okButton()->click();
-    EXPECT_EQ(warnings, std::vector<std::string>{"Time: Time > 250"});
+    EXPECT_EQ(warnings,
+              std::vector<std::string>{"Time: Please enter a whole number from 0 to 250."});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(spy->isEmpty());
 
@@ -170,7 +171,7 @@ TEST_F(ViewsTest, TimeDialogRefusesMoreThan250) {
     EXPECT_EQ(dialog->element().getAssociatedCode(), "TIM 1E");
 }
 
-TEST_F(ViewsTest, ShockDialogRefusesMoreThan250) {
+TEST_F(ViewsTest, ShockDialogRefusesNumbersOutsideItsRange) {
     auto dialog = open("DefibEvent");
     auto* field = child<SpinField>(dialog.get(), "numericSpinner1");
     EXPECT_EQ(field->text(), "1");
@@ -178,8 +179,8 @@ TEST_F(ViewsTest, ShockDialogRefusesMoreThan250) {
     EXPECT_EQ(field->text(), "9");
     field->setText("251");
     dialog->okButton()->click();
-    EXPECT_EQ(warnings,
-              std::vector<std::string>{"Defibrillation performed: Shocks Delivered > 250"});
+    EXPECT_EQ(warnings, std::vector<std::string>{
+                            "Defibrillation performed: Please enter a whole number from 1 to 9."});
     field->setText("3");
     dialog->okButton()->click();
     EXPECT_EQ(dialog->element().getIdentification(), "3 shocks");
@@ -206,6 +207,35 @@ TEST_F(ViewsTest, CprDialogEnablesTheFieldOnlyForAccumulated) {
     stopped->close(); // closing the window is Cancel
     EXPECT_EQ(lastReport(), "ReadCancel");
     EXPECT_EQ(stopped->element().getAttributes(), "B");
+}
+
+// Assistive technology checks a radio by its toggle action, without a click:
+// the element follows the checked radio all the same.
+TEST_F(ViewsTest, RadiosToggledByAssistiveTechnologyDecideWhatIsWritten) {
+    auto toggle = [](QWidget* radio) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(radio);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(a->actionInterface(), nullptr);
+        a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    auto cpr = open("CPREvent");
+    auto* field = child<SpinField>(cpr.get(), "numericCPRTime");
+    toggle(child<QRadioButton>(cpr.get(), "radioCPRaccumulated"));
+    EXPECT_TRUE(child<QRadioButton>(cpr.get(), "radioCPRaccumulated")->isChecked());
+    EXPECT_TRUE(field->isEnabled());
+    cpr->okButton()->click();
+    EXPECT_EQ(cpr->element().getAssociatedCode(), "CPR 3C");
+
+    auto battery = open("BatteryAction");
+    toggle(child<QRadioButton>(battery.get(), "radioReplaceBattery"));
+    battery->okButton()->click();
+    EXPECT_EQ(battery->element().getAttributes(), "-");
+
+    auto ecg = open("SetECG", "s;p;VT;");
+    toggle(child<QRadioButton>(ecg.get(), "ShockableRadio"));
+    EXPECT_FALSE(child<QCheckBox>(ecg.get(), "checkboxPulse")->isEnabled());
+    ecg->okButton()->click();
+    EXPECT_EQ(ecg->element().getAttributes(), "S;p;VT;");
 }
 
 TEST_F(ViewsTest, EnterConfirmsAndEscapeCancels) {

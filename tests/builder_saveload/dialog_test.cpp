@@ -4,11 +4,13 @@
 #include "builder/app/exit_save.h"
 #include "builder/app/save_load_dialog.h"
 #include "builder/core/builder_services.h"
+#include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
 #include "builder/core/tcl_control.h"
 #include "builder/editor/save_load_rules.h"
 #include "builder/io/scenario_saving.h"
 #include "tests/builder_saveload/saveload_support.h"
+#include "tests/common/next_modal.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -180,6 +182,23 @@ TEST_F(Dialogs, ListedNameAsksBeforeOverwriting) {
     EXPECT_EQ(editor.filename, "first.scn");
 }
 
+TEST_F(Dialogs, EnterInTheNameFieldAsksLikeOk) {
+    saveAs("first");
+    editor.loaded = "other";
+    auto d = open(true, "scenarios/Filename");
+    type(*d, "first");
+    QTest::keyClick(find<QLineEdit>(*d, "textField1"), Qt::Key_Return);
+    EXPECT_TRUE(find<QWidget>(*d, "overwritePanel")->isVisible());
+    EXPECT_EQ(find<QLabel>(*d, "overwriteQuestion")->text(), "Filename exists, overwrite?");
+    d->workerPass();
+    EXPECT_EQ(editor.reports.size(), 1u);
+
+    // Enter on the question's No returns to the dialog.
+    QTest::keyClick(find<QPushButton>(*d, "noButton"), Qt::Key_Return);
+    EXPECT_FALSE(find<QWidget>(*d, "overwritePanel")->isVisible());
+    EXPECT_TRUE(find<QLineEdit>(*d, "textField1")->isVisible());
+}
+
 TEST_F(Dialogs, SavingAgainUnderTheLastNameDoesNotAsk) {
     saveAs("mine");
     ASSERT_EQ(editor.loaded, "mine");
@@ -232,6 +251,42 @@ TEST_F(Dialogs, EmptyNameDirectoryOrListSeparatorInTheNameBeeps) {
     EXPECT_FALSE(std::filesystem::exists(base.scenarios() + "a;b.scn"));
 }
 
+TEST_F(Dialogs, TextTheEncodingCannotHoldIsRefusedByName) {
+    struct Case {
+        const char* encoding;
+        QString name, comment;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"ISO-8859-1", "price", QString::fromUtf8("costs 5 \u20ac"),
+         "These characters cannot be stored in the encoding ISO-8859-1 (Latin-1) of the scenario "
+         "files: \u20ac\nPlease remove or replace them."},
+        {"Cp1252", QString::fromUtf8("G\u0151z"), QString::fromUtf8("\u6f22 \u20ac \u6f22"),
+         "These characters cannot be stored in the encoding Windows-1252 of the scenario files: "
+         "\u0151 \u6f22\nPlease remove or replace them."},
+    };
+    for (const Case& c : cases) {
+        Parameters::ENCODING = c.encoding;
+        auto d = open(true, "scenarios/Filename");
+        type(*d, c.name);
+        find<QPlainTextEdit>(*d, "commentField")->setPlainText(c.comment);
+        SeenBox seen;
+        onNextMessageBox(seen);
+        press(*d, "okButton");
+        d->workerPass();
+        EXPECT_EQ(seen.text, c.message) << c.encoding;
+        EXPECT_EQ(seen.title, "Save Scenario");
+        EXPECT_THAT(editor.reports, IsEmpty());
+        // The dialog stays, the text as typed, for the user to mend.
+        EXPECT_TRUE(find<QPushButton>(*d, "okButton")->isVisible());
+        EXPECT_EQ(find<QPlainTextEdit>(*d, "commentField")->toPlainText(), c.comment);
+    }
+    // What Windows-1252 holds is saved as it is.
+    Parameters::ENCODING = "Cp1252";
+    saveAs("euro", QString::fromUtf8("5 \u20ac, \u00e4"));
+    EXPECT_THAT(base.read("scenarios/euro.scn"), ::testing::HasSubstr("5 \x80, \xe4"));
+}
+
 TEST_F(Dialogs, CommentGoesOutOnOneLineAndComesBack) {
     saveAs("c", "first line\nsecond\tline");
     EXPECT_EQ(editor.comment, "first line\tsecond    line");
@@ -255,6 +310,7 @@ TEST_F(Dialogs, ListIsSortedWithoutRegardToCaseAndChoosingShowsTheComment) {
     saveAs("alpha", "first");
     saveAs("Beta", "second");
     base.write("scenarios/notes.txt", "not a scenario");
+    std::filesystem::create_directories(base.scenarios() + "folder.scn");
     auto d = open(false, "scenarios/NewFile");
     EXPECT_EQ(listed(*d), QStringList({"alpha", "Beta", "gamma"}));
     find<QListWidget>(*d, "list1")->setCurrentRow(1);
@@ -426,7 +482,8 @@ TEST(ExitSaveQuestion, AnswersByMode) {
         EXPECT_EQ(no.size(), QSize(298, 109));
         EXPECT_EQ(no.windowTitle(), "Scenario Builder");
         answer(no, "noButton");
-        EXPECT_FALSE(BuilderState::isFileChanged());
+        // The command decides: the flag goes only when the drawing does.
+        EXPECT_TRUE(BuilderState::isFileChanged());
         EXPECT_THAT(calls.log, ElementsAre(expected));
 
         BuilderState::file_changed();

@@ -167,6 +167,36 @@ TEST_F(EditorSaveLoad, UnsavedChangesAskBeforeNew) {
     EXPECT_FALSE(BuilderState::isFileChanged());
 }
 
+TEST_F(EditorSaveLoad, NoThenCancelInTheLoadDialogKeepsTheChangesUnsaved) {
+    core().addLoadedFrame("Frame1", {300, 300});
+    BuilderState::file_changed();
+    answerExitSave("noButton");
+    onNextModal([](QWidget* modal) {
+        ASSERT_NE(qobject_cast<SaveLoadDialog*>(modal), nullptr);
+        modal->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    });
+    window->load();
+    endWorkers();
+    EXPECT_EQ(titles().size(), 2u);
+    EXPECT_TRUE(BuilderState::isFileChanged());
+
+    // New and Exit still ask before the drawing goes.
+    answerExitSave("cancelButton");
+    window->newScenario();
+    EXPECT_EQ(titles().size(), 2u);
+    answerExitSave("cancelButton");
+    window->doClose();
+    EXPECT_FALSE(window->closed());
+
+    // Loaded at last, the drawing is replaced and counts as saved.
+    answerExitSave("noButton");
+    confirmName("no such");
+    window->load();
+    endWorkers();
+    EXPECT_EQ(titles(), std::vector<std::string>{"Frame0"});
+    EXPECT_FALSE(BuilderState::isFileChanged());
+}
+
 TEST_F(EditorSaveLoad, YesToTheQuestionOpensTheSaveDialog) {
     BuilderState::file_changed();
     answerExitSave("yesButton");
@@ -197,6 +227,7 @@ TEST_P(EditorFailedSave, KeepsTheFileTheDrawingAndTheQuestionAndSaysWhy) {
     window->save();
     endWorkers();
     core().addLoadedFrame("Frame2", {300, 600});
+    core().unselectAll(); // Delete takes every selected frame
     core().stringToFrameIconComponent("Frame1")->select();
     core().deleteTool_actionPerformed();
     ASSERT_TRUE(core().undoItemsExist());
@@ -259,8 +290,10 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, EditorFailedSave,
     ::testing::Values(FailedSave{"FolderInTheWay", SaveCause::FolderInTheWay,
                                  "A folder of that name is in the way."},
+                      // The old file may be written; the new one goes beside it.
                       FailedSave{"DirectoryNotWritable", SaveCause::DirectoryNotWritable,
-                                 "You have no permission to write there."},
+                                 "The scenario's folder must be writable: saving writes a new "
+                                 "file beside the old one and then renames it."},
                       FailedSave{"TemplateMissing", SaveCause::TemplateMissing,
                                  "The template file template/scenarioProlog.tcl is missing."},
                       FailedSave{"TooManyFrames", SaveCause::TooManyFrames,
@@ -303,7 +336,19 @@ TEST_F(EditorSaveLoad, UnreadableFileIsNamedAndTheNextSaveAsksForAName) {
     base.write("scenarios/broken.scn", "#BeginSavedDiagram\n#FrameIconComponents\n"
                                        "#FrameIconComponent\tFrame0\t1O0\t20\n");
     std::filesystem::create_directories(base.scenarios() + "folder.scn");
+    base.write("scenarios/table.scn", "# a state table alone\r\n  00   FF   FF   FF\r\n");
+    base.write("scenarios/text.scn", "Shopping list: milk, bread\n");
+    base.write("scenarios/half.scn", "#BeginSavedDiagram\n#FrameIconComponents\n"
+                                     "#FrameIconComponent\tFrame3\t100\t20\n#listOfactionItems\n"
+                                     "#End\n#End\n#EndFrameIconComponent\n");
+    const std::string noDrawing =
+        "It holds no saved drawing (the lines from #BeginSavedDiagram to #EndSavedDiagram). "
+        "The start frame is shown instead.";
     const std::pair<const char*, std::string> cases[] = {
+        {"table", "The scenario table.scn could not be loaded.\n" + noDrawing},
+        {"text", "The scenario text.scn could not be loaded.\n" + noDrawing},
+        {"half", "The scenario half.scn could not be loaded.\nIts saved drawing ends early: the "
+                 "line #EndSavedDiagram is missing. The start frame is shown instead."},
         {"broken", "The scenario broken.scn could not be loaded.\nIts drawing is damaged:\n"
                    "Not a whole number: \"1O0\""},
         {"folder", "The scenario folder.scn could not be loaded.\nThe file cannot be read."},

@@ -282,6 +282,27 @@ private:
     int lines_ = 0;
 };
 
+// A folder that refuses new files, whatever the user running the tests may do.
+class RefusingFolderWriter : public ScenarioLineWriter {
+public:
+    bool openWrite(const std::string&) override { return false; }
+    bool writeLine(std::string_view) override { return false; }
+    bool closeFile() override { return false; }
+    std::error_code lastError() const override {
+        return std::make_error_code(std::errc::permission_denied);
+    }
+};
+
+TEST_F(GeneratorFile, WritableFileInAFolderThatRefusesNewFilesBlamesTheFolder) {
+    doc.addFrame("Frame0", {100, 20});
+    base.write("scenarios/w.scn", "old");
+    GeneratorHooks hooks = fixedDateHooks();
+    hooks.makeWriter = [](const std::string&) { return std::make_unique<RefusingFolderWriter>(); };
+    const auto result = save("w.scn", "", hooks);
+    EXPECT_EQ(result.failure, SaveFailure::FolderNotWritable);
+    EXPECT_EQ(written("w.scn"), "old");
+}
+
 TEST_F(GeneratorFile, FailedWriteKeepsThePreviousScenario) {
     buildTwoFrameExample(doc);
     ASSERT_TRUE(save("keep.scn", "first").ok());

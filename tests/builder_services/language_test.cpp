@@ -1,6 +1,7 @@
 // The language table and its translation file.
 
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/core/builder_settings.h"
 #include "builder/core/se_language.h"
 #include "tests/builder_services/temp_dir.h"
@@ -188,6 +189,33 @@ TEST_F(Language, LineEndsOfEveryKind) {
     EXPECT_EQ(seLanguage::menuHelp, "B");
     EXPECT_EQ(seLanguage::yesText, "C");
     EXPECT_EQ(seLanguage::noText, "D");
+}
+
+// The locale picks the language file when one ships for it; English else.
+TEST_F(Language, LocaleChoosesTheLanguageFileThatShips) {
+    tmp.write("inits/seTranslator.ini", "\"menuFile\" \"File\"\n");
+    tmp.write("inits/seTranslator.de.ini", "\"menuFile\" \"Datei\"\n");
+    struct Case {
+        const char *lcAll, *lcMessages, *lang;
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", "de"}, {nullptr, "de_AT", "en_GB.UTF-8", "de"},
+        {"C", "de_DE", "de_DE", "en"},           {"", "", "de", "de"},
+        {nullptr, nullptr, "fr_FR.UTF-8", "en"}, {nullptr, nullptr, nullptr, "en"},
+        {nullptr, nullptr, "POSIX", "en"},
+    };
+    for (const Case& c : cases) {
+        seLanguage::restoreDefaults();
+        seLanguage::chooseLanguage(tmp.location(),
+                                   languageFromEnvironment(c.lcAll, c.lcMessages, c.lang));
+        seLanguage::translateText(tmp.location());
+        EXPECT_EQ(seLanguage::language(), c.chosen) << (c.lang ? c.lang : "-");
+        EXPECT_EQ(seLanguage::menuFile, std::string(c.chosen) == "de" ? "Datei" : "File");
+    }
+    EXPECT_EQ(englishHelpPath("/x/help/de/tools.html"), "/x/help/tools.html");
+    EXPECT_EQ(englishHelpPath("/x/help/de/images/p.png"), "/x/help/images/p.png");
+    EXPECT_EQ(englishHelpPath("/x/help/tools.html"), "");
 }
 
 TEST_F(Language, ShippedFilesNameEveryKey) {

@@ -3,6 +3,7 @@
 // link of the shipped help pages.
 
 #include "builder/core/builder_console.h"
+#include "builder/core/builder_language.h"
 #include "builder/support/jbrowser.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 
@@ -131,6 +133,26 @@ TEST_F(HelpBrowser, AMissingPageSaysSo) {
     EXPECT_TRUE(w->view()->toPlainText().contains("no-such-page.html"));
 }
 
+TEST_F(HelpBrowser, GermanPagesShowAndAPageNotTranslatedComesInEnglish) {
+    JBrowser* german = open(helpDir + "/de/Se.html");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(german->windowTitle(), QString::fromUtf8("Hilfe zum Szenario-Editor"));
+    // Its pictures are the English pages' own.
+    EXPECT_TRUE(german->view()
+                    ->loadResource(QTextDocument::ImageResource, QUrl("images/builder-window.png"))
+                    .isValid());
+
+    QTemporaryDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkpath("help/de"));
+    QFile page(tmp.filePath("help/only-english.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>Only English</title></head><body>x</body></html>");
+    page.close();
+    JBrowser* english = open(tmp.filePath("help/de/only-english.html"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(english->windowTitle(), "Only English");
+}
+
 TEST_F(HelpBrowser, EveryRequestOpensAWindowAndClosingOneLeavesTheOthers) {
     QWidget builder;
     builder.show();
@@ -159,7 +181,10 @@ TEST(HelpPages, EveryInternalLinkResolves) {
                                   QRegularExpression::CaseInsensitiveOption);
     const QRegularExpression anchor(QStringLiteral("(name|id)\\s*=\\s*\"([^\"]*)\""),
                                     QRegularExpression::CaseInsensitiveOption);
-    QStringList queue{QDir(helpDir).absoluteFilePath("Se.html")};
+    // The German pages too: a page or picture they name that is not
+    // translated is the English one.
+    QStringList queue{QDir(helpDir).absoluteFilePath("Se.html"),
+                      QDir(helpDir).absoluteFilePath("de/Se.html")};
     QSet<QString> seen;
     int links = 0;
     while (!queue.isEmpty()) {
@@ -183,8 +208,12 @@ TEST(HelpPages, EveryInternalLinkResolves) {
             ++links;
             const QString path = target.section('#', 0, 0);
             const QString fragment = target.section('#', 1);
-            const QString targetPath =
+            QString targetPath =
                 path.isEmpty() ? page : QFileInfo(page).dir().absoluteFilePath(path);
+            if (const std::string english = englishHelpPath(targetPath.toStdString());
+                !QFileInfo::exists(targetPath) && !english.empty()) {
+                targetPath = QString::fromStdString(english);
+            }
             ASSERT_TRUE(QFileInfo::exists(targetPath))
                 << page.toStdString() << " -> " << target.toStdString();
             if (!fragment.isEmpty()) {

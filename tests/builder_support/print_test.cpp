@@ -181,7 +181,7 @@ const QColor pink(228, 148, 152);
 TEST_F(PrintRun, OnePageHoldsTitleWholeCanvasAndPageNumber) {
     Print dialog(nullptr, true);
     ASSERT_TRUE(print(PrinterFrame::PRINT_ONE_PAGE, &dialog));
-    EXPECT_EQ(jobNames, std::vector<QString>{"TestPrintJob"});
+    EXPECT_EQ(jobNames, std::vector<QString>{"Cardiac Arrest"}); // the scenario names the job
     EXPECT_FALSE(dialog.panel1->isHidden());
     EXPECT_EQ(printingSwitches, (std::vector<bool>{true, false}));
     ASSERT_FALSE(fonts.empty());

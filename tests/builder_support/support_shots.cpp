@@ -11,36 +11,21 @@
 #include "builder/support/jbrowser.h"
 #include "builder/support/printer_frame.h"
 #include "builder/support/tool_tip.h"
+#include "tests/common/builder_shots.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
 #include <QPrinter>
 #include <QProcess>
-#include <QScreen>
-#include <QThread>
 
 #include <cstdio>
 #include <filesystem>
 
 using namespace crvl;
 
-namespace {
-
-// Lets the window system draw for a while.
-void settle(int ms) {
-    for (int i = 0; i < ms / 20; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-}
-
-QPixmap grab(const QRect& area) {
-    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(),
-                                                        area.height());
-}
-
-} // namespace
+using test::grabScreen;
+using test::settle;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -53,12 +38,7 @@ int main(int argc, char** argv) {
     // A scratch copy of the data files whose start frame is a small drawn
     // scenario.
     namespace fs = std::filesystem;
-    const fs::path source = fs::path(CRVL_SOURCE_DIR) / "builder/data";
-    const fs::path scratch = fs::temp_directory_path() / "crvl_support_shots";
-    fs::remove_all(scratch);
-    fs::copy(source, scratch, fs::copy_options::recursive);
-    fs::copy_file(fs::path(CRVL_SOURCE_DIR) / "tests/builder_editor/data/screenshot-scenario.scn",
-                  scratch / "template/DefaultFrame0.scn", fs::copy_options::overwrite_existing);
+    const fs::path scratch = test::scratchBuilderData(CRVL_SOURCE_DIR, "crvl_support_shots");
     const std::string base = scratch.generic_string() + "/";
     BuilderState::setDocumentBase(BuilderState::makeDocumentBase(scratch));
 
@@ -85,7 +65,7 @@ int main(int argc, char** argv) {
     }
     settle(500);
     const QRect frame = window.frameGeometry();
-    const QPixmap withTip = grab(frame);
+    const QPixmap withTip = grabScreen(frame);
     withTip.save(out.filePath(QStringLiteral("tooltip.png")));
     const QPoint origin =
         editor.mapTo(&window, QPoint(0, 0)) + window.geometry().topLeft() - frame.topLeft();
@@ -111,17 +91,12 @@ int main(int argc, char** argv) {
 
     window.doHelp(BuilderState::getDocumentBase());
     settle(1500);
-    JBrowser* help = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* b = qobject_cast<JBrowser*>(w)) {
-            help = b;
-        }
-    }
+    JBrowser* help = test::lastTopLevel<JBrowser>();
     if (help == nullptr) {
         std::fprintf(stderr, "support_shots: no help window\n");
         return 1;
     }
-    grab(help->frameGeometry()).save(out.filePath(QStringLiteral("help-window.png")));
+    grabScreen(help->frameGeometry()).save(out.filePath(QStringLiteral("help-window.png")));
     std::printf(
         "wrote tooltip.png, tooltip-palette.png, printed-page.png and help-window.png in %s\n",
         argv[1]);
