@@ -90,6 +90,9 @@ DebriefText MakeDebriefText(const std::filesystem::path& log, const SessionRun& 
     text.summary << QStringLiteral("Shocks: %1").arg(debrief.shocks.size());
     if (debrief.lost)
         text.summary << QStringLiteral("The trainer was lost during the run.");
+    if (debrief.detached)
+        text.summary << QStringLiteral("The trainer detached the tool during the run (its remote "
+                                       "control or buttons).");
     if (!run.Complete()) {
         text.summary << (run.stoppedAtLine > 0
                              ? QStringLiteral("Reading stopped at line %1: %2. Shown is what "

@@ -62,11 +62,12 @@ const std::vector<CommandSpec>& Commands() {
          "  time_s=0.250 event=start scenario=01 frame=00 rhythm=VF shockable=yes\n"
          "    pulse=no pads=yes motion=no failure=no battery=ok\n"
          "event is start, frame (another frame), state (another condition), shock,\n"
-         "lost (the trainer stopped answering) or end; time_s counts seconds from\n"
+         "lost (the trainer stopped answering), detached (the trainer let go of the\n"
+         "tool: its remote control or buttons) or end; time_s counts seconds from\n"
          "the start of the reports.\n"
          "  --seconds N   end after N seconds (a decimal number); without it the\n"
          "                monitor runs until Ctrl-C. Both end with exit 0; a trainer\n"
-         "                that stops answering ends it with exit 1.\n"
+         "                that stops answering or detaches ends it with exit 1.\n"
          "  --log FILE    also write the run to FILE as a session log (CSV, the\n"
          "                format of crvlconfig's sessions/); FILE must not exist.\n"},
     };
@@ -95,8 +96,9 @@ constexpr std::string_view kExitCodes = "Exit codes:\n"
                                         "  2    bad usage, a bad value, or a malformed scenario "
                                         "file\n"
                                         "  3    no trainer found, or the port cannot be opened\n"
-                                        "  130  interrupted by Ctrl-C (the trainer is left "
-                                        "detached, the port closed)\n";
+                                        "  130  interrupted by Ctrl-C, SIGTERM or SIGHUP (the "
+                                        "trainer is left\n"
+                                        "       detached, the port closed)\n";
 
 } // namespace
 

@@ -235,10 +235,15 @@ private:
             return Fail(kExitTrainer, Label(),
                         failed + " (the trainer answered Result " +
                             std::to_string(session_->Machine().Result()) + ")");
+        case Outcome::NotStored:
+            return Fail(kExitTrainer, Label(),
+                        failed + " (no Result; the trainer still holds what it held before)");
         case Outcome::NoAnswer:
             return Fail(kExitTrainer, Label(), failed + " (no answer from the trainer)");
         case Outcome::LineLost:
             return Lost();
+        case Outcome::Detached:
+            return Fail(kExitTrainer, Label(), "the trainer detached");
         case Outcome::Interrupted:
             return Fail(kExitInterrupted, Label(), "interrupted");
         }
@@ -341,6 +346,9 @@ private:
     int Written(Outcome outcome, NamedValues values) {
         const int code = Finished(outcome, std::string(text::kUpdateFailed));
         if (code == kExitDone) {
+            if (session_->StoredByReadBack())
+                io_.err("crvlctl: " + Label() +
+                        ": note: the trainer sent no Result; reading it back shows it stored");
             values.insert(values.begin(), Value("port", Label()));
             values.push_back(Value("result", "0"));
             std::string plain = Label() + ": ";
@@ -561,12 +569,17 @@ private:
             readClock();
             PrintSessionLine(SessionEvent::Lost, seconds(), last);
             log.Lost();
+        } else if (outcome == Outcome::Detached) {
+            readClock();
+            PrintSessionLine(SessionEvent::Detached, seconds(), last);
+            log.Detached();
         }
         readClock();
         PrintSessionLine(SessionEvent::End, seconds(), last);
         const bool logged = !logPath || log.End();
-        if (outcome == Outcome::Refused)
-            return Leave(Fail(kExitTrainer, Label(), "the trainer ended the monitoring"));
+        if (outcome == Outcome::Detached)
+            return Leave(Fail(kExitTrainer, Label(),
+                              "the trainer detached (its remote control or buttons)"));
         const int code = Finished(outcome, "the trainer stopped answering");
         if (code == kExitDone && !logged)
             return Leave(Fail(kExitUsage, "--log", log.Error()));

@@ -142,19 +142,45 @@ TEST(Crvlctl, RefusedOrUnansweredWritesExitWithOne) {
     EXPECT_EQ(trainer.Parameters(), stored);
     ExpectLeftDetached(trainer);
 
+    // No Result: the record read back tells the truth.
     trainer.Query([](sim::TrainerSim& s) {
-        s.Protocol().Faults().writeResult = 0;
         s.Protocol().Faults().noResult = true;
         return 0;
     });
-    const CtlResult silent = RunCtl(On(trainer, {"--quiet", "defaults"}));
-    EXPECT_EQ(silent.code, 1);
-    EXPECT_EQ(silent.err, "crvlctl: " + trainer.Path() +
-                              ": Configuration update failed ! (no answer from the trainer)\n");
+    const CtlResult notStored = RunCtl(On(trainer, {"--quiet", "defaults"}));
+    EXPECT_EQ(notStored.code, 1);
+    EXPECT_EQ(notStored.err, "crvlctl: " + trainer.Path() +
+                                 ": Configuration update failed ! (no Result; the trainer still "
+                                 "holds what it held before)\n");
+    EXPECT_EQ(trainer.Parameters(), stored);
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Faults().writeResult = 0;
+        return 0;
+    });
+    const CtlResult readBack = RunCtl(On(trainer, {"--quiet", "defaults"}));
+    EXPECT_EQ(readBack.code, 0);
+    EXPECT_EQ(readBack.err, "crvlctl: " + trainer.Path() +
+                                ": note: the trainer sent no Result; reading it back shows it "
+                                "stored\n");
+    EXPECT_EQ(trainer.Parameters(), DefaultParameters());
+    // A Result 1.5 s late is waited for.
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Faults().noResult = false;
+        s.Protocol().Faults().resultDelay = std::chrono::milliseconds(1500);
+        return 0;
+    });
+    const std::size_t before = trainer.Received().size();
+    const CtlResult late = RunCtl(On(trainer, {"--quiet", "set", "volume=2"}));
+    EXPECT_EQ(late.code, 0) << late.err;
+    EXPECT_EQ(late.err, "");
+    const auto received = trainer.Received();
+    EXPECT_EQ(std::count(received.begin() + static_cast<std::ptrdiff_t>(before), received.end(),
+                         "ReadParameters"),
+              1); // the connection's own, no read-back
 
     trainer.Query([](sim::TrainerSim& s) {
         s.Model().parameters = *ParameterRecord::Decode(std::array<std::uint8_t, 10>{3, 2});
-        s.Protocol().Faults().noResult = false;
+        s.Protocol().Faults().resultDelay = {};
         return 0;
     });
     const CtlResult defaults = RunCtl(On(trainer, {"--json", "defaults"}));
@@ -324,6 +350,40 @@ TEST(Crvlctl, MonitorPrintsEachChangeAndLeavesOnCtrlC) {
         std::vector<std::string>(received.end() - 3, received.end()),
         (std::vector<std::string>{"SetMonitorReports off", "SetAttached on", "SetAttached off"}));
     EXPECT_FALSE(trainer.Attached());
+}
+
+TEST(Crvlctl, AClosedTerminalOrAServiceStopEndsTheMonitorCleanly) {
+    for (const int signal : {SIGHUP, SIGTERM}) {
+        Trainer trainer;
+        CtlProcess monitor(On(trainer, {"monitor"}));
+        ASSERT_TRUE(monitor.ReadLine().starts_with("time_s=")) << signal;
+        const auto sent = std::chrono::steady_clock::now();
+        monitor.Signal(signal);
+        const CtlResult end = monitor.Finish();
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, 2s) << signal;
+        EXPECT_EQ(end.code, 0) << end.err;
+        EXPECT_TRUE(end.out.find(" event=end ") != std::string::npos) << end.out;
+        EXPECT_EQ(trainer.Received().back(), "SetAttached off");
+        EXPECT_FALSE(trainer.Attached());
+    }
+}
+
+TEST(Crvlctl, MonitorSaysWhenTheTrainerDetaches) {
+    Trainer trainer;
+    CtlProcess monitor(On(trainer, {"monitor"}));
+    ASSERT_TRUE(monitor.ReadLine().starts_with("time_s=")); // start
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Reply(MakeAttachedReport(false)); // its own remote control
+        return 0;
+    });
+    EXPECT_EQ(Columns(monitor.ReadLine()), "event=detached scenario=01 frame=00 rhythm=VF "
+                                           "shockable=yes pulse=no pads=yes motion=no failure=no "
+                                           "battery=ok");
+    const CtlResult end = monitor.Finish();
+    EXPECT_EQ(end.code, 1);
+    EXPECT_EQ(end.err, "crvlctl: " + trainer.Path() +
+                           ": the trainer detached (its remote control or buttons)\n");
+    EXPECT_TRUE(end.out.find(" event=end ") != std::string::npos) << end.out;
 }
 
 TEST(Crvlctl, MonitorWritesTheSessionLog) {
