@@ -58,6 +58,17 @@ struct LinkOptions {
     SerialOptions serial = SerialOptions::ForConfigTool();
     // Sounded when an open link is closed (the program passes its beep).
     std::function<void()> closeSound;
+
+    // For a program nobody waits on at a window (crvlctl): the open drains
+    // what the line holds until it has been quiet for kQuietLineMs instead
+    // of the dialog's one second, and a close waits at most that long for
+    // the reader. The dialog keeps the trainer protocol's timing.
+    static constexpr int kQuietLineMs = 100;
+    static LinkOptions ForCommandLine() {
+        LinkOptions options;
+        options.serial.readTimeoutMs = kQuietLineMs;
+        return options;
+    }
 };
 
 class TrainerLink : public ILink {

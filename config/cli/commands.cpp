@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace crvl::cli {
@@ -182,7 +183,7 @@ private:
     void MakeSession() {
         if (!ports_.device.empty())
             UsePortDevice(ports_.first, ports_.device);
-        link_ = std::make_unique<TrainerLink>();
+        link_ = std::make_unique<TrainerLink>(LinkOptions::ForCommandLine());
         session_ = std::make_unique<TrainerSession>(*link_, io_.interrupted);
     }
 
@@ -250,9 +251,10 @@ private:
         return kExitTrainer;
     }
 
-    NamedValues Identity() const {
-        NamedValues values{Value("port", Label())};
-        const LinkMachine& machine = session_->Machine();
+    NamedValues Identity() const { return Identity(*session_, Label()); }
+    static NamedValues Identity(const TrainerSession& session, const std::string& label) {
+        NamedValues values{Value("port", label)};
+        const LinkMachine& machine = session.Machine();
         if (machine.VersionReceived()) {
             const auto& v = machine.Version();
             values.push_back({"software", std::to_string(v[0]) + "." + std::to_string(v[1])});
@@ -262,11 +264,12 @@ private:
     }
 
     // "COM3 software=2.1 hardware=03"
-    void PrintIdentity() {
-        const NamedValues values = Identity();
+    void PrintIdentity() { PrintIdentity(*session_, Label()); }
+    void PrintIdentity(const TrainerSession& session, const std::string& label) {
+        const NamedValues values = Identity(session, label);
         const NamedValues versions(values.begin() + 1, values.end());
         PrintRecord(values,
-                    Label() + (versions.empty() ? "" : std::string(" ") + FormatPairs(versions)));
+                    label + (versions.empty() ? "" : std::string(" ") + FormatPairs(versions)));
     }
 
     bool NoArguments() {
@@ -292,25 +295,49 @@ private:
             PrintIdentity();
             return Leave(kExitDone);
         }
-        // One search over the ports left after each trainer found, one port
-        // per tick as crvlconfig searches.
-        int found = 0;
-        for (int first = ports_.first; first <= ports_.last;) {
-            const int code = Connect(first, ports_.last, false);
-            if (code == kExitInterrupted)
-                return Leave(code);
-            if (session_->Machine().State() != LinkState::Connected)
-                break; // nothing more on the ports left
-            if (code == kExitDone) {
-                ++found;
-                PrintIdentity();
-            }
-            first = session_->Port() + 1;
-            session_->Disconnect();
+        return FindAll();
+    }
+
+    // Every port of the range is searched on a thread of its own, as
+    // crvlconfig's search would try it, so a bench of trainers answers in
+    // the time of one; each trainer found is left detached, and they are
+    // printed in port order.
+    int FindAll() {
+        if (!ports_.device.empty())
+            UsePortDevice(ports_.first, ports_.device);
+        struct Probe {
+            TrainerLink link{LinkOptions::ForCommandLine()};
+            std::unique_ptr<TrainerSession> session;
+            Search found = Search::CannotOpen;
+        };
+        std::vector<std::unique_ptr<Probe>> probes;
+        std::vector<std::thread> threads;
+        for (int port = ports_.first; port <= ports_.last; ++port) {
+            auto probe = std::make_unique<Probe>();
+            probe->session = std::make_unique<TrainerSession>(probe->link, io_.interrupted);
+            threads.emplace_back([session = probe->session.get(), &found = probe->found, port] {
+                found = session->Connect(port, port);
+                if (found == Search::Connected)
+                    session->Leave();
+            });
+            probes.push_back(std::move(probe));
         }
+        for (std::thread& thread : threads)
+            thread.join();
+        int found = 0;
+        bool interrupted = false;
+        for (const auto& probe : probes) {
+            interrupted = interrupted || probe->found == Search::Interrupted;
+            if (probe->found != Search::Connected || probe->session->LineLost())
+                continue;
+            ++found;
+            PrintIdentity(*probe->session, PortLabel(ports_, probe->session->Port()));
+        }
+        if (interrupted)
+            return Fail(kExitInterrupted, RangeLabel(ports_.first, ports_.last), "interrupted");
         if (found == 0)
             return Fail(kExitNoTrainer, RangeLabel(ports_.first, ports_.last), "no trainer found");
-        return Leave(kExitDone);
+        return kExitDone;
     }
 
     int Info() {

@@ -75,6 +75,9 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     }
     lineLost_ = false;
     notFound_ = false;
+    // Nobody has just pressed a button: the search starts at once rather
+    // than on the next tick.
+    nextTick_ = Clock::now();
     bool opened = false;
     machine_.StartSearch(firstPort, lastPort);
     const bool finished = RunUntil([&] {
