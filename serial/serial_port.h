@@ -106,7 +106,8 @@ private:
 
 // When this user may not open port number's device although it is there (on
 // Linux: not a member of the group that owns it, "dialout" on Debian), what
-// to do about it (see SerialAccessAdviceText); empty otherwise. Always empty
+// to do about it (see SerialAccessAdviceText); when the device is there but
+// is no serial port (/dev/null, a file), that; empty otherwise. Always empty
 // on Windows, where a port that cannot be opened is missing or in use.
 std::string SerialAccessAdvice(int portNumber);
 

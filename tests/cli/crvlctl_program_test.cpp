@@ -126,9 +126,13 @@ TEST(Crvlctl, SetWritesOnlyTheNamedBytes) {
     EXPECT_TRUE(value.err.starts_with("crvlctl: bad value '55' for pad-tolerance (allowed: 50, "
                                       "60,"))
         << value.err;
-    EXPECT_EQ(RunCtl(On(trainer, {"set", "cpr-timer=unlimited"})).code, 2);
+    EXPECT_EQ(RunCtl(On(trainer, {"set", "cpr-timer=15"})).code, 2);
     EXPECT_EQ(trainer.Received().size(), before);
     EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 78 78 3c af 0c"));
+
+    // The word params prints for a zero byte is taken back.
+    EXPECT_EQ(RunCtl(On(trainer, {"--quiet", "set", "cpr-timer=unlimited"})).code, 0);
+    EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 00 78 3c af 0c"));
 }
 
 TEST(Crvlctl, RefusedOrUnansweredWritesExitWithOne) {
@@ -268,6 +272,10 @@ TEST(Crvlctl, NoTrainerOrAMissingAnswer) {
     EXPECT_EQ(missing.code, 3);
     EXPECT_EQ(missing.err, "crvlctl: /nonexistent/crvlctl-port: cannot open the port (missing, or "
                            "in use by another program)\n");
+    const CtlResult notSerial = RunCtl({"--port", "/dev/null", "params"});
+    EXPECT_EQ(notSerial.code, 3);
+    EXPECT_EQ(notSerial.err,
+              "crvlctl: /dev/null: cannot open the port: /dev/null is not a serial port\n");
 
     Trainer noVersion({"--no-version"});
     const CtlResult info = RunCtl(On(noVersion, {"info"}));

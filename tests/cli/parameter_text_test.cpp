@@ -35,7 +35,7 @@ TEST(ParameterText, EveryAllowedValueReadsBack) {
             ++checked;
         }
     }
-    EXPECT_EQ(checked, 8u + 13 + 2 + 4 + 8 + 6 + 7 + 8 + 16 + 2 * 3);
+    EXPECT_EQ(checked, 8u + 13 + 2 + 4 + 8 + 7 + 7 + 8 + 16 + 2 * 3);
 }
 
 TEST(ParameterText, OptionsAreTheInverseOfTheirBits) {
