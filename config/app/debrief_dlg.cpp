@@ -3,10 +3,12 @@
 #include "config/app/debrief_chart.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -258,10 +260,19 @@ void CDebriefDlg::Print() {
 
 void CDebriefDlg::OpenFolder() {
     const QString folder = QString::fromStdString(log_.parent_path().string());
-    if (hooks_.openFolder)
-        hooks_.openFolder(folder);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    const bool opened = hooks_.openFolder ? hooks_.openFolder(folder)
+                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    if (!opened) {
+        // A machine without a file manager (a kiosk, a bare session) still
+        // learns where the logs are.
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Session Logs"),
+                        QStringLiteral("No file manager could be started. The session logs "
+                                       "are in:\n%1")
+                            .arg(QDir::toNativeSeparators(folder)),
+                        QMessageBox::Ok, this);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.exec();
+    }
 }
 
 void ShowSessionDebrief(QWidget* parent, const std::filesystem::path& log) {
