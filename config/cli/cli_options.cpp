@@ -1,5 +1,9 @@
 #include "config/cli/cli_options.h"
 
+#include "config/cli/option_parser.h"
+
+#include <CLI/CLI.hpp>
+
 #include "config/cli/parameter_text.h"
 
 #include <algorithm>
@@ -104,41 +108,32 @@ constexpr std::string_view kExitCodes = "Exit codes:\n"
 
 Result<Invocation> ParseInvocation(const std::vector<std::string>& argv) {
     Invocation invocation;
-    for (std::size_t i = 0; i < argv.size(); ++i) {
-        const std::string& arg = argv[i];
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            inlineValue = arg.substr(eq + 1);
-        }
-        if (name == "--port") {
-            if (inlineValue) {
-                invocation.port = *inlineValue;
-            } else if (i + 1 < argv.size()) {
-                invocation.port = argv[++i];
-            } else {
-                return Status::Error("--port needs COMn or a device path");
-            }
-        } else if (arg == "--json") {
-            invocation.json = true;
-        } else if (arg == "--quiet") {
-            invocation.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            invocation.help = true;
-        } else if (arg == "--version") {
-            invocation.version = true;
-        } else if (invocation.command.empty()) {
-            if (arg.starts_with("-")) {
-                return Status::Error("unknown option " + arg);
-            }
-            if (!IsCommand(arg)) {
-                return Status::Error("unknown command '" + arg + "'");
-            }
-            invocation.command = arg;
-        } else {
-            invocation.args.push_back(arg);
-        }
+    CLI::App app;
+    app.set_help_flag(); // --help is crvlctl's own: the program's or the command's text
+    std::vector<std::string> ports;
+    app.add_option("--port", ports)->allow_extra_args(false);
+    app.add_flag("--json", invocation.json);
+    app.add_flag("--quiet", invocation.quiet);
+    app.add_flag("-h,--help", invocation.help);
+    app.add_flag("--version", invocation.version);
+    std::vector<std::string> rest;
+    if (const Status parsed = RunParser(app, argv, rest); !parsed.ok())
+        return parsed.message() == "--port needs a value"
+                   ? Status::Error("--port needs COMn or a device path")
+                   : parsed;
+    if (ports.size() > 1)
+        return Status::Error("--port given " + std::to_string(ports.size()) +
+                             " times; one crvlctl uses one port (start one per port)");
+    if (!ports.empty())
+        invocation.port = ports.front();
+    if (!rest.empty()) {
+        const std::string& command = rest.front();
+        if (command.starts_with("-"))
+            return Status::Error("unknown option " + command);
+        if (!IsCommand(command))
+            return Status::Error("unknown command '" + command + "'");
+        invocation.command = command;
+        invocation.args.assign(rest.begin() + 1, rest.end());
     }
     if (invocation.command.empty() && !invocation.help && !invocation.version) {
         return Status::Error("no command given");

@@ -3,12 +3,15 @@
 #include "scenario/check_text.h"
 
 #include "config/cli/named_values.h"
+#include "config/cli/option_parser.h"
 #include "config/cli/parameter_text.h"
 #include "config/cli/trainer_session.h"
 #include "config/core/parameter_form.h"
 #include "config/session/session_log.h"
 #include "scenario/scenario_check.h"
 #include "scenario/scenario_file.h"
+
+#include <CLI/CLI.hpp>
 
 #include <chrono>
 #include <cstdio>
@@ -84,24 +87,19 @@ struct MonitorOptions {
 // The monitor command's arguments; fails with the usage error.
 Result<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args) {
     MonitorOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto option = [&](const std::string& name) -> std::optional<std::string> {
-            if (args[i] == name && i + 1 < args.size())
-                return args[++i];
-            if (args[i].starts_with(name + "="))
-                return args[i].substr(name.size() + 1);
-            return std::nullopt;
-        };
-        if (const auto seconds = option("--seconds")) {
-            options.duration = ParseSeconds(*seconds);
-            if (!options.duration)
-                return Status::Error("bad --seconds '" + *seconds +
-                                     "' (a number of seconds above 0)");
-        } else if (const auto file = option("--log")) {
-            options.logPath = *file;
-        } else {
-            return Status::Error("unexpected argument '" + args[i] + "'");
-        }
+    CLI::App app;
+    std::optional<std::string> seconds;
+    app.add_option("--seconds", seconds);
+    app.add_option("--log", options.logPath);
+    std::vector<std::string> left;
+    if (const Status parsed = RunParser(app, args, left); !parsed.ok())
+        return parsed;
+    if (!left.empty())
+        return Status::Error("unexpected argument '" + left.front() + "'");
+    if (seconds) {
+        options.duration = ParseSeconds(*seconds);
+        if (!options.duration)
+            return Status::Error("bad --seconds '" + *seconds + "' (a number of seconds above 0)");
     }
     return options;
 }
@@ -284,11 +282,13 @@ private:
 
     int Find() {
         bool all = false;
-        for (const std::string& arg : invocation_.args) {
-            if (arg != "--all")
-                return Usage("unexpected argument '" + arg + "'");
-            all = true;
-        }
+        CLI::App app;
+        app.add_flag("--all", all);
+        std::vector<std::string> left;
+        if (const Status parsed = RunParser(app, invocation_.args, left); !parsed.ok())
+            return Usage(parsed.message());
+        if (!left.empty())
+            return Usage("unexpected argument '" + left.front() + "'");
         if (!all) {
             if (const int code = Connect())
                 return Leave(code);
@@ -478,19 +478,15 @@ private:
     }
 
     int Upload() {
-        std::vector<std::string> positional;
         std::optional<std::string> name;
-        const auto& args = invocation_.args;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--name" && i + 1 < args.size()) {
-                name = args[++i];
-            } else if (args[i].starts_with("--name=")) {
-                name = args[i].substr(7);
-            } else if (args[i].starts_with("--")) {
-                return Usage("unknown option " + args[i]);
-            } else {
-                positional.push_back(args[i]);
-            }
+        CLI::App app;
+        app.add_option("--name", name);
+        std::vector<std::string> positional;
+        if (const Status parsed = RunParser(app, invocation_.args, positional); !parsed.ok())
+            return Usage(parsed.message());
+        for (const std::string& arg : positional) {
+            if (arg.starts_with("--"))
+                return Usage("unknown option " + arg);
         }
         if (positional.size() != 2)
             return Usage("upload needs SLOT and FILE");

@@ -70,6 +70,16 @@ TEST(Crvlctl, HelpAndBadUsage) {
     const CtlResult port = RunCtl({"--port", "COM17", "params"});
     EXPECT_EQ(port.code, 2);
     EXPECT_EQ(port.err, "crvlctl: port COM17 is not one of COM1..COM16\n");
+    // An option without its value names the option; one crvlctl, one port.
+    const CtlResult noValue = RunCtl({"monitor", "--seconds"});
+    EXPECT_EQ(noValue.code, 2);
+    EXPECT_EQ(noValue.err, "crvlctl: --seconds needs a value (try 'crvlctl monitor --help')\n");
+    const CtlResult noPort = RunCtl({"params", "--port"});
+    EXPECT_EQ(noPort.err, "crvlctl: --port needs COMn or a device path (try 'crvlctl --help')\n");
+    const CtlResult twoPorts = RunCtl({"--port", "COM1", "--port", "COM2", "params"});
+    EXPECT_EQ(twoPorts.code, 2);
+    EXPECT_EQ(twoPorts.err, "crvlctl: --port given 2 times; one crvlctl uses one port (start one "
+                            "per port) (try 'crvlctl --help')\n");
 }
 
 TEST(Crvlctl, ParamsInfoAndFindReadTheTrainer) {
@@ -418,7 +428,8 @@ TEST(Crvlctl, MonitorWritesTheSessionLog) {
     EXPECT_TRUE(rows[1].ends_with(",start,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[1];
     EXPECT_TRUE(rows[2].ends_with(",end,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[2];
     // The time of each printed line is the time in the log.
-    EXPECT_EQ(rows[1].substr(0, rows[1].find(',')), lines[0].substr(10, lines[0].find(',') - 10));
+    EXPECT_DOUBLE_EQ(std::stod(rows[1].substr(0, rows[1].find(','))),
+                     std::stod(lines[0].substr(10, lines[0].find(',') - 10)));
 
     // An existing log is never overwritten.
     const CtlResult again = RunCtl(On(trainer, {"monitor", "--seconds", "0.5", "--log", log}));
