@@ -540,6 +540,30 @@ TEST_F(DialogOnTerminal, DisconnectWithAnAnswerOnTheWayThenReconnectAndWrite) {
     EXPECT_NE(dlg->Machine().Parameters(), sim::TrainerModel{}.parameters);
 }
 
+// The trainer answers ReadParameters and ReadVersion, then its line goes.
+TEST_F(DialogOnTerminal, ATrainerLostDuringTheHandshakeLeavesTheDisconnectedView) {
+    using namespace std::chrono_literals;
+    OnTrainer([this] {
+        trainer->Protocol().Faults().hangUpAfter = 2;
+        return 0;
+    });
+    Control<QPushButton>(ids::kConnect)->click();
+    ASSERT_TRUE(RunUntil(
+        [this] {
+            return Received("ReadVersion") == 1 && dlg->Machine().State() == LinkState::Idle;
+        },
+        10s));
+    EXPECT_EQ(LampRow(), 48); // blue
+    EXPECT_EQ(Control<QPushButton>(ids::kConnect)->text(), "Connect");
+    EXPECT_EQ(Control<QPlainTextEdit>(ids::kStatus)->toPlainText(),
+              "The Corvel was lost while connecting.\nPress Connect to search again.");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(Control(ids::kCustomScenarios)->isEnabled());
+    Control<QPushButton>(ids::kConnect)->click(); // one press searches again
+    EXPECT_EQ(dlg->Machine().State(), LinkState::Search);
+    EXPECT_EQ(LampRow(), 32); // yellow
+}
+
 // A logout, a closed terminal or a service stop: the dialog ends as its Exit
 // does, without asking about a pending change, and closes what is open over
 // it.
