@@ -77,9 +77,10 @@ public:
     // There is no overall time-out.
     std::uint8_t ReadByteWait(bool& ok);
 
-    // Discards input until a read fails (returns false), a read times out or
-    // stopByte was read and consumed (both return true).
-    bool Drain(std::uint8_t stopByte);
+    // Discards input until a read fails (returns false), a read times out,
+    // stopByte was read and consumed, or maxBytes were discarded (these
+    // return true).
+    bool Drain(std::uint8_t stopByte, std::size_t maxBytes = SIZE_MAX);
 
     // Sets (on) or clears the break condition on the line; the caller holds
     // it for as long as it needs, so it can also let go early. False when the
