@@ -100,7 +100,7 @@ void TrainerLink::ReaderThread() {
     std::this_thread::sleep_for(kSettleAfterOpen);
 
     if (!port->Error()) {
-        port->Drain(frame::kStx);
+        port->Drain(frame::kStx, options_.drainLimit);
         started_.store(1, std::memory_order_release);
         while (stopRequest_.load(std::memory_order_acquire) == 0) {
             bool ok = false;

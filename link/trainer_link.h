@@ -58,6 +58,23 @@ struct LinkOptions {
     SerialOptions serial = SerialOptions::ForConfigTool();
     // Sounded when an open link is closed (the program passes its beep).
     std::function<void()> closeSound;
+    // The most bytes the open discards before the reader starts; a line
+    // that never goes quiet and never starts a frame cannot hold it longer.
+    std::size_t drainLimit = SIZE_MAX;
+
+    // For a program nobody waits on at a window (crvlctl): the open drains
+    // what the line holds until it has been quiet for kQuietLineMs instead
+    // of the dialog's one second, at most kDrainLimitBytes (about one second
+    // of the line at 19200 baud), and a close waits at most kQuietLineMs for
+    // the reader. The dialog keeps the trainer protocol's timing.
+    static constexpr int kQuietLineMs = 100;
+    static constexpr std::size_t kDrainLimitBytes = 2048;
+    static LinkOptions ForCommandLine() {
+        LinkOptions options;
+        options.serial.readTimeoutMs = kQuietLineMs;
+        options.drainLimit = kDrainLimitBytes;
+        return options;
+    }
 };
 
 class TrainerLink : public ILink {

@@ -5,6 +5,7 @@ set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config git
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+libcli11-dev nlohmann-json3-dev
 clang libclang-rt-14-dev clang-format
 g++-mingw-w64-x86-64
 qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core fonts-liberation2

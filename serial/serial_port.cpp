@@ -20,8 +20,8 @@ std::uint8_t CSerialPort::ReadByteWait(bool& ok) {
     }
 }
 
-bool CSerialPort::Drain(std::uint8_t stopByte) {
-    for (;;) {
+bool CSerialPort::Drain(std::uint8_t stopByte, std::size_t maxBytes) {
+    for (std::size_t discarded = 0; discarded < maxBytes; ++discarded) {
         bool ok = false;
         bool got = false;
         const std::uint8_t byte = ReadByte(ok, got);
@@ -32,6 +32,7 @@ bool CSerialPort::Drain(std::uint8_t stopByte) {
         if (!got || byte == stopByte)
             return true;
     }
+    return true;
 }
 
 } // namespace crvl

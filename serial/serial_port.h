@@ -77,9 +77,10 @@ public:
     // There is no overall time-out.
     std::uint8_t ReadByteWait(bool& ok);
 
-    // Discards input until a read fails (returns false), a read times out or
-    // stopByte was read and consumed (both return true).
-    bool Drain(std::uint8_t stopByte);
+    // Discards input until a read fails (returns false), a read times out,
+    // stopByte was read and consumed, or maxBytes were discarded (these
+    // return true).
+    bool Drain(std::uint8_t stopByte, std::size_t maxBytes = SIZE_MAX);
 
     // Sets (on) or clears the break condition on the line; the caller holds
     // it for as long as it needs, so it can also let go early. False when the
@@ -106,7 +107,8 @@ private:
 
 // When this user may not open port number's device although it is there (on
 // Linux: not a member of the group that owns it, "dialout" on Debian), what
-// to do about it (see SerialAccessAdviceText); empty otherwise. Always empty
+// to do about it (see SerialAccessAdviceText); when the device is there but
+// is no serial port (/dev/null, a file), that; empty otherwise. Always empty
 // on Windows, where a port that cannot be opened is missing or in use.
 std::string SerialAccessAdvice(int portNumber);
 

@@ -241,7 +241,19 @@ void CSerialPort::Close() {
 
 std::string SerialAccessAdvice(int portNumber) {
     const std::string device = PortDevicePath(portNumber);
-    if (device.empty() || ::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
+    if (device.empty())
+        return {};
+    if (::access(device.c_str(), R_OK | W_OK) == 0) {
+        // Opened without waiting and closed at once: only the kind of the
+        // device is looked at, a port in use stays untouched.
+        const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return {};
+        const bool terminal = ::isatty(fd) != 0;
+        ::close(fd);
+        return terminal ? std::string() : device + " is not a serial port";
+    }
+    if (errno != EACCES)
         return {};
     std::string group = "dialout";
     struct stat info {};

@@ -2,6 +2,7 @@
 
 #include "base/instance_name.h"
 #include "config/app/config_dlg.h"
+#include "config/app/quit_signals.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -71,6 +72,8 @@ int CConfigApp::Run() {
     }
     CConfigDlg dialog;
     Listen(&dialog);
+    QuitSignals quit;
+    connect(&quit, &QuitSignals::Received, &dialog, &CConfigDlg::EndOnSignal);
     dialog.exec();
     return EXIT_SUCCESS;
 }

@@ -583,6 +583,14 @@ void CConfigDlg::SysCommand(int command) {
     }
 }
 
+void CConfigDlg::EndOnSignal() {
+    monitorHost_.SetLeaving();
+    for (QDialog* child : findChildren<QDialog*>()) {
+        child->reject();
+    }
+    machine_->Leave();
+}
+
 void CConfigDlg::reject() {
     // Escape runs the exit procedure, which may ask first.
     machine_->Exit();

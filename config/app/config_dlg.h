@@ -41,6 +41,11 @@ public:
     LinkMachine& Machine() { return *machine_; }
     QTimer* TickTimer() const { return timer_; }
 
+    // A signal asks the program to end: every window over this one closes
+    // as its Cancel would, nothing is asked, and the exit procedure runs
+    // (monitor reports off, the trainer detached, the port closed).
+    void EndOnSignal();
+
     // The window-menu commands (also on the context menu and shortcuts).
     void SysCommand(int command);
 

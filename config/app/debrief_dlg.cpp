@@ -3,10 +3,12 @@
 #include "config/app/debrief_chart.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -90,6 +92,9 @@ DebriefText MakeDebriefText(const std::filesystem::path& log, const SessionRun& 
     text.summary << QStringLiteral("Shocks: %1").arg(debrief.shocks.size());
     if (debrief.lost)
         text.summary << QStringLiteral("The trainer was lost during the run.");
+    if (debrief.detached)
+        text.summary << QStringLiteral("The trainer detached the tool during the run (its remote "
+                                       "control or buttons).");
     if (!run.Complete()) {
         text.summary << (run.stoppedAtLine > 0
                              ? QStringLiteral("Reading stopped at line %1: %2. Shown is what "
@@ -255,10 +260,19 @@ void CDebriefDlg::Print() {
 
 void CDebriefDlg::OpenFolder() {
     const QString folder = QString::fromStdString(log_.parent_path().string());
-    if (hooks_.openFolder)
-        hooks_.openFolder(folder);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    const bool opened = hooks_.openFolder ? hooks_.openFolder(folder)
+                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    if (!opened) {
+        // A machine without a file manager (a kiosk, a bare session) still
+        // learns where the logs are.
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Session Logs"),
+                        QStringLiteral("No file manager could be started. The session logs "
+                                       "are in:\n%1")
+                            .arg(QDir::toNativeSeparators(folder)),
+                        QMessageBox::Ok, this);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.exec();
+    }
 }
 
 void ShowSessionDebrief(QWidget* parent, const std::filesystem::path& log) {

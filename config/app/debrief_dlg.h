@@ -37,8 +37,9 @@ void PrintDebrief(QPrinter& printer, const DebriefText& text, const Debrief& deb
 struct DebriefHooks {
     // Sets the printer up; false to cancel. By default the print dialog.
     std::function<bool(QPrinter&, QWidget* parent)> choosePrinter;
-    // By default the desktop's file manager.
-    std::function<void(const QString& folder)> openFolder;
+    // By default the desktop's file manager; false when none could be
+    // started (the folder's path is then shown in a message).
+    std::function<bool(const QString& folder)> openFolder;
 };
 
 class CDebriefDlg : public QDialog {

@@ -212,17 +212,24 @@ double CEcgPlot::AppendPoint(double value) {
 }
 
 QImage CEcgPlot::ComposedImage() const {
-    QImage composed = grid_.copy();
-    if (composed.isNull() || curve_.size() != composed.size())
-        return composed;
-    // The curve is drawn on black, so OR lays it over the grid unchanged.
-    for (int y = 0; y < composed.height(); ++y) {
-        auto* dst = reinterpret_cast<QRgb*>(composed.scanLine(y));
+    if (grid_.isNull() || curve_.size() != grid_.size())
+        return grid_.copy();
+    if (composed_.size() != grid_.size() || composed_.format() != grid_.format())
+        composed_ = QImage(grid_.size(), grid_.format());
+    // The sizes are read once: QImage's accessors are calls the compiler
+    // cannot lift out of the loops, and they cost more than the pixels.
+    const int width = grid_.width();
+    const int height = grid_.height();
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+    for (int y = 0; y < height; ++y) {
+        auto* dst = reinterpret_cast<QRgb*>(composed_.scanLine(y));
+        std::memcpy(dst, grid_.constScanLine(y), rowBytes);
+        // The curve is drawn on black, so OR lays it over the grid unchanged.
         const auto* src = reinterpret_cast<const QRgb*>(curve_.constScanLine(y));
-        for (int x = 0; x < composed.width(); ++x)
+        for (int x = 0; x < width; ++x)
             dst[x] |= src[x];
     }
-    return composed;
+    return composed_;
 }
 
 void CEcgPlot::paintEvent(QPaintEvent* event) {

@@ -65,6 +65,9 @@ private:
     ChartLayout layout_;
     QImage grid_;
     QImage curve_;
+    // The picture painted last: grid and curve laid over each other, kept
+    // so that a paint 40 times a second reuses its memory.
+    mutable QImage composed_;
 };
 
 } // namespace crvl

@@ -186,6 +186,7 @@ public:
     void MonitorReport(const MonitorRecord& record) override { Check(log_.Report(record)); }
     void ShockEvent() override { Check(log_.Shock()); }
     void Lost() { Check(log_.Lost()); }
+    void Detached() { Check(log_.Detached()); }
 
 private:
     void Check(bool written) {
@@ -239,9 +240,15 @@ void MonitorHost::Run(QWidget* parent, LinkMachine& machine) {
 
     if (!recording.ok())
         return;
-    if (dialog.ClosedByConnection())
-        recorder.Lost();
+    if (dialog.ClosedByConnection()) {
+        if (machine.TrainerDetached())
+            recorder.Detached();
+        else
+            recorder.Lost();
+    }
     log.End();
+    if (leaving_)
+        return;
     if (hooks_.showDebrief)
         hooks_.showDebrief(parent, log.Path());
     else

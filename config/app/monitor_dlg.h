@@ -93,6 +93,8 @@ public:
     // Modal; returns when the user closes the monitor or the connection goes.
     void Run(QWidget* parent, LinkMachine& machine);
     void SetConnected(bool connected);
+    // The program is ending: a run that closes now shows no debrief.
+    void SetLeaving() { leaving_ = true; }
     CMonitorDlg* OpenMonitor() const { return open_; }
 
     // Where the session logs go: "sessions" under the working directory
@@ -107,6 +109,7 @@ private:
     SessionClock clock_;
     CMonitorDlg* open_ = nullptr;
     bool connected_ = true;
+    bool leaving_ = false;
 };
 
 } // namespace crvl

@@ -13,7 +13,8 @@ namespace crvl {
 
 namespace {
 
-// "2026-03-01_09-15-00.csv  (4:10.5, 2 shocks)".
+// "2026-03-01_09-15-00.csv  (4:10.5, 2 shocks)", and what went wrong with
+// the run: its file damaged, or cut short (no end line).
 QString Entry(const std::filesystem::path& file) {
     const SessionRun run = ReadSession(file);
     const Debrief debrief = MakeDebrief(run);
@@ -26,6 +27,8 @@ QString Entry(const std::filesystem::path& file) {
         facts += run.stoppedAtLine > 0
                      ? QStringLiteral(", damaged at line %1").arg(run.stoppedAtLine)
                      : QStringLiteral(", unreadable");
+    else if (run.lines.empty() || run.lines.back().event != SessionEvent::End)
+        facts += QStringLiteral(", cut short"); // the program ended before the monitor closed
     return entry + QStringLiteral("  (") + facts + QLatin1Char(')');
 }
 

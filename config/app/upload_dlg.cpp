@@ -93,6 +93,13 @@ void CUploadDlg::SelectNew() {
 
 namespace {
 
+// The user chose nothing to lose: say that the trainer went and that its
+// slots were not touched.
+UploadOutcome TrainerLost(ConfigView& view) {
+    view.ShowMessage(text::kLostBeforeUpload, text::kMessageCaption, MessageIcon::Exclamation);
+    return UploadOutcome::TrainerLost;
+}
+
 UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                      const UploadHooks& hooks) {
     std::array<std::string, 3> names;
@@ -104,6 +111,8 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
     {
         CUploadDlg dialog(names, hooks.chooseFile, parent);
         const int result = hooks.runDialog ? hooks.runDialog(dialog) : dialog.exec();
+        if (dialog.Lost())
+            return TrainerLost(view);
         if (result != QDialog::Accepted)
             return UploadOutcome::Cancelled;
         path = dialog.FilePath();
@@ -143,7 +152,7 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
             return UploadOutcome::NotConfirmed;
     }
     if (!machine.Connected())
-        return UploadOutcome::Cancelled; // the trainer went away meanwhile
+        return TrainerLost(view); // while the file was read or the question was open
     machine.Upload(slotIndex + 1, file.name, file.table);
     return UploadOutcome::Sent;
 }

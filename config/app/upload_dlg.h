@@ -29,6 +29,9 @@ inline constexpr const char* kCannotReadScenario = "The scenario file could not 
 inline constexpr const char* kMessageCaption = "crvlconfig";
 inline constexpr const char* kTableErrors = "The scenario file's table has errors:";
 inline constexpr const char* kUploadAnyway = "Upload it anyway?";
+inline constexpr const char* kLostBeforeUpload =
+    "The connection to the Corvel was lost. Nothing was uploaded;\n"
+    "the custom scenarios in the Corvel are as they were.";
 } // namespace text
 
 class CUploadDlg : public QDialog {
@@ -48,6 +51,7 @@ public:
     // it) with Cancel; a file chosen after this is not taken.
     void TrainerLost();
 
+    bool Lost() const { return lost_; }
     int SlotIndex() const { return slotIndex_; } // 0..2, C1..C3
     const QString& FilePath() const { return filePath_; }
 
@@ -63,7 +67,7 @@ private:
     bool lost_ = false;
 };
 
-enum class UploadOutcome { Cancelled, Sent, FormatError, FileError, NotConfirmed };
+enum class UploadOutcome { Cancelled, Sent, FormatError, FileError, NotConfirmed, TrainerLost };
 
 struct UploadHooks {
     CUploadDlg::FileChooser chooseFile;        // empty: the file-open dialog

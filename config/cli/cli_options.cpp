@@ -1,5 +1,9 @@
 #include "config/cli/cli_options.h"
 
+#include "config/cli/option_parser.h"
+
+#include <CLI/CLI.hpp>
+
 #include "config/cli/parameter_text.h"
 
 #include <algorithm>
@@ -62,11 +66,12 @@ const std::vector<CommandSpec>& Commands() {
          "  time_s=0.250 event=start scenario=01 frame=00 rhythm=VF shockable=yes\n"
          "    pulse=no pads=yes motion=no failure=no battery=ok\n"
          "event is start, frame (another frame), state (another condition), shock,\n"
-         "lost (the trainer stopped answering) or end; time_s counts seconds from\n"
+         "lost (the trainer stopped answering), detached (the trainer let go of the\n"
+         "tool: its remote control or buttons) or end; time_s counts seconds from\n"
          "the start of the reports.\n"
          "  --seconds N   end after N seconds (a decimal number); without it the\n"
          "                monitor runs until Ctrl-C. Both end with exit 0; a trainer\n"
-         "                that stops answering ends it with exit 1.\n"
+         "                that stops answering or detaches ends it with exit 1.\n"
          "  --log FILE    also write the run to FILE as a session log (CSV, the\n"
          "                format of crvlconfig's sessions/); FILE must not exist.\n"},
     };
@@ -95,48 +100,40 @@ constexpr std::string_view kExitCodes = "Exit codes:\n"
                                         "  2    bad usage, a bad value, or a malformed scenario "
                                         "file\n"
                                         "  3    no trainer found, or the port cannot be opened\n"
-                                        "  130  interrupted by Ctrl-C (the trainer is left "
-                                        "detached, the port closed)\n";
+                                        "  130  interrupted by Ctrl-C, SIGTERM or SIGHUP (the "
+                                        "trainer is left\n"
+                                        "       detached, the port closed)\n";
 
 } // namespace
 
 Result<Invocation> ParseInvocation(const std::vector<std::string>& argv) {
     Invocation invocation;
-    for (std::size_t i = 0; i < argv.size(); ++i) {
-        const std::string& arg = argv[i];
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            inlineValue = arg.substr(eq + 1);
-        }
-        if (name == "--port") {
-            if (inlineValue) {
-                invocation.port = *inlineValue;
-            } else if (i + 1 < argv.size()) {
-                invocation.port = argv[++i];
-            } else {
-                return Status::Error("--port needs COMn or a device path");
-            }
-        } else if (arg == "--json") {
-            invocation.json = true;
-        } else if (arg == "--quiet") {
-            invocation.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            invocation.help = true;
-        } else if (arg == "--version") {
-            invocation.version = true;
-        } else if (invocation.command.empty()) {
-            if (arg.starts_with("-")) {
-                return Status::Error("unknown option " + arg);
-            }
-            if (!IsCommand(arg)) {
-                return Status::Error("unknown command '" + arg + "'");
-            }
-            invocation.command = arg;
-        } else {
-            invocation.args.push_back(arg);
-        }
+    CLI::App app;
+    app.set_help_flag(); // --help is crvlctl's own: the program's or the command's text
+    std::vector<std::string> ports;
+    app.add_option("--port", ports)->allow_extra_args(false);
+    app.add_flag("--json", invocation.json);
+    app.add_flag("--quiet", invocation.quiet);
+    app.add_flag("-h,--help", invocation.help);
+    app.add_flag("--version", invocation.version);
+    std::vector<std::string> rest;
+    if (const Status parsed = RunParser(app, argv, rest); !parsed.ok())
+        return parsed.message() == "--port needs a value"
+                   ? Status::Error("--port needs COMn or a device path")
+                   : parsed;
+    if (ports.size() > 1)
+        return Status::Error("--port given " + std::to_string(ports.size()) +
+                             " times; one crvlctl uses one port (start one per port)");
+    if (!ports.empty())
+        invocation.port = ports.front();
+    if (!rest.empty()) {
+        const std::string& command = rest.front();
+        if (command.starts_with("-"))
+            return Status::Error("unknown option " + command);
+        if (!IsCommand(command))
+            return Status::Error("unknown command '" + command + "'");
+        invocation.command = command;
+        invocation.args.assign(rest.begin() + 1, rest.end());
     }
     if (invocation.command.empty() && !invocation.help && !invocation.version) {
         return Status::Error("no command given");

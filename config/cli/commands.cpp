@@ -3,6 +3,7 @@
 #include "scenario/check_text.h"
 
 #include "config/cli/named_values.h"
+#include "config/cli/option_parser.h"
 #include "config/cli/parameter_text.h"
 #include "config/cli/trainer_session.h"
 #include "config/core/parameter_form.h"
@@ -10,12 +11,15 @@
 #include "scenario/scenario_check.h"
 #include "scenario/scenario_file.h"
 
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace crvl::cli {
@@ -83,24 +87,19 @@ struct MonitorOptions {
 // The monitor command's arguments; fails with the usage error.
 Result<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args) {
     MonitorOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto option = [&](const std::string& name) -> std::optional<std::string> {
-            if (args[i] == name && i + 1 < args.size())
-                return args[++i];
-            if (args[i].starts_with(name + "="))
-                return args[i].substr(name.size() + 1);
-            return std::nullopt;
-        };
-        if (const auto seconds = option("--seconds")) {
-            options.duration = ParseSeconds(*seconds);
-            if (!options.duration)
-                return Status::Error("bad --seconds '" + *seconds +
-                                     "' (a number of seconds above 0)");
-        } else if (const auto file = option("--log")) {
-            options.logPath = *file;
-        } else {
-            return Status::Error("unexpected argument '" + args[i] + "'");
-        }
+    CLI::App app;
+    std::optional<std::string> seconds;
+    app.add_option("--seconds", seconds);
+    app.add_option("--log", options.logPath);
+    std::vector<std::string> left;
+    if (const Status parsed = RunParser(app, args, left); !parsed.ok())
+        return parsed;
+    if (!left.empty())
+        return Status::Error("unexpected argument '" + left.front() + "'");
+    if (seconds) {
+        options.duration = ParseSeconds(*seconds);
+        if (!options.duration)
+            return Status::Error("bad --seconds '" + *seconds + "' (a number of seconds above 0)");
     }
     return options;
 }
@@ -182,7 +181,7 @@ private:
     void MakeSession() {
         if (!ports_.device.empty())
             UsePortDevice(ports_.first, ports_.device);
-        link_ = std::make_unique<TrainerLink>();
+        link_ = std::make_unique<TrainerLink>(LinkOptions::ForCommandLine());
         session_ = std::make_unique<TrainerSession>(*link_, io_.interrupted);
     }
 
@@ -235,19 +234,25 @@ private:
             return Fail(kExitTrainer, Label(),
                         failed + " (the trainer answered Result " +
                             std::to_string(session_->Machine().Result()) + ")");
+        case Outcome::NotStored:
+            return Fail(kExitTrainer, Label(),
+                        failed + " (no Result; the trainer still holds what it held before)");
         case Outcome::NoAnswer:
             return Fail(kExitTrainer, Label(), failed + " (no answer from the trainer)");
         case Outcome::LineLost:
             return Lost();
+        case Outcome::Detached:
+            return Fail(kExitTrainer, Label(), "the trainer detached");
         case Outcome::Interrupted:
             return Fail(kExitInterrupted, Label(), "interrupted");
         }
         return kExitTrainer;
     }
 
-    NamedValues Identity() const {
-        NamedValues values{Value("port", Label())};
-        const LinkMachine& machine = session_->Machine();
+    NamedValues Identity() const { return Identity(*session_, Label()); }
+    static NamedValues Identity(const TrainerSession& session, const std::string& label) {
+        NamedValues values{Value("port", label)};
+        const LinkMachine& machine = session.Machine();
         if (machine.VersionReceived()) {
             const auto& v = machine.Version();
             values.push_back({"software", std::to_string(v[0]) + "." + std::to_string(v[1])});
@@ -257,11 +262,12 @@ private:
     }
 
     // "COM3 software=2.1 hardware=03"
-    void PrintIdentity() {
-        const NamedValues values = Identity();
+    void PrintIdentity() { PrintIdentity(*session_, Label()); }
+    void PrintIdentity(const TrainerSession& session, const std::string& label) {
+        const NamedValues values = Identity(session, label);
         const NamedValues versions(values.begin() + 1, values.end());
         PrintRecord(values,
-                    Label() + (versions.empty() ? "" : std::string(" ") + FormatPairs(versions)));
+                    label + (versions.empty() ? "" : std::string(" ") + FormatPairs(versions)));
     }
 
     bool NoArguments() {
@@ -276,36 +282,62 @@ private:
 
     int Find() {
         bool all = false;
-        for (const std::string& arg : invocation_.args) {
-            if (arg != "--all")
-                return Usage("unexpected argument '" + arg + "'");
-            all = true;
-        }
+        CLI::App app;
+        app.add_flag("--all", all);
+        std::vector<std::string> left;
+        if (const Status parsed = RunParser(app, invocation_.args, left); !parsed.ok())
+            return Usage(parsed.message());
+        if (!left.empty())
+            return Usage("unexpected argument '" + left.front() + "'");
         if (!all) {
             if (const int code = Connect())
                 return Leave(code);
             PrintIdentity();
             return Leave(kExitDone);
         }
-        // One search over the ports left after each trainer found, one port
-        // per tick as crvlconfig searches.
-        int found = 0;
-        for (int first = ports_.first; first <= ports_.last;) {
-            const int code = Connect(first, ports_.last, false);
-            if (code == kExitInterrupted)
-                return Leave(code);
-            if (session_->Machine().State() != LinkState::Connected)
-                break; // nothing more on the ports left
-            if (code == kExitDone) {
-                ++found;
-                PrintIdentity();
-            }
-            first = session_->Port() + 1;
-            session_->Disconnect();
+        return FindAll();
+    }
+
+    // Every port of the range is searched on a thread of its own, as
+    // crvlconfig's search would try it, so a bench of trainers answers in
+    // the time of one; each trainer found is left detached, and they are
+    // printed in port order.
+    int FindAll() {
+        if (!ports_.device.empty())
+            UsePortDevice(ports_.first, ports_.device);
+        struct Probe {
+            TrainerLink link{LinkOptions::ForCommandLine()};
+            std::unique_ptr<TrainerSession> session;
+            Search found = Search::CannotOpen;
+        };
+        std::vector<std::unique_ptr<Probe>> probes;
+        std::vector<std::thread> threads;
+        for (int port = ports_.first; port <= ports_.last; ++port) {
+            auto probe = std::make_unique<Probe>();
+            probe->session = std::make_unique<TrainerSession>(probe->link, io_.interrupted);
+            threads.emplace_back([session = probe->session.get(), &found = probe->found, port] {
+                found = session->Connect(port, port);
+                if (found == Search::Connected)
+                    session->Leave();
+            });
+            probes.push_back(std::move(probe));
         }
+        for (std::thread& thread : threads)
+            thread.join();
+        int found = 0;
+        bool interrupted = false;
+        for (const auto& probe : probes) {
+            interrupted = interrupted || probe->found == Search::Interrupted;
+            if (probe->found != Search::Connected || probe->session->LineLost())
+                continue;
+            ++found;
+            PrintIdentity(*probe->session, PortLabel(ports_, probe->session->Port()));
+        }
+        if (interrupted)
+            return Fail(kExitInterrupted, RangeLabel(ports_.first, ports_.last), "interrupted");
         if (found == 0)
             return Fail(kExitNoTrainer, RangeLabel(ports_.first, ports_.last), "no trainer found");
-        return Leave(kExitDone);
+        return kExitDone;
     }
 
     int Info() {
@@ -341,6 +373,9 @@ private:
     int Written(Outcome outcome, NamedValues values) {
         const int code = Finished(outcome, std::string(text::kUpdateFailed));
         if (code == kExitDone) {
+            if (session_->StoredByReadBack())
+                io_.err("crvlctl: " + Label() +
+                        ": note: the trainer sent no Result; reading it back shows it stored");
             values.insert(values.begin(), Value("port", Label()));
             values.push_back(Value("result", "0"));
             std::string plain = Label() + ": ";
@@ -443,19 +478,15 @@ private:
     }
 
     int Upload() {
-        std::vector<std::string> positional;
         std::optional<std::string> name;
-        const auto& args = invocation_.args;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--name" && i + 1 < args.size()) {
-                name = args[++i];
-            } else if (args[i].starts_with("--name=")) {
-                name = args[i].substr(7);
-            } else if (args[i].starts_with("--")) {
-                return Usage("unknown option " + args[i]);
-            } else {
-                positional.push_back(args[i]);
-            }
+        CLI::App app;
+        app.add_option("--name", name);
+        std::vector<std::string> positional;
+        if (const Status parsed = RunParser(app, invocation_.args, positional); !parsed.ok())
+            return Usage(parsed.message());
+        for (const std::string& arg : positional) {
+            if (arg.starts_with("--"))
+                return Usage("unknown option " + arg);
         }
         if (positional.size() != 2)
             return Usage("upload needs SLOT and FILE");
@@ -561,12 +592,17 @@ private:
             readClock();
             PrintSessionLine(SessionEvent::Lost, seconds(), last);
             log.Lost();
+        } else if (outcome == Outcome::Detached) {
+            readClock();
+            PrintSessionLine(SessionEvent::Detached, seconds(), last);
+            log.Detached();
         }
         readClock();
         PrintSessionLine(SessionEvent::End, seconds(), last);
         const bool logged = !logPath || log.End();
-        if (outcome == Outcome::Refused)
-            return Leave(Fail(kExitTrainer, Label(), "the trainer ended the monitoring"));
+        if (outcome == Outcome::Detached)
+            return Leave(Fail(kExitTrainer, Label(),
+                              "the trainer detached (its remote control or buttons)"));
         const int code = Finished(outcome, "the trainer stopped answering");
         if (code == kExitDone && !logged)
             return Leave(Fail(kExitUsage, "--log", log.Error()));

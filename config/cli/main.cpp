@@ -35,8 +35,13 @@ int main(int argc, char** argv) {
         PrintLine(stderr, "crvlctl: " + invocation.message() + " (try 'crvlctl --help')");
         return kExitUsage;
     }
+    // A service stop, Ctrl-C, a logout or a closed terminal: the command
+    // ends as after Ctrl-C, with the trainer detached and the port closed.
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+#ifdef SIGHUP
+    std::signal(SIGHUP, OnSignal);
+#endif
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif

@@ -1,7 +1,8 @@
 #include "config/cli/named_values.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cctype>
-#include <cstdio>
 
 namespace crvl::cli {
 
@@ -23,24 +24,6 @@ bool IsNumber(const std::string& text) {
     return digit && (text.size() == 1 || text[0] != '0' || text[1] == '.');
 }
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 } // namespace
 
 NamedValue Value(std::string name, std::string value) {
@@ -56,13 +39,15 @@ std::string FormatLines(const NamedValues& values) {
 }
 
 std::string FormatJson(const NamedValues& values) {
-    std::string text = "{";
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const NamedValue& v : values) {
-        if (text.size() > 1)
-            text += ",";
-        text += JsonString(v.name) + ":" + (v.numeric ? v.value : JsonString(v.value));
+        // IsNumber admitted only plain decimal numbers, which parse.
+        object[v.name] =
+            v.numeric ? nlohmann::ordered_json::parse(v.value) : nlohmann::ordered_json(v.value);
     }
-    return text + "}";
+    // A device path need not be UTF-8; its odd bytes become U+FFFD rather
+    // than failing the line.
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string FormatPairs(const NamedValues& values) {

@@ -88,8 +88,9 @@ std::vector<Choice> Choices(const Field& field) {
             choices.push_back(
                 {seconds == 0 ? std::string(field.zeroWord) : std::to_string(seconds), seconds});
         }
-        // The no-shock action's Monitor radio button stands beside its range.
-        if (!zero && field.byte == &ParameterRecord::noShockPause)
+        // The no-shock action's Monitor radio button stands beside its range;
+        // the other times take the word params prints for a zero byte.
+        if (!zero && !field.zeroWord.empty())
             choices.push_back({std::string(field.zeroWord), 0});
         break;
     }

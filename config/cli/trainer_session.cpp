@@ -4,11 +4,16 @@ namespace crvl::cli {
 
 namespace {
 constexpr auto kTick = std::chrono::milliseconds(kTickMs);
+// Nobody waits in front of a dialog here: a late Result is worth waiting
+// for before the record or slot is read back.
+constexpr int kResultWaitTicks = 12;
 } // namespace
 
 TrainerSession::TrainerSession(ILink& link, std::function<bool()> interrupted)
     : link_(link), interrupted_(std::move(interrupted)),
-      machine_(link, *this, [this] { Notify(); }), nextTick_(Clock::now() + kTick) {}
+      machine_(link, *this, [this] { Notify(); }), nextTick_(Clock::now() + kTick) {
+    machine_.SetResultWaitTicks(kResultWaitTicks);
+}
 
 TrainerSession::~TrainerSession() {
     // Closing joins the reader thread, so no notification outlives us.
@@ -70,6 +75,9 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     }
     lineLost_ = false;
     notFound_ = false;
+    // Nobody has just pressed a button: the search starts at once rather
+    // than on the next tick.
+    nextTick_ = Clock::now();
     bool opened = false;
     machine_.StartSearch(firstPort, lastPort);
     const bool finished = RunUntil([&] {
@@ -101,6 +109,8 @@ Outcome TrainerSession::AwaitResult() {
         return Outcome::Done;
     if (machine_.Result() != kNoResult)
         return Outcome::Refused;
+    if (machine_.ReadBackMismatch())
+        return Outcome::NotStored;
     return Failure();
 }
 
@@ -145,9 +155,9 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
     monitorStep_ = nullptr;
     if (monitorConnected_ || interrupted_())
         return Outcome::Done;
-    if (LineLost() || !machine_.Connected())
-        return Failure();
-    return Outcome::Refused; // the trainer detached the tool (AttachedReport)
+    if (!LineLost() && machine_.TrainerDetached())
+        return Outcome::Detached;
+    return Failure();
 }
 
 void TrainerSession::RunMonitorDialog() {

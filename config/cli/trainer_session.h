@@ -24,8 +24,10 @@ namespace crvl::cli {
 enum class Outcome {
     Done,
     Refused,     // the trainer answered with a Result other than 0
+    NotStored,   // no Result; the read-back shows the trainer kept the old
     NoAnswer,    // no reply within the logic's wait
     LineLost,    // the port failed (unplugged, hung up)
+    Detached,    // the trainer let the tool go (its remote control or buttons)
     Interrupted, // Ctrl-C
 };
 
@@ -63,7 +65,8 @@ public:
     Outcome Upload(int slot, std::string_view name, const ScenarioTable& table);
     // Runs the scenario monitor: the trainer's quiet time, reports on, then
     // step() after every step until the time is up, Ctrl-C, or the trainer
-    // goes (LineLost or NoAnswer). A time-out or Ctrl-C ends it as Done.
+    // goes (LineLost or NoAnswer) or detaches the tool (Detached). A
+    // time-out or Ctrl-C ends it as Done.
     Outcome Monitor(std::optional<std::chrono::milliseconds> duration,
                     const std::function<void()>& step);
 
@@ -73,6 +76,9 @@ public:
     // The exit procedure: SetAttached off, close; waited out as Disconnect.
     void Leave();
 
+    // The last write or upload came without its Result and was found stored
+    // by reading it back.
+    bool StoredByReadBack() const { return machine_.StoredByReadBack(); }
     bool LineLost() const { return lineLost_ || link_.LineDead(); }
     // After a search that opened no port: what a user who may not use a
     // port's device can do; empty when the ports were missing or busy.

@@ -102,6 +102,9 @@ void LinkMachine::Tick() {
     case LinkState::AwaitSlot3:
         TickAwaitSlot(3);
         break;
+    case LinkState::AwaitReadBack:
+        TickAwaitReadBack();
+        break;
     }
 }
 
@@ -202,10 +205,60 @@ void LinkMachine::TickAwaitResult() {
     if (ticks_ < kResultReplyTicks) {
         return;
     }
+    if (result_ == kNoResult) {
+        if (ticks_ < resultWaitTicks_) {
+            return;
+        }
+        // A missing Result does not mean the trainer did not store it.
+        StartReadBack();
+        return;
+    }
+    ReportWrite(result_ == msg::kResultSuccess);
+}
+
+void LinkMachine::StartReadBack() {
+    state_ = LinkState::AwaitReadBack;
+    ticks_ = 0;
+    readBackMatched_ = false;
+    readBackAnswered_ = false;
+    Send(pending_ == Pending::Parameters ? MakeReadParameters() : MakeReadSlotInfo(uploadSlot_));
+}
+
+void LinkMachine::TickAwaitReadBack() {
+    ++ticks_;
+    if (result_ != kNoResult) {
+        ReportWrite(result_ == msg::kResultSuccess);
+    } else if (readBackMatched_) {
+        storedByReadBack_ = true;
+        ReportWrite(true);
+    } else if (ticks_ >= kReadBackTicks) {
+        ReportWrite(false);
+    }
+}
+
+void LinkMachine::ReadBackReply(std::uint8_t code, const std::uint8_t* payload,
+                                std::size_t length) {
+    if (pending_ == Pending::Parameters && code == msg::kParametersReply &&
+        length >= kParametersReplySize) {
+        readBackAnswered_ = true;
+        readBackMatched_ =
+            *ParameterRecord::Decode({payload + 1, ParameterRecord::kSize}) == parameters_;
+    } else if (pending_ == Pending::Scenario && code == msg::kSlotReply &&
+               length >= kSlotReplySize && payload[1] == kArgOffset + uploadSlot_) {
+        readBackAnswered_ = true;
+        readBackMatched_ = *SlotInfo::Decode({payload + 2, SlotInfo::kSize}) == uploaded_;
+    }
+}
+
+void LinkMachine::ReportWrite(bool stored) {
     ticks_ = kPingCycleTicks;
     state_ = LinkState::Connected;
-    if (result_ != msg::kResultSuccess) {
-        // A failed write never ends the program, not even a later one.
+    if (!stored) {
+        // The change waits for the next Update and the exit question; a
+        // failed write never ends the program, not even a later one.
+        if (pending_ == Pending::Parameters) {
+            changed_ = true;
+        }
         exitAfterWrite_ = false;
         view_.RunLater([this] {
             view_.ShowMessage(Str(text::kUpdateFailed), Str(text::kUpdateFailedCaption),
@@ -255,6 +308,11 @@ void LinkMachine::Dispatch() {
     std::uint8_t buffer[kMaxPayload];
     const std::size_t length = link_.Receive(buffer);
     if (length == 0) {
+        if (IsOneOf(state_, {LinkState::RequestParameters, LinkState::AwaitParameters,
+                             LinkState::RequestVersion, LinkState::AwaitVersion})) {
+            LostInHandshake();
+            return;
+        }
         view_.SetConnectionLamp(LampColour::Blue, LampLight::Lit);
         return;
     }
@@ -273,7 +331,11 @@ void LinkMachine::Dispatch() {
             std::memcpy(version_.data(), buffer + 1, kVersionSize);
             versionReceived_ = true;
         }
-    } else if (code == msg::kSlotReply && state_ >= LinkState::AwaitSlot1) {
+    } else if (state_ == LinkState::AwaitReadBack && code != msg::kResult) {
+        ReadBackReply(code, buffer, length);
+    } else if (code == msg::kSlotReply &&
+               IsOneOf(state_,
+                       {LinkState::AwaitSlot1, LinkState::AwaitSlot2, LinkState::AwaitSlot3})) {
         const int expected = static_cast<int>(state_) - static_cast<int>(LinkState::AwaitSlot1) + 1;
         SlotReply(expected, buffer, length);
     } else if (code == msg::kBattery && connectedState) {
@@ -290,7 +352,7 @@ void LinkMachine::Dispatch() {
         }
     } else if (code == msg::kResult &&
                IsOneOf(state_, {LinkState::SendParameters, LinkState::UploadSent,
-                                LinkState::AwaitResult})) {
+                                LinkState::AwaitResult, LinkState::AwaitReadBack})) {
         if (length >= kOneByteReplySize) {
             result_ = buffer[1];
         }
@@ -323,6 +385,7 @@ void LinkMachine::SlotReply(int expectedSlot, const std::uint8_t* payload, std::
 }
 
 void LinkMachine::AttachedReport(std::uint8_t value) {
+    trainerDetached_ = value == kOff;
     view_.SetMonitorConnected(false);
     if (value == kOff) {
         DisconnectedView();
@@ -335,6 +398,17 @@ bool LinkMachine::TakeShock() {
     const bool shock = shock_;
     shock_ = false;
     return shock;
+}
+
+void LinkMachine::LostInHandshake() {
+    // Nothing was connected yet: the tool goes back to where Connect
+    // starts a new search.
+    DisconnectedView();
+    link_.Close();
+    state_ = LinkState::Idle;
+    SetWaitCursor(false);
+    view_.SetConnectButtonText(Str(text::kConnect));
+    view_.SetStatusText(Str(text::kLostInHandshake));
 }
 
 void LinkMachine::ConnectPressed() {
@@ -356,6 +430,7 @@ void LinkMachine::StartSearch(int firstPort, int lastPort) {
     lastPort_ = lastPort;
     portCounter_ = firstPort - 1;
     accessAdvice_.clear();
+    trainerDetached_ = false;
     state_ = LinkState::Search;
 }
 
@@ -405,6 +480,9 @@ void LinkMachine::CollectAndWrite() {
     }
     changed_ = false;
     result_ = kNoResult;
+    storedByReadBack_ = false;
+    readBackAnswered_ = false;
+    pending_ = Pending::Parameters;
     parameters_ = view_.CollectParameters();
     state_ = LinkState::SendParameters;
 }
@@ -432,6 +510,14 @@ void LinkMachine::Exit() {
             return;
         }
     }
+    Leave();
+}
+
+void LinkMachine::Leave() {
+    if (Waiting() && afterWait_ == AfterWait::EndProgram) {
+        return; // already leaving
+    }
+    leaving_ = true;
     Send(MakeSetAttached(false));
     // Also ends a quiet time already running: the port closes once, after
     // this one.
@@ -450,6 +536,13 @@ void LinkMachine::StartSlotRead() {
 
 void LinkMachine::Upload(int slot, std::string_view name, const ScenarioTable& table) {
     result_ = kNoResult;
+    storedByReadBack_ = false;
+    readBackAnswered_ = false;
+    pending_ = Pending::Scenario;
+    uploadSlot_ = slot;
+    uploaded_ = SlotInfo{};
+    uploaded_.SetName(name);
+    uploaded_.table = table;
     Send(MakeUploadScenario(slot, name, table));
     state_ = LinkState::UploadSent;
 }
@@ -466,7 +559,9 @@ void LinkMachine::OpenMonitor() {
     view_.RunMonitorDialog();
     Send(MakeSetMonitorReports(false));
     monitorOpen_ = false;
-    Send(MakeSetAttached(true));
+    if (!leaving_) {
+        Send(MakeSetAttached(true));
+    }
 }
 
 void LinkMachine::ConnectedView() {
@@ -482,6 +577,7 @@ void LinkMachine::ConnectedView() {
         Send(MakeSetAttached(true));
     }
     view_.SetConnectionLamp(LampColour::Green, LampLight::Lit);
+    trainerDetached_ = false;
     view_.SetMonitorConnected(true);
     alive_ = true;
     SetWaitCursor(false);

@@ -11,6 +11,7 @@
 #include "link/trainer_link.h"
 #include "protocol/trainer_messages.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,8 @@ enum class LinkState : std::uint8_t {
     AwaitSlot1 = 10,
     AwaitSlot2 = 11,
     AwaitSlot3 = 12,
+    // No Result came in time: what the trainer holds is read back.
+    AwaitReadBack = 13,
 };
 
 // Texts the connection logic shows.
@@ -56,6 +59,8 @@ inline constexpr std::string_view kSlotTimeout = "The Corvel did not send its cu
                                                  "Please check the connection and try again.";
 inline constexpr std::string_view kSlotTimeoutCaption = "Custom Scenarios";
 inline constexpr std::string_view kDownloadError = "Download Error";
+inline constexpr std::string_view kLostInHandshake =
+    "The Corvel was lost while connecting.\r\nPress Connect to search again.";
 inline constexpr std::string_view kConnect = "Connect";
 inline constexpr std::string_view kDisconnect = "Disconnect";
 } // namespace text
@@ -96,6 +101,9 @@ inline constexpr int kParametersRetries = 2;
 inline constexpr int kVersionReplyTicks = 2;
 inline constexpr int kResultReplyTicks = 4;
 inline constexpr int kWriteSendTicks = 2;
+// Ticks the read-back of a write or upload whose Result did not come waits
+// for the trainer's record or slot (a late Result is taken as well).
+inline constexpr int kReadBackTicks = 10;
 
 // Told of every monitor report and shock as the dispatcher takes it, before
 // the scenario monitor rewrites anything (the session log listens here).
@@ -133,6 +141,10 @@ public:
     // Exit button, Escape, window close, Abort in the "not found" question.
     // The program ends kExitWaitTicks later.
     void Exit();
+    // The program must end now (a signal): the exit procedure without its
+    // question; an open scenario monitor no longer attaches the trainer
+    // again when it closes.
+    void Leave();
 
     // Custom scenarios: reads slots 1..3, then runs the upload dialog; the
     // upload dialog sends the chosen scenario with Upload.
@@ -165,7 +177,21 @@ public:
     bool WaitCursor() const { return waitCursor_; }
     bool MonitorOpen() const { return monitorOpen_; }
     bool ExitAfterWrite() const { return exitAfterWrite_; }
+    // Ticks a write or an upload waits for its Result before what the
+    // trainer holds is read back; the dialog's kResultReplyTicks at least.
+    // A Result that comes within the dialog's ticks is still taken after
+    // them, as the dialog does; a later one at once.
+    void SetResultWaitTicks(int ticks) { resultWaitTicks_ = std::max(ticks, kResultReplyTicks); }
+    // The last write or upload was reported stored because the read-back
+    // showed it, not because its Result said so.
+    bool StoredByReadBack() const { return storedByReadBack_; }
+    // The trainer answered the last read-back, with something else than
+    // what was sent.
+    bool ReadBackMismatch() const { return readBackAnswered_ && !readBackMatched_; }
     bool VersionReceived() const { return versionReceived_; }
+    // The trainer's AttachedReport off (its remote control or buttons) was
+    // the last word on the attachment: it let the tool go, it was not lost.
+    bool TrainerDetached() const { return trainerDetached_; }
     std::uint8_t Result() const { return result_; }
     std::uint8_t BatteryRaw() const { return batteryRaw_; }
     // A Battery reply arrived since the last ReadBattery.
@@ -195,6 +221,8 @@ public:
 private:
     // What follows a quiet time.
     enum class AfterWait : std::uint8_t { CloseLine, EndProgram, OpenMonitor };
+    // What a Result answers, and so what a read-back compares.
+    enum class Pending : std::uint8_t { Parameters, Scenario };
 
     static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
 
@@ -206,10 +234,15 @@ private:
     void TickConnected();
     void TickAwaitVersion();
     void TickAwaitResult();
+    void StartReadBack();
+    void TickAwaitReadBack();
+    void ReportWrite(bool stored);
+    void ReadBackReply(std::uint8_t code, const std::uint8_t* payload, std::size_t length);
     void TickAwaitSlot(int slot);
     void NotFound();
     void SlotReply(int expectedSlot, const std::uint8_t* payload, std::size_t length);
     void AttachedReport(std::uint8_t value);
+    void LostInHandshake();
     void SetWaitCursor(bool on);
     void Send(const Bytes& payload);
 
@@ -228,14 +261,23 @@ private:
     AfterWait afterWait_ = AfterWait::CloseLine;
     bool connected_ = false;
     bool versionReceived_ = false;
+    bool trainerDetached_ = false;
     bool alive_ = false;
     bool changed_ = false;
     std::uint8_t result_ = kNoResult;
     bool exitAfterWrite_ = false;
+    int resultWaitTicks_ = kResultReplyTicks;
+    Pending pending_ = Pending::Parameters;
+    int uploadSlot_ = 0;
+    SlotInfo uploaded_;
+    bool readBackMatched_ = false;
+    bool readBackAnswered_ = false;
+    bool storedByReadBack_ = false;
     std::array<bool, kSlotCount> slotReceived_{};
     std::array<bool, kSlotCount> slotMismatch_{};
     std::array<SlotInfo, kSlotCount> slotInfo_{};
     bool monitorOpen_ = false;
+    bool leaving_ = false;
     bool waitCursor_ = false;
     std::uint8_t batteryRaw_ = 0;
     bool batteryReceived_ = false;

@@ -13,8 +13,8 @@ namespace crvl {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kEventNames = {"start", "frame", "state",
-                                                         "shock", "lost",  "end"};
+constexpr std::array<std::string_view, 7> kEventNames = {"start", "frame", "state",   "shock",
+                                                         "lost",  "end",   "detached"};
 
 std::string Hex(std::uint8_t code) {
     char text[8];
@@ -223,10 +223,18 @@ bool SessionWriter::Shock() {
 }
 
 bool SessionWriter::Lost() {
-    if (lost_)
+    return CutOff(SessionEvent::Lost);
+}
+
+bool SessionWriter::Detached() {
+    return CutOff(SessionEvent::Detached);
+}
+
+bool SessionWriter::CutOff(SessionEvent event) {
+    if (cutOff_)
         return file_.is_open();
-    lost_ = true;
-    return Write(SessionEvent::Lost);
+    cutOff_ = true;
+    return Write(event);
 }
 
 bool SessionWriter::End() {

@@ -9,6 +9,7 @@
 //   log.Report(record);   // every MonitorReport; writes only what changed
 //   log.Shock();          // every ShockEvent
 //   log.Lost();           // the trainer stopped answering, or the line failed
+//   log.Detached();       // the trainer detached the tool (its own controls)
 //   log.End();            // the monitor closes (also done by the destructor)
 // Nothing here throws, prints or knows a window.
 #pragma once
@@ -32,15 +33,16 @@ inline constexpr std::string_view kSessionHeader =
 inline constexpr int kSessionColumns = 11;
 
 enum class SessionEvent {
-    Start, // the first report of the run
-    Frame, // the scenario or the frame number changed
-    State, // a condition changed within the frame
-    Shock, // the trainer delivered a shock
-    Lost,  // the trainer stopped answering or the line failed
-    End,   // the monitor closed
+    Start,    // the first report of the run
+    Frame,    // the scenario or the frame number changed
+    State,    // a condition changed within the frame
+    Shock,    // the trainer delivered a shock
+    Lost,     // the trainer stopped answering or the line failed
+    End,      // the monitor closed
+    Detached, // the trainer detached the tool (its remote control or buttons)
 };
 
-// "start", "frame", "state", "shock", "lost", "end".
+// "start", "frame", "state", "shock", "lost", "end", "detached".
 std::string_view SessionEventName(SessionEvent event);
 std::optional<SessionEvent> SessionEventFromName(std::string_view name);
 
@@ -99,8 +101,11 @@ public:
     // state when what it shows differs from the last line, else nothing.
     bool Report(const MonitorRecord& record);
     bool Shock();
-    bool Lost(); // once per run; later calls write nothing
-    bool End();  // closes the file; later calls write nothing
+    // Lost and Detached end the run's events: once per run, and after one
+    // of them the other writes nothing either.
+    bool Lost();
+    bool Detached();
+    bool End(); // closes the file; later calls write nothing
 
     bool Recording() const { return file_.is_open(); }
     const std::string& Error() const { return error_; }
@@ -108,6 +113,7 @@ public:
 
 private:
     bool Write(SessionEvent event);
+    bool CutOff(SessionEvent event);
     double Now() const;
 
     SessionClock clock_;
@@ -117,7 +123,7 @@ private:
     std::string error_;
     SessionFields last_;
     bool started_ = false;
-    bool lost_ = false;
+    bool cutOff_ = false; // lost or detached written
 };
 
 } // namespace crvl

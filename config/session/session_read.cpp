@@ -242,7 +242,7 @@ Debrief MakeDebrief(const SessionRun& run) {
     if (run.lines.empty())
         return debrief;
     debrief.length = run.lines.back().time;
-    bool ended = false; // lost or closed: no frame runs on after this
+    bool ended = false; // lost, detached or closed: no frame runs on after this
     double scenarioSince = 0.0;
     std::string currentScenario;
     auto closeFrame = [&](double time) {
@@ -271,9 +271,10 @@ Debrief MakeDebrief(const SessionRun& run) {
                     line.time - (currentScenario.empty() ? 0.0 : scenarioSince);
             break;
         case SessionEvent::Lost:
+        case SessionEvent::Detached:
         case SessionEvent::End:
-            if (line.event == SessionEvent::Lost)
-                debrief.lost = true;
+            debrief.lost = debrief.lost || line.event == SessionEvent::Lost;
+            debrief.detached = debrief.detached || line.event == SessionEvent::Detached;
             if (!ended)
                 closeFrame(line.time);
             ended = true;

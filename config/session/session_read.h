@@ -47,11 +47,13 @@ struct Debrief {
     // From the first line of the scenario in which the first shock was
     // delivered; empty without a shock.
     std::optional<double> timeToFirstShock;
-    bool lost = false; // the run ended because the trainer was lost
+    bool lost = false;     // the run ended because the trainer was lost
+    bool detached = false; // the run ended because the trainer detached the tool
 };
 
 // Frames in order: every start and frame line opens one, which lasts until
-// the next, or until the line was lost or the monitor closed.
+// the next, or until the line was lost, the trainer detached the tool or
+// the monitor closed.
 Debrief MakeDebrief(const SessionRun& run);
 
 // A time as the debrief shows it: "23.3 s" below a minute, "1:23.3" from

@@ -70,6 +70,16 @@ TEST(Crvlctl, HelpAndBadUsage) {
     const CtlResult port = RunCtl({"--port", "COM17", "params"});
     EXPECT_EQ(port.code, 2);
     EXPECT_EQ(port.err, "crvlctl: port COM17 is not one of COM1..COM16\n");
+    // An option without its value names the option; one crvlctl, one port.
+    const CtlResult noValue = RunCtl({"monitor", "--seconds"});
+    EXPECT_EQ(noValue.code, 2);
+    EXPECT_EQ(noValue.err, "crvlctl: --seconds needs a value (try 'crvlctl monitor --help')\n");
+    const CtlResult noPort = RunCtl({"params", "--port"});
+    EXPECT_EQ(noPort.err, "crvlctl: --port needs COMn or a device path (try 'crvlctl --help')\n");
+    const CtlResult twoPorts = RunCtl({"--port", "COM1", "--port", "COM2", "params"});
+    EXPECT_EQ(twoPorts.code, 2);
+    EXPECT_EQ(twoPorts.err, "crvlctl: --port given 2 times; one crvlctl uses one port (start one "
+                            "per port) (try 'crvlctl --help')\n");
 }
 
 TEST(Crvlctl, ParamsInfoAndFindReadTheTrainer) {
@@ -126,9 +136,13 @@ TEST(Crvlctl, SetWritesOnlyTheNamedBytes) {
     EXPECT_TRUE(value.err.starts_with("crvlctl: bad value '55' for pad-tolerance (allowed: 50, "
                                       "60,"))
         << value.err;
-    EXPECT_EQ(RunCtl(On(trainer, {"set", "cpr-timer=unlimited"})).code, 2);
+    EXPECT_EQ(RunCtl(On(trainer, {"set", "cpr-timer=15"})).code, 2);
     EXPECT_EQ(trainer.Received().size(), before);
     EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 78 78 3c af 0c"));
+
+    // The word params prints for a zero byte is taken back.
+    EXPECT_EQ(RunCtl(On(trainer, {"--quiet", "set", "cpr-timer=unlimited"})).code, 0);
+    EXPECT_EQ(trainer.Parameters(), Record("07 01 00 01 2d 00 78 3c af 0c"));
 }
 
 TEST(Crvlctl, RefusedOrUnansweredWritesExitWithOne) {
@@ -142,19 +156,45 @@ TEST(Crvlctl, RefusedOrUnansweredWritesExitWithOne) {
     EXPECT_EQ(trainer.Parameters(), stored);
     ExpectLeftDetached(trainer);
 
+    // No Result: the record read back tells the truth.
     trainer.Query([](sim::TrainerSim& s) {
-        s.Protocol().Faults().writeResult = 0;
         s.Protocol().Faults().noResult = true;
         return 0;
     });
-    const CtlResult silent = RunCtl(On(trainer, {"--quiet", "defaults"}));
-    EXPECT_EQ(silent.code, 1);
-    EXPECT_EQ(silent.err, "crvlctl: " + trainer.Path() +
-                              ": Configuration update failed ! (no answer from the trainer)\n");
+    const CtlResult notStored = RunCtl(On(trainer, {"--quiet", "defaults"}));
+    EXPECT_EQ(notStored.code, 1);
+    EXPECT_EQ(notStored.err, "crvlctl: " + trainer.Path() +
+                                 ": Configuration update failed ! (no Result; the trainer still "
+                                 "holds what it held before)\n");
+    EXPECT_EQ(trainer.Parameters(), stored);
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Faults().writeResult = 0;
+        return 0;
+    });
+    const CtlResult readBack = RunCtl(On(trainer, {"--quiet", "defaults"}));
+    EXPECT_EQ(readBack.code, 0);
+    EXPECT_EQ(readBack.err, "crvlctl: " + trainer.Path() +
+                                ": note: the trainer sent no Result; reading it back shows it "
+                                "stored\n");
+    EXPECT_EQ(trainer.Parameters(), DefaultParameters());
+    // A Result 1.5 s late is waited for.
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Faults().noResult = false;
+        s.Protocol().Faults().resultDelay = std::chrono::milliseconds(1500);
+        return 0;
+    });
+    const std::size_t before = trainer.Received().size();
+    const CtlResult late = RunCtl(On(trainer, {"--quiet", "set", "volume=2"}));
+    EXPECT_EQ(late.code, 0) << late.err;
+    EXPECT_EQ(late.err, "");
+    const auto received = trainer.Received();
+    EXPECT_EQ(std::count(received.begin() + static_cast<std::ptrdiff_t>(before), received.end(),
+                         "ReadParameters"),
+              1); // the connection's own, no read-back
 
     trainer.Query([](sim::TrainerSim& s) {
         s.Model().parameters = *ParameterRecord::Decode(std::array<std::uint8_t, 10>{3, 2});
-        s.Protocol().Faults().noResult = false;
+        s.Protocol().Faults().resultDelay = {};
         return 0;
     });
     const CtlResult defaults = RunCtl(On(trainer, {"--json", "defaults"}));
@@ -242,6 +282,10 @@ TEST(Crvlctl, NoTrainerOrAMissingAnswer) {
     EXPECT_EQ(missing.code, 3);
     EXPECT_EQ(missing.err, "crvlctl: /nonexistent/crvlctl-port: cannot open the port (missing, or "
                            "in use by another program)\n");
+    const CtlResult notSerial = RunCtl({"--port", "/dev/null", "params"});
+    EXPECT_EQ(notSerial.code, 3);
+    EXPECT_EQ(notSerial.err,
+              "crvlctl: /dev/null: cannot open the port: /dev/null is not a serial port\n");
 
     Trainer noVersion({"--no-version"});
     const CtlResult info = RunCtl(On(noVersion, {"info"}));
@@ -326,6 +370,40 @@ TEST(Crvlctl, MonitorPrintsEachChangeAndLeavesOnCtrlC) {
     EXPECT_FALSE(trainer.Attached());
 }
 
+TEST(Crvlctl, AClosedTerminalOrAServiceStopEndsTheMonitorCleanly) {
+    for (const int signal : {SIGHUP, SIGTERM}) {
+        Trainer trainer;
+        CtlProcess monitor(On(trainer, {"monitor"}));
+        ASSERT_TRUE(monitor.ReadLine().starts_with("time_s=")) << signal;
+        const auto sent = std::chrono::steady_clock::now();
+        monitor.Signal(signal);
+        const CtlResult end = monitor.Finish();
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, 2s) << signal;
+        EXPECT_EQ(end.code, 0) << end.err;
+        EXPECT_TRUE(end.out.find(" event=end ") != std::string::npos) << end.out;
+        EXPECT_EQ(trainer.Received().back(), "SetAttached off");
+        EXPECT_FALSE(trainer.Attached());
+    }
+}
+
+TEST(Crvlctl, MonitorSaysWhenTheTrainerDetaches) {
+    Trainer trainer;
+    CtlProcess monitor(On(trainer, {"monitor"}));
+    ASSERT_TRUE(monitor.ReadLine().starts_with("time_s=")); // start
+    trainer.Query([](sim::TrainerSim& s) {
+        s.Protocol().Reply(MakeAttachedReport(false)); // its own remote control
+        return 0;
+    });
+    EXPECT_EQ(Columns(monitor.ReadLine()), "event=detached scenario=01 frame=00 rhythm=VF "
+                                           "shockable=yes pulse=no pads=yes motion=no failure=no "
+                                           "battery=ok");
+    const CtlResult end = monitor.Finish();
+    EXPECT_EQ(end.code, 1);
+    EXPECT_EQ(end.err, "crvlctl: " + trainer.Path() +
+                           ": the trainer detached (its remote control or buttons)\n");
+    EXPECT_TRUE(end.out.find(" event=end ") != std::string::npos) << end.out;
+}
+
 TEST(Crvlctl, MonitorWritesTheSessionLog) {
     TempDir dir;
     const std::string log = dir.Write("run.csv", "");
@@ -350,7 +428,8 @@ TEST(Crvlctl, MonitorWritesTheSessionLog) {
     EXPECT_TRUE(rows[1].ends_with(",start,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[1];
     EXPECT_TRUE(rows[2].ends_with(",end,01,00,VF,yes,no,yes,no,no,ok\r")) << rows[2];
     // The time of each printed line is the time in the log.
-    EXPECT_EQ(rows[1].substr(0, rows[1].find(',')), lines[0].substr(10, lines[0].find(',') - 10));
+    EXPECT_DOUBLE_EQ(std::stod(rows[1].substr(0, rows[1].find(','))),
+                     std::stod(lines[0].substr(10, lines[0].find(',') - 10)));
 
     // An existing log is never overwritten.
     const CtlResult again = RunCtl(On(trainer, {"monitor", "--seconds", "0.5", "--log", log}));

@@ -8,6 +8,7 @@
 #include "config/app/config_dlg.h"
 #include "config/app/control_ids.h"
 #include "config/app/led_ctrl.h"
+#include "config/app/quit_signals.h"
 #include "config/app/updown_ctrl.h"
 #include "config/app/upload_dlg.h"
 #include "tools/trainersim/trainer_sim.h"
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <future>
 #include <mutex>
 
@@ -287,25 +289,33 @@ TEST_F(Dialog, LoadDefaultsWritesAtOnce) {
     EXPECT_EQ(link->model.parameters, DefaultParameters());
 }
 
-TEST_F(Dialog, FailedWriteIsReported) {
+TEST_F(Dialog, FailedWriteIsReportedAndTheNextUpdateSendsItAgain) {
     Connect();
     link->Protocol().Faults().writeResult = 1;
     Spin(ids::kVolumeSpin)->DownButton()->click();
     Control<QPushButton>(ids::kUpdate)->click();
     Tick(3);
     EXPECT_EQ(dlg->messages.back(), "Update Failed: Configuration update failed !");
+    EXPECT_EQ(Text(ids::kVolumeEdit), "7");
+    link->Protocol().Faults().writeResult = 0;
+    Control<QPushButton>(ids::kUpdate)->click();
+    Tick(3);
+    EXPECT_EQ(dlg->messages.back(), "Corvel Updated: " + std::string(text::kUpdated));
+    EXPECT_EQ(link->model.parameters.speakerVolume, 7);
 }
 
 TEST_F(Dialog, ExitQuestionYesLeavesOnlyAfterASuccessfulWrite) {
     Connect();
     link->Protocol().Faults().noResult = true;
+    link->Protocol().Faults().writeResult = 1; // not stored
     Spin(ids::kVolumeSpin)->DownButton()->click();
     dlg->answers = {Answer::Yes};
     Control<QPushButton>(ids::kExit)->click();
-    Tick(3);
+    Tick(3 + 1 + kReadBackTicks);
     EXPECT_EQ(dlg->messages.back(), "Update Failed: Configuration update failed !");
     EXPECT_TRUE(dlg->isVisible());
     link->Protocol().Faults().noResult = false;
+    link->Protocol().Faults().writeResult = 0;
     Spin(ids::kVolumeSpin)->DownButton()->click();
     dlg->answers = {Answer::Yes};
     dlg->close(); // the window's close command asks the same question
@@ -424,6 +434,8 @@ TEST_F(Dialog, LosingTheTrainerClosesTheUploadDialog) {
     EXPECT_FALSE(Control(ids::kCustomScenarios)->isEnabled());
     const std::vector<std::string> received = link->Received();
     EXPECT_EQ(std::count(received.begin(), received.end(), "UploadScenario"), 0);
+    ASSERT_FALSE(dlg->messages.empty());
+    EXPECT_EQ(dlg->messages.back(), "crvlconfig: " + std::string(text::kLostBeforeUpload));
 }
 
 // The dialog over the real link and the simulated trainer on a
@@ -526,6 +538,55 @@ TEST_F(DialogOnTerminal, DisconnectWithAnAnswerOnTheWayThenReconnectAndWrite) {
     EXPECT_EQ(OnTrainer([this] { return trainer->Model().parameters; }),
               dlg->Machine().Parameters());
     EXPECT_NE(dlg->Machine().Parameters(), sim::TrainerModel{}.parameters);
+}
+
+// The trainer answers ReadParameters and ReadVersion, then its line goes.
+TEST_F(DialogOnTerminal, ATrainerLostDuringTheHandshakeLeavesTheDisconnectedView) {
+    using namespace std::chrono_literals;
+    OnTrainer([this] {
+        trainer->Protocol().Faults().hangUpAfter = 2;
+        return 0;
+    });
+    Control<QPushButton>(ids::kConnect)->click();
+    ASSERT_TRUE(RunUntil(
+        [this] {
+            return Received("ReadVersion") == 1 && dlg->Machine().State() == LinkState::Idle;
+        },
+        10s));
+    EXPECT_EQ(LampRow(), 48); // blue
+    EXPECT_EQ(Control<QPushButton>(ids::kConnect)->text(), "Connect");
+    EXPECT_EQ(Control<QPlainTextEdit>(ids::kStatus)->toPlainText(),
+              "The Corvel was lost while connecting.\nPress Connect to search again.");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(Control(ids::kCustomScenarios)->isEnabled());
+    Control<QPushButton>(ids::kConnect)->click(); // one press searches again
+    EXPECT_EQ(dlg->Machine().State(), LinkState::Search);
+    EXPECT_EQ(LampRow(), 32); // yellow
+}
+
+// A logout, a closed terminal or a service stop: the dialog ends as its Exit
+// does, without asking about a pending change, and closes what is open over
+// it.
+TEST_F(DialogOnTerminal, ASignalEndsTheProgramAsExitDoes) {
+    using namespace std::chrono_literals;
+    QuitSignals quit;
+    QObject::connect(&quit, &QuitSignals::Received, dlg.get(), &CConfigDlg::EndOnSignal);
+    Control<QPushButton>(ids::kConnect)->click();
+    ASSERT_TRUE(RunUntil([this] { return Connected(); }, 10s));
+    Control<CUpDownCtrl>(ids::kVolumeSpin)->DownButton()->click();
+    OnModal<QMessageBox> box([](QMessageBox&) { ::raise(SIGHUP); });
+    QTimer::singleShot(0, dlg.get(), [this] {
+        dlg->CConfigDlg::ShowMessage("open over the dialog", "crvlconfig",
+                                     MessageIcon::Information);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(RunUntil([&] { return box.Done(); }, 2s));
+    EXPECT_TRUE(RunUntil([this] { return !dlg->isVisible(); }, 1s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_TRUE(dlg->messages.empty()); // nothing asked
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_FALSE(OnTrainer([this] { return trainer->Model().attached; }));
+    EXPECT_EQ(Received("SetAttached off"), 1);
 }
 
 TEST(LedCtrl, DrawsItsCellCentredWithMagentaTransparent) {

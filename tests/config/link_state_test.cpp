@@ -223,6 +223,36 @@ TEST_F(Machine, ReadFailureTurnsTheLampBlueUntilTheUserConnectsAgain) {
     EXPECT_EQ(view.connectionColour, LampColour::Red);
 }
 
+TEST_F(Machine, TrainerLostDuringTheHandshakeShowsTheDisconnectedView) {
+    link.goodPorts = {3};
+    AnswerAll();
+    auto answer = link.responder;
+    link.responder = [&](const Bytes& payload) {
+        answer(payload);
+        if (payload == MakeReadVersion()) {
+            link.FailRead(); // gone after its second answer
+        }
+    };
+    machine.ConnectPressed();
+    Tick(8);
+    EXPECT_EQ(machine.State(), LinkState::Idle);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(view.connectionColour, LampColour::Blue);
+    EXPECT_EQ(view.connectText, "Connect");
+    EXPECT_EQ(view.status, std::string(text::kLostInHandshake));
+    EXPECT_FALSE(view.waitCursor);
+    EXPECT_FALSE(view.Saw("show parameters"));
+    EXPECT_FALSE(view.customScenarios || view.loadDefaults || view.update);
+    // One press searches again.
+    link.responder = answer;
+    link.opened.clear();
+    machine.ConnectPressed();
+    Tick(8);
+    EXPECT_EQ(link.opened, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(machine.State(), LinkState::Connected);
+    EXPECT_EQ(view.connectionColour, LampColour::Green);
+}
+
 TEST_F(Machine, ShortMessagesAreIgnored) {
     link.goodPorts = {1};
     machine.ConnectPressed();
@@ -286,21 +316,69 @@ TEST_F(Machine, WriteSendsTheCollectedRecordAndReportsSuccess) {
     EXPECT_FALSE(view.ended);
 }
 
-TEST_F(Machine, MissingOrNonZeroResultReportsFailure) {
+TEST_F(Machine, RefusedWriteReportsFailureAndKeepsTheChangePending) {
     Connect();
-    for (const bool answer : {false, true}) {
-        link.responder = [this, answer](const Bytes& payload) {
-            if (answer && payload[0] == msg::kWriteParameters) {
-                link.Deliver(MakeResult(3));
+    link.responder = [this](const Bytes& payload) {
+        if (payload[0] == msg::kWriteParameters) {
+            link.Deliver(MakeResult(3));
+        }
+    };
+    view.toCollect = SampleRecord();
+    machine.MarkChanged();
+    machine.CollectAndWrite();
+    Tick(3);
+    EXPECT_TRUE(view.Saw("message Update Failed: Configuration update failed !"));
+    EXPECT_EQ(machine.Result(), 3);
+    // Update sends the change again; Exit asks about it.
+    EXPECT_TRUE(view.update);
+    EXPECT_TRUE(machine.Changed());
+    link.sent.clear();
+    machine.CollectAndWrite();
+    Tick();
+    EXPECT_EQ(link.sent, std::vector<Bytes>{MakeWriteParameters(SampleRecord())});
+    Tick(2);
+    view.answers = {Answer::Cancel};
+    machine.Exit();
+    EXPECT_EQ(view.questions, std::vector<std::string>{std::string(text::kExitQuestion)});
+}
+
+// No Result in time: the record the trainer holds tells whether it stored
+// the write; a Result that comes during the read-back is taken instead.
+TEST_F(Machine, MissingResultIsAnsweredByReadingTheRecordBack) {
+    Connect();
+    struct Case {
+        bool stores;
+        bool lateResult;
+        const char* message;
+    };
+    const std::string updated = "message Corvel Updated: " + std::string(text::kUpdated);
+    const std::string failed = "message Update Failed: Configuration update failed !";
+    for (const Case c : {Case{true, false, updated.c_str()}, Case{false, false, failed.c_str()},
+                         Case{false, true, updated.c_str()}}) {
+        ParameterRecord held = DefaultParameters();
+        link.responder = [&](const Bytes& payload) {
+            if (payload[0] == msg::kWriteParameters && c.stores) {
+                held = *ParameterRecord::Decode({payload.data() + 1, ParameterRecord::kSize});
+            } else if (payload == MakeReadParameters()) {
+                if (c.lateResult) {
+                    link.Deliver(MakeResult(0));
+                }
+                link.Deliver(MakeParametersReply(held));
             }
         };
         view.events.clear();
+        link.sent.clear();
+        view.toCollect = SampleRecord();
         machine.MarkChanged();
         machine.CollectAndWrite();
         Tick(3);
-        EXPECT_TRUE(view.Saw("message Update Failed: Configuration update failed !"));
-        EXPECT_TRUE(view.update); // stays enabled after a failure
-        EXPECT_EQ(machine.Result(), answer ? 3 : 0xFF);
+        EXPECT_EQ(SentNames().back(), "ReadParameters");
+        EXPECT_FALSE(view.Saw(updated) || view.Saw(failed));
+        Tick(c.message == failed ? kReadBackTicks : 1);
+        EXPECT_TRUE(view.Saw(c.message)) << c.stores << c.lateResult;
+        EXPECT_EQ(machine.StoredByReadBack(), c.stores);
+        EXPECT_EQ(machine.Changed(), c.message == failed);
+        EXPECT_EQ(machine.State(), LinkState::Connected);
     }
 }
 
@@ -424,6 +502,19 @@ TEST_F(QuietTime, MonitorReportsGoOnAfterItsTicks) {
                                                      "SetMonitorReports off", "SetAttached on"}));
 }
 
+TEST_F(QuietTime, LeavingUnderTheMonitorSwitchesReportsOffAndLeavesTheTrainerDetached) {
+    Connect();
+    view.onMonitor = [this] {
+        link.sent.clear();
+        machine.Leave();
+    };
+    machine.RunMonitor();
+    Tick(kMonitorWaitTicks + kExitWaitTicks);
+    EXPECT_EQ(SentNames(), (std::vector<std::string>{"SetAttached off", "SetMonitorReports off"}));
+    EXPECT_TRUE(view.ended);
+    EXPECT_FALSE(link.IsOpen());
+}
+
 TEST_F(Machine, AttachedReportSwitchesTheView) {
     Connect();
     link.Deliver(MakeAttachedReport(false));
@@ -535,6 +626,27 @@ TEST_F(SlotRead, UploadReportsTheResultFourTicksAfterTheSend) {
     EXPECT_FALSE(view.Saw("message Corvel Updated: " + std::string(text::kUpdated)));
     Tick();
     EXPECT_TRUE(view.Saw("message Corvel Updated: " + std::string(text::kUpdated)));
+}
+
+TEST_F(SlotRead, UploadWithoutResultReadsTheSlotBack) {
+    Connect();
+    SlotInfo held;
+    link.responder = [&](const Bytes& payload) {
+        if (payload[0] == msg::kUploadScenario) {
+            held = *SlotInfo::Decode({payload.data() + 2, SlotInfo::kSize});
+        } else if (payload[0] == msg::kRead && payload[1] == msg::kReadSlotInfo) {
+            link.Deliver(MakeSlotReply(payload[2] - kArgOffset, held));
+        }
+    };
+    ScenarioTable table;
+    table.At(1, 0) = 4;
+    machine.Upload(2, "case", table);
+    Tick(5);
+    EXPECT_EQ(SentNames().back(), "ReadSlotInfo slot 2");
+    Tick();
+    EXPECT_TRUE(view.Saw("message Corvel Updated: " + std::string(text::kUpdated)));
+    EXPECT_TRUE(machine.StoredByReadBack());
+    EXPECT_FALSE(machine.Changed()); // an upload is no parameter change
 }
 
 TEST_F(Machine, MonitorOnlyWhenConnected) {

@@ -68,23 +68,32 @@ TEST_F(Exchange, WriteStoresTheRecordInTheTrainer) {
     EXPECT_TRUE(view.Saw("message Corvel Updated: " + std::string(text::kUpdated)));
 }
 
-TEST_F(Exchange, FailingOrMissingResultIsReported) {
+TEST_F(Exchange, MissingResultIsSettledByReadingTheRecordBack) {
     Connect();
     const ParameterRecord before = link.model.parameters;
     view.toCollect = before;
     view.toCollect.shockSeries = 4;
-    // The failing write comes first: the trainer keeps its record.
-    for (const bool answer : {true, false}) {
-        Faults().writeResult = answer ? 2 : 0;
-        Faults().noResult = !answer;
+    // Refused, then not answered and not stored, then not answered but
+    // stored: the read-back tells the last two apart.
+    struct Case {
+        int writeResult;
+        bool noResult;
+        int ticks;
+        bool stored;
+    };
+    for (const Case c : {Case{2, false, 3, false}, Case{2, true, 4 + kReadBackTicks, false},
+                         Case{0, true, 5, true}}) {
+        Faults().writeResult = c.writeResult;
+        Faults().noResult = c.noResult;
         view.events.clear();
         machine.MarkChanged();
         machine.CollectAndWrite();
-        Tick(3);
-        EXPECT_TRUE(view.Saw("message Update Failed: Configuration update failed !"));
-        if (answer) {
-            EXPECT_EQ(link.model.parameters.shockSeries, before.shockSeries);
-        }
+        Tick(c.ticks);
+        EXPECT_TRUE(view.Saw(c.stored ? "message Corvel Updated: " + std::string(text::kUpdated)
+                                      : "message Update Failed: Configuration update failed !"))
+            << c.writeResult << c.noResult;
+        EXPECT_EQ(link.model.parameters.shockSeries,
+                  c.stored ? view.toCollect.shockSeries : before.shockSeries);
     }
 }
 

@@ -145,6 +145,11 @@ TEST_F(SerialPortTest, DrainStopsAfterStx) {
     EXPECT_EQ(port.ReadByte(ok, got), 0x43);
     EXPECT_TRUE(got);
     EXPECT_TRUE(port.Drain(frame::kStx)); // quiet line: ends on the time-out
+    // A line that never starts a frame: the limit ends the drain.
+    MasterWrite({0x41, 0x42, 0x43, 0x44, 0x45});
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(port.Drain(frame::kStx, 3));
+    EXPECT_EQ(port.ReadByte(ok, got), 0x44);
 }
 
 TEST_F(SerialPortTest, ReadByteWaitWaitsPastTimeOuts) {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -56,7 +57,10 @@ TEST_F(DebriefDlgTest, DamagedLogShowsWhatCouldBeReadAndTheLineThatStoppedIt) {
                                          "12.000,end,C1,01,Sinus,no,yes,yes,no,no,ok\r\n");
     QString openedFolder;
     DebriefHooks hooks;
-    hooks.openFolder = [&](const QString& folder) { openedFolder = folder; };
+    hooks.openFolder = [&](const QString& folder) {
+        openedFolder = folder;
+        return true;
+    };
     CDebriefDlg dialog(log, nullptr, hooks);
     EXPECT_EQ(dialog.windowTitle(), "Session Debrief");
     const QString summary = dialog.SummaryText();
@@ -77,6 +81,21 @@ TEST_F(DebriefDlgTest, DamagedLogShowsWhatCouldBeReadAndTheLineThatStoppedIt) {
         EXPECT_NE(dialog.findChild<QPushButton*>(button), nullptr) << button;
     dialog.findChild<QPushButton*>("Open Folder")->click();
     EXPECT_EQ(openedFolder.toStdString(), dir_.string());
+
+    // Without a file manager the folder's path is shown instead.
+    DebriefHooks bare;
+    bare.openFolder = [](const QString&) { return false; };
+    CDebriefDlg kiosk(log, nullptr, bare);
+    QString shown;
+    test::onNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        box->accept();
+    });
+    kiosk.OpenFolder();
+    EXPECT_EQ(shown, "No file manager could be started. The session logs are in:\n" +
+                         QString::fromStdString(dir_.string()));
 
     // A file that is not a session log at all opens empty and says so.
     CDebriefDlg other(Write("notes.csv", "hello\r\n"));
@@ -150,7 +169,7 @@ TEST_F(DebriefDlgTest, SessionLogsListsRunsNewestFirstAndOpensTheChosenOne) {
         ASSERT_EQ(list->count(), 3);
         EXPECT_EQ(list->item(0)->text(),
                   "2026-03-02_14-00-00.csv  (0.3 s, 0 shocks, damaged at line 3)");
-        EXPECT_EQ(list->item(1)->text(), "2026-03-01_09-15-00_2.csv  (0.3 s, 0 shocks)");
+        EXPECT_EQ(list->item(1)->text(), "2026-03-01_09-15-00_2.csv  (0.3 s, 0 shocks, cut short)");
         EXPECT_EQ(list->item(2)->text(), "2026-03-01_09-15-00.csv  (4.0 s, 1 shock)");
         list->setCurrentRow(2);
         for (QPushButton* button : modal->findChildren<QPushButton*>()) {

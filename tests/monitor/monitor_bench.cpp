@@ -20,7 +20,10 @@ QApplication& App() {
     return app;
 }
 
-void BM_MonitorSecond(benchmark::State& state) {
+// Seconds of the monitor, 40 steps each with the chart painted once. With
+// frameChanges each of the trainer's four reports a second shows another
+// frame, and log (when given) writes it.
+void MonitorSeconds(benchmark::State& state, bool frameChanges, crvl::SessionWriter* log) {
     App();
     crvl::MonitorRecord record;
     record.scenario = 12;
@@ -32,10 +35,19 @@ void BM_MonitorSecond(benchmark::State& state) {
     dialog.show();
     for (auto _ : state) {
         for (int tick = 0; tick < 40; ++tick) {
+            if (frameChanges && tick % 10 == 0) {
+                record.frame = static_cast<std::uint8_t>((record.frame + 1) % 20);
+                if (log != nullptr)
+                    log->Report(record);
+            }
             dialog.Step();
             benchmark::DoNotOptimize(dialog.Plot()->grab());
         }
     }
+}
+
+void BM_MonitorSecond(benchmark::State& state) {
+    MonitorSeconds(state, false, nullptr);
     state.SetLabel("one second of monitor (40 samples)");
 }
 BENCHMARK(BM_MonitorSecond)->Unit(benchmark::kMillisecond);
@@ -51,34 +63,22 @@ bool OpenLog(crvl::SessionWriter& log, const QTemporaryDir& dir, benchmark::Stat
 // reports changes the frame, so every one becomes a flushed line (a real
 // run writes far fewer).
 void BM_MonitorSecondLogged(benchmark::State& state) {
-    App();
     QTemporaryDir dir;
     crvl::SessionWriter log;
     if (!OpenLog(log, dir, state))
         return;
-    crvl::MonitorRecord record;
-    record.scenario = 12;
-    record.rhythm = 1;
-    record.shockable = 1;
-    record.battery = 2;
-    crvl::CMonitorDlg dialog(record, [] { return false; });
-    dialog.StepTimer()->stop();
-    dialog.show();
-    for (auto _ : state) {
-        for (int tick = 0; tick < 40; ++tick) {
-            if (tick % 10 == 0) {
-                crvl::MonitorRecord report = record;
-                report.frame = static_cast<std::uint8_t>((report.frame + 1) % 20);
-                record = report;
-                log.Report(report);
-            }
-            dialog.Step();
-            benchmark::DoNotOptimize(dialog.Plot()->grab());
-        }
-    }
+    MonitorSeconds(state, true, &log);
     state.SetLabel("one second of monitor with its session log");
 }
 BENCHMARK(BM_MonitorSecondLogged)->Unit(benchmark::kMillisecond);
+
+// The logged second's reports without the log: what the monitor itself does
+// with four frame changes a second.
+void BM_MonitorSecondFrames(benchmark::State& state) {
+    MonitorSeconds(state, true, nullptr);
+    state.SetLabel("one second of monitor, four frame changes, no log");
+}
+BENCHMARK(BM_MonitorSecondFrames)->Unit(benchmark::kMillisecond);
 
 // One report that changes the frame: one line formatted, written and flushed.
 void BM_SessionLineWritten(benchmark::State& state) {

@@ -94,6 +94,18 @@ protected:
         return done();
     }
 
+    // Ticks the program with the monitor open until the monitor closes by
+    // itself; false when it is still open at the limit.
+    bool StepUntilClosed(CMonitorDlg& dialog, MonitorHost& host) {
+        for (int i = 0; i < 60 && dialog.isVisible(); ++i) {
+            AwaitTick();
+            machine_->Tick();
+            host.SetConnected(view_.monitorConnected);
+            dialog.Step();
+        }
+        return !dialog.isVisible();
+    }
+
     void Connect() {
         machine_->ConnectPressed();
         ASSERT_TRUE(TickUntil(
@@ -328,13 +340,7 @@ TEST_F(TrainerE2E, MonitoredRunIsKeptLineByLineAndBecomesADebrief) {
 
         now = 6000ms; // the line goes: the monitor closes by itself
         trainer_->RequestHangUp();
-        for (int i = 0; i < 60 && dialog.isVisible(); ++i) {
-            AwaitTick();
-            machine_->Tick();
-            host->SetConnected(view_.monitorConnected);
-            dialog.Step();
-        }
-        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_TRUE(StepUntilClosed(dialog, *host));
     };
     host = std::make_unique<MonitorHost>(hooks);
     host->SetSessionFolder(sessions);
@@ -369,6 +375,42 @@ TEST_F(TrainerE2E, MonitoredRunIsKeptLineByLineAndBecomesADebrief) {
     EXPECT_TRUE(summary.contains("Time to first shock: 4.0 s")) << summary.toStdString();
     EXPECT_TRUE(summary.contains("Shocks: 1")) << summary.toStdString();
     EXPECT_TRUE(summary.contains("The trainer was lost")) << summary.toStdString();
+}
+
+TEST_F(TrainerE2E, ATrainerThatLetsGoEndsTheRunAsDetachedNotLost) {
+    StartTrainer();
+    Connect();
+    const auto sessions = dir_ / "sessions";
+    std::filesystem::path debriefed;
+    MonitorHooks hooks;
+    hooks.showDebrief = [&](QWidget*, const std::filesystem::path& log) { debriefed = log; };
+    std::unique_ptr<MonitorHost> host;
+    hooks.runDialog = [&](CMonitorDlg& dialog) {
+        dialog.StepTimer()->stop();
+        dialog.show();
+        for (int i = 0; i < 3000 && LineCount(OnlyLog(sessions)) < 2; ++i) {
+            Pump(3ms);
+            dialog.Step();
+        }
+        // The trainer's own remote control detaches the tool.
+        trainer_->Post([this] { trainer_->Protocol().Reply(MakeAttachedReport(false)); });
+        EXPECT_TRUE(StepUntilClosed(dialog, *host));
+    };
+    host = std::make_unique<MonitorHost>(hooks);
+    host->SetSessionFolder(sessions);
+    host->SetSessionClock([] { return 0ms; });
+    view_.onMonitor = [&] { host->Run(nullptr, *machine_); };
+    RunMonitor();
+
+    EXPECT_EQ(OnlyLog(sessions),
+              "time_s,event,scenario,frame,rhythm,shockable,pulse,pads,motion,failure,battery\r\n"
+              "0.000,start,01,00,VF,yes,no,yes,no,no,ok\r\n"
+              "0.000,detached,01,00,VF,yes,no,yes,no,no,ok\r\n"
+              "0.000,end,01,00,VF,yes,no,yes,no,no,ok\r\n");
+    ASSERT_FALSE(debriefed.empty());
+    const QString summary = CDebriefDlg(debriefed).SummaryText();
+    EXPECT_TRUE(summary.contains("The trainer detached the tool")) << summary.toStdString();
+    EXPECT_FALSE(summary.contains("lost")) << summary.toStdString();
 }
 
 TEST_F(TrainerE2E, ReadOnlySessionFolderKeepsTheMonitorRunningWithANotice) {

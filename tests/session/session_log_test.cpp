@@ -92,7 +92,8 @@ TEST_F(SessionWriterTest, WritesEveryChangeAndNothingElse) {
     log.Report(odd);
     now_ = 64500ms;
     log.Lost();
-    log.Lost(); // once
+    log.Lost();     // once
+    log.Detached(); // nor after it
     now_ = 64525ms;
     EXPECT_TRUE(log.End());
     EXPECT_FALSE(log.Recording());

@@ -143,6 +143,15 @@ TEST(DebriefTest, LostRunEndsItsLastFrameThereAndDamagedRunShowsWhatWasRead) {
     ASSERT_EQ(lost.frames.size(), 1u);
     EXPECT_DOUBLE_EQ(lost.frames[0].duration, 5.75);
     EXPECT_FALSE(lost.timeToFirstShock);
+    EXPECT_FALSE(lost.detached);
+
+    // A trainer that let the tool go ends the frame the same way, not lost.
+    const Debrief detached =
+        MakeDebrief(ParseSession(kTwo + "6.000,detached,01,00,VF,yes,no,no,no,no,ok\r\n"
+                                        "10.000,end,01,00,VF,yes,no,no,no,no,ok\r\n"));
+    EXPECT_TRUE(detached.detached);
+    EXPECT_FALSE(detached.lost);
+    EXPECT_DOUBLE_EQ(detached.frames[0].duration, 5.75);
 
     const Debrief cut =
         MakeDebrief(ParseSession(kTwo + "4.000,shock,01,00,VF,yes,no,no,no,no,ok\r\n"

@@ -107,8 +107,7 @@ void InstallParameterFeature(TrainerProtocol& protocol) {
         if (faults.writeResult == 0)
             protocol.Model().parameters = *record;
         protocol.Log("parameters " + RecordText(protocol.Model().parameters));
-        if (!faults.noResult)
-            protocol.Reply(MakeResult(static_cast<std::uint8_t>(faults.writeResult)));
+        protocol.ReplyResult(static_cast<std::uint8_t>(faults.writeResult));
     });
     protocol.SetReadHandler(msg::kSetAttached, [&protocol](std::span<const std::uint8_t> p) {
         if (p.size() < 3)
@@ -146,8 +145,17 @@ void AddParameterSwitches(std::vector<SwitchSpec>& table) {
                          o.config.faults.writeResult = result;
                          return true;
                      }});
-    table.push_back(
-        FlagSwitch("--no-result", "do not answer WriteParameters", &FaultSwitches::noResult));
+    table.push_back(FlagSwitch("--no-result", "do not answer WriteParameters or an upload",
+                               &FaultSwitches::noResult));
+    table.push_back({"--result-delay", "MS",
+                     "send the Result of a write or an upload MS milliseconds late",
+                     [](SimOptions& o, const std::string& v) {
+                         int ms = 0;
+                         if (!ParseCount(v, ms))
+                             return false;
+                         o.config.faults.resultDelay = std::chrono::milliseconds(ms);
+                         return true;
+                     }});
     table.push_back(
         FlagSwitch("--no-version", "do not answer ReadVersion", &FaultSwitches::noVersion));
     table.push_back(FlagSwitch("--no-parameters",
@@ -188,7 +196,15 @@ void AddParameterCommands(CommandTable& table) {
                   sim.Protocol().Faults().writeResult = result;
                   return "write-result " + args[0];
               });
-    table.Add("no-result", "no-result on|off  leave WriteParameters unanswered",
+    table.Add("result-delay", "result-delay MS  send Results of writes and uploads late",
+              [](TrainerSim& sim, const std::vector<std::string>& args) -> std::string {
+                  int ms = 0;
+                  if (args.size() != 1 || !ParseCount(args[0], ms))
+                      return "usage: result-delay MS";
+                  sim.Protocol().Faults().resultDelay = std::chrono::milliseconds(ms);
+                  return "result-delay " + args[0] + " ms";
+              });
+    table.Add("no-result", "no-result on|off  leave writes and uploads unanswered",
               FlagCommand(&FaultSwitches::noResult, "no-result"));
     table.Add("no-version", "no-version on|off  leave ReadVersion unanswered",
               FlagCommand(&FaultSwitches::noVersion, "no-version"));

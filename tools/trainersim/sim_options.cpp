@@ -13,13 +13,13 @@ namespace {
 // The column the switches' help texts begin in.
 constexpr std::size_t kHelpColumn = 24;
 
+} // namespace
+
 bool ParseCount(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end && value >= 0;
 }
-
-} // namespace
 
 const std::vector<SwitchSpec>& Switches() {
     static const std::vector<SwitchSpec> table = [] {

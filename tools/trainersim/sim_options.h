@@ -27,6 +27,9 @@ struct SwitchSpec {
 // The table of switches.
 const std::vector<SwitchSpec>& Switches();
 
+// A whole number of 0 or more (a count, milliseconds).
+bool ParseCount(const std::string& text, int& value);
+
 // Parses argv (without the program name); a failure names the bad input.
 Status ParseArguments(const std::vector<std::string>& args, SimOptions& options);
 

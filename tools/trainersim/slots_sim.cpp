@@ -113,7 +113,7 @@ void InstallSlotFeature(TrainerProtocol& protocol) {
             info = *SlotInfo::Decode(p.subspan(2));
             protocol.Log("slot " + std::to_string(slot) + " now holds '" + SlotName(info) + "'");
         }
-        protocol.Reply(MakeResult(result));
+        protocol.ReplyResult(result);
     });
 }
 

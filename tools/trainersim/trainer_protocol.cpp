@@ -1,5 +1,6 @@
 #include "tools/trainersim/trainer_protocol.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "protocol/frame_codec.h"
@@ -97,9 +98,14 @@ void TrainerProtocol::Dispatch(std::span<const std::uint8_t> payload) {
         Log("hanging up after " + std::to_string(received) + " frames");
 }
 
-void TrainerProtocol::Reply(const Bytes& payload) {
+void TrainerProtocol::ReplyResult(std::uint8_t result) {
+    if (!faults_.noResult)
+        Reply(MakeResult(result), faults_.resultDelay);
+}
+
+void TrainerProtocol::Reply(const Bytes& payload, std::chrono::milliseconds extraDelay) {
     Pending pending;
-    pending.due = now_ + faults_.replyDelay;
+    pending.due = now_ + faults_.replyDelay + extraDelay;
     if (faults_.garbage)
         pending.bytes.assign(std::begin(kGarbageBytes), std::end(kGarbageBytes));
     const std::size_t start = pending.bytes.size();
@@ -111,7 +117,10 @@ void TrainerProtocol::Reply(const Bytes& payload) {
         // its lowest bit keeps it a valid byte of the same kind.
         pending.bytes[pending.bytes.size() - 2] ^= 0x01;
     }
-    replies_.push_back(std::move(pending));
+    const auto later =
+        std::upper_bound(replies_.begin(), replies_.end(), pending.due,
+                         [](SimTime due, const Pending& queued) { return due < queued.due; });
+    replies_.insert(later, std::move(pending));
 }
 
 void TrainerProtocol::WriteRaw(std::span<const std::uint8_t> bytes) {

@@ -26,16 +26,17 @@ using LogSink = std::function<void(const std::string& line)>;
 
 // Faults the simulator can be told to show.
 struct FaultSwitches {
-    bool silent = false;                     // answer nothing
-    bool badChecksum = false;                // answer with a wrong checksum
-    bool garbage = false;                    // send noise bytes before each answer
-    int hangUpAfter = 0;                     // hang up once this many frames arrived (0: never)
-    std::chrono::milliseconds replyDelay{0}; // answer only after this delay
-    int writeResult = 0;                     // Result byte for WriteParameters
-    bool noResult = false;                   // leave WriteParameters unanswered
-    bool noVersion = false;                  // leave ReadVersion unanswered
-    bool noParametersReply = false;          // leave ReadParameters unanswered
-    int attachedReport = -1;                 // report (0/1) when the tool attaches
+    bool silent = false;                      // answer nothing
+    bool badChecksum = false;                 // answer with a wrong checksum
+    bool garbage = false;                     // send noise bytes before each answer
+    int hangUpAfter = 0;                      // hang up once this many frames arrived (0: never)
+    std::chrono::milliseconds replyDelay{0};  // answer only after this delay
+    int writeResult = 0;                      // Result byte for WriteParameters
+    bool noResult = false;                    // leave WriteParameters and uploads unanswered
+    std::chrono::milliseconds resultDelay{0}; // send their Result this much later
+    bool noVersion = false;                   // leave ReadVersion unanswered
+    bool noParametersReply = false;           // leave ReadParameters unanswered
+    int attachedReport = -1;                  // report (0/1) when the tool attaches
     int wrongSlot = 0;    // answer ReadSlotInfo for this slot (1..3) with the next slot's number
     int uploadResult = 0; // Result byte for UploadScenario
 };
@@ -74,8 +75,11 @@ public:
     // Earliest time at which Tick has something to send (or max()).
     SimTime NextDue() const;
 
-    // Queues one framed answer (after the reply delay, with the faults).
-    void Reply(const Bytes& payload);
+    // Queues one framed answer (after the reply delay, with the faults);
+    // a later answer is sent before it when it falls due first.
+    void Reply(const Bytes& payload, std::chrono::milliseconds extraDelay = {});
+    // The Result of a write or an upload, as the result switches want it.
+    void ReplyResult(std::uint8_t result);
     // Writes bytes as they are, at once (raw byte mode).
     void WriteRaw(std::span<const std::uint8_t> bytes);
 
