@@ -50,9 +50,14 @@ int TrainerLink::Open(int portNumber, LinkNotify notify) {
 int TrainerLink::Close() {
     if (!IsOpen())
         return 0;
-    // The reader looks at the request between reads, so this waits at most
-    // one read time-out.
+    // The reader looks at the request between reads; the wake ends the read
+    // it waits in, so the close need not wait for the read time-out. The port
+    // is borrowed as Send borrows it.
     stopRequest_.store(1, std::memory_order_release);
+    activeSenders_.fetch_add(1, std::memory_order_seq_cst);
+    if (CSerialPort* port = port_.load(std::memory_order_seq_cst))
+        port->WakeReader();
+    activeSenders_.fetch_sub(1, std::memory_order_seq_cst);
     while (ended_.load(std::memory_order_acquire) == 0)
         std::this_thread::sleep_for(kClosePoll);
     thread_.join();

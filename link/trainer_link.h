@@ -65,8 +65,8 @@ struct LinkOptions {
     // For a program nobody waits on at a window (crvlctl): the open drains
     // what the line holds until it has been quiet for kQuietLineMs instead
     // of the dialog's one second, at most kDrainLimitBytes (about one second
-    // of the line at 19200 baud), and a close waits at most kQuietLineMs for
-    // the reader. The dialog keeps the trainer protocol's timing.
+    // of the line at 19200 baud). The dialog keeps the trainer protocol's
+    // timing. A close of either wakes the reader at once.
     static constexpr int kQuietLineMs = 100;
     static constexpr std::size_t kDrainLimitBytes = 2048;
     static LinkOptions ForCommandLine() {

@@ -87,6 +87,11 @@ public:
     // line refuses; the system's error text goes to the debug sink.
     bool SetBreak(bool on);
 
+    // Ends a ReadByte that is waiting, from another thread, as if its time-out
+    // had passed: a link that is closing need not wait for the read time-out.
+    // A wake that comes before the read ends the next read at once.
+    void WakeReader();
+
     // Purges both directions and releases the device. Safe to call twice.
     void Close();
 

@@ -35,6 +35,9 @@ namespace crvl {
 
 struct CSerialPort::Platform {
     int fd = -1;
+    // A pipe that ReadByte watches beside the line; WakeReader writes to it.
+    int wakeRead = -1;
+    int wakeWrite = -1;
 };
 
 namespace {
@@ -107,6 +110,26 @@ bool ConfigureLine(int fd, int baudRate, const SerialOptions& options) {
 #endif
 }
 
+// Waits for the line or the wake pipe; true when the wake pipe woke it, whose
+// bytes are then taken.
+bool WokenWhileWaiting(int fd, int wakeFd, int timeoutMs, int& r, short& revents) {
+    struct pollfd p[2]{};
+    p[0].fd = fd;
+    p[0].events = POLLIN;
+    p[1].fd = wakeFd;
+    p[1].events = POLLIN;
+    do {
+        r = ::poll(p, 2, timeoutMs);
+    } while (r < 0 && errno == EINTR);
+    revents = p[0].revents;
+    if (r <= 0 || (p[1].revents & POLLIN) == 0)
+        return false;
+    std::uint8_t taken[16];
+    while (::read(wakeFd, taken, sizeof taken) > 0) {
+    }
+    return true;
+}
+
 int PollOnce(int fd, short events, int timeoutMs, short& revents) {
     struct pollfd p {};
     p.fd = fd;
@@ -143,6 +166,12 @@ CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialO
         return;
     }
     platform_->fd = fd;
+    // Without the pipe a read still ends at its time-out; only the wake is lost.
+    int wake[2];
+    if (::pipe2(wake, O_NONBLOCK | O_CLOEXEC) == 0) {
+        platform_->wakeRead = wake[0];
+        platform_->wakeWrite = wake[1];
+    }
     Purge(fd);
     if (!ConfigureLine(fd, baudRate, options_))
         error_ = true;
@@ -194,7 +223,10 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     int r = PollOnce(fd, POLLIN, 0, revents);
     if (r == 0) {
         Debug(kWaitingForInputLine);
-        r = PollOnce(fd, POLLIN, options_.readTimeoutMs, revents);
+        if (WokenWhileWaiting(fd, platform_->wakeRead, options_.readTimeoutMs, r, revents)) {
+            ok = true;
+            return 0;
+        }
     }
     if (r < 0)
         return 0;
@@ -230,12 +262,23 @@ bool CSerialPort::SetBreak(bool on) {
     return true;
 }
 
+void CSerialPort::WakeReader() {
+    const std::uint8_t wake = 1;
+    if (platform_ && platform_->wakeWrite >= 0)
+        (void)!::write(platform_->wakeWrite, &wake, 1);
+}
+
 void CSerialPort::Close() {
     if (!platform_ || platform_->fd < 0)
         return;
     Purge(platform_->fd);
     ::close(platform_->fd);
     platform_->fd = -1;
+    if (platform_->wakeRead >= 0) {
+        ::close(platform_->wakeRead);
+        ::close(platform_->wakeWrite);
+        platform_->wakeRead = platform_->wakeWrite = -1;
+    }
     errno = ECANCELED;
 }
 

@@ -5,6 +5,7 @@
 
 #include "serial/serial_port.h"
 
+#include <atomic>
 #include <string>
 
 #include <windows.h>
@@ -19,6 +20,8 @@ struct CSerialPort::Platform {
     OVERLAPPED writeOverlapped{};
     OVERLAPPED readOverlapped{};
     HANDLE handle = INVALID_HANDLE_VALUE;
+    // Set by WakeReader for a read that has not started yet.
+    std::atomic<bool> woken{false};
 };
 
 namespace {
@@ -113,14 +116,22 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     got = false;
     if (p.handle == INVALID_HANDLE_VALUE)
         return 0;
+    if (p.woken.exchange(false)) {
+        ok = true;
+        return 0;
+    }
     std::uint8_t byte = 0;
     DWORD read = 0;
     if (!ReadFile(p.handle, &byte, 1, &read, &p.readOverlapped)) {
         if (GetLastError() != ERROR_IO_PENDING)
             return 0;
         Debug(kWaitingForInputLine);
-        if (!GetOverlappedResult(p.handle, &p.readOverlapped, &read, TRUE))
-            return 0;
+        if (!GetOverlappedResult(p.handle, &p.readOverlapped, &read, TRUE)) {
+            // A read cancelled by WakeReader ends as a time-out does.
+            if (GetLastError() != ERROR_OPERATION_ABORTED)
+                return 0;
+            read = 0;
+        }
     }
     ok = true;
     got = read == 1;
@@ -134,6 +145,13 @@ bool CSerialPort::SetBreak(bool on) {
         return false;
     }
     return true;
+}
+
+void CSerialPort::WakeReader() {
+    if (platform_ && platform_->handle != INVALID_HANDLE_VALUE) {
+        platform_->woken.store(true);
+        CancelIoEx(platform_->handle, &platform_->readOverlapped);
+    }
 }
 
 void CSerialPort::Close() {

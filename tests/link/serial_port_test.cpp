@@ -88,6 +88,34 @@ TEST_F(SerialPortTest, ConfigToolLineIs19200OneStopBit) {
     port.Close();
 }
 
+// A closing link wakes its reader instead of waiting out the read time-out;
+// the wake reads as a time-out (no byte, line fine), also when it comes
+// before the read.
+TEST_F(SerialPortTest, AWakeEndsAWaitingReadAsATimeOut) {
+    SerialOptions slow = Fast();
+    slow.readTimeoutMs = 60000;
+    CSerialPort port(kPort, "rw", kDefaultBaudRate, slow);
+    ASSERT_FALSE(port.Error());
+    port.WakeReader();
+    bool ok = false;
+    bool got = true;
+    port.ReadByte(ok, got);
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(got);
+
+    std::thread reader([&] { port.ReadByte(ok, got); });
+    std::this_thread::sleep_for(50ms);
+    port.WakeReader();
+    reader.join(); // without the wake, a minute
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(got);
+
+    MasterWrite({0x42});
+    EXPECT_EQ(port.ReadByte(ok, got), 0x42);
+    EXPECT_TRUE(got);
+    port.Close();
+}
+
 TEST_F(SerialPortTest, UpdaterRuns56000WithTwoStopBits) {
     {
         CSerialPort port(kPort, "rw", kProgrammingBaudRate, SerialOptions::ForUpdater());
