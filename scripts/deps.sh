@@ -10,7 +10,8 @@ clang libclang-rt-14-dev clang-format
 g++-mingw-w64-x86-64
 qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core fonts-liberation2
 imagemagick librsvg2-bin xvfb x11-utils poppler-utils
-scdoc lintian desktop-file-utils appstream dpkg-dev"
+scdoc lintian desktop-file-utils appstream dpkg-dev
+g++-mingw-w64-x86-64-posix nsis wine wine64 zip libudev-dev"
 
 missing=""
 for p in $PACKAGES; do
