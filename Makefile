@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test test-asan test-tsan test-package fuzz fuzz-long windows-core ci format install package clean
+.PHONY: deps configure build run demo test test-asan test-tsan test-package fuzz fuzz-long windows-core test-windows ci format install package clean
 
 deps:
 	@sh scripts/deps.sh
@@ -59,6 +59,12 @@ fuzz-long: deps
 windows-core: deps
 	cmake --preset windows-core
 	cmake --build --preset windows-core -j $(JOBS)
+
+# The Windows builds under Wine on Xvfb (scripts/test-windows.sh): the
+# Qt-free suites, the serial port, crvlctl.exe and crvlupd.exe against
+# trainersim. Each check prints PASS or FAIL.
+test-windows: deps
+	JOBS=$(JOBS) sh scripts/test-windows.sh
 
 # The Debian packages, into build/packages/.
 package: deps

@@ -1,4 +1,5 @@
 #include "scenario/scenario_file.h"
+#include "base/utf8_files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -153,7 +154,7 @@ ScenarioFile ParseScenarioFile(std::string_view path, std::span<const std::uint8
 ScenarioFile LoadScenarioFile(const std::string& path) {
     ScenarioFile file;
     file.name = ScenarioSlotName(path);
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> f(OpenFile(PathFromUtf8(path), "rb"));
     if (!f) {
         file.status = ScenarioFileStatus::CannotOpen;
         return file;

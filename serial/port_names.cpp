@@ -5,10 +5,7 @@
 namespace crvl {
 namespace {
 
-#if defined(_WIN32)
-// The last port whose plain name ("COM9") opens it.
-constexpr int kLastPlainComName = 9;
-#elif !defined(__APPLE__)
+#if !defined(_WIN32) && !defined(__APPLE__)
 // The last port of each kind of device in the map; the modem-class adapters
 // take the rest.
 constexpr int kLastBuiltInPort = 4;
@@ -21,10 +18,9 @@ std::string DefaultPortDevice(int portNumber) {
     if (portNumber < kFirstPortNumber || portNumber > kLastPortNumber)
         return {};
 #if defined(_WIN32)
-    // From COM10 on Windows needs the device namespace form.
-    if (portNumber <= kLastPlainComName)
-        return "COM" + std::to_string(portNumber);
-    return "\\\\.\\COM" + std::to_string(portNumber);
+    // The name Device Manager shows; the port opens it in the device
+    // namespace ("\\.\COM10"), without which COM10 and above do not open.
+    return "COM" + std::to_string(portNumber);
 #elif defined(__APPLE__)
     return "/dev/cu.usbserial-" + std::to_string(portNumber);
 #else

@@ -19,7 +19,7 @@ std::string PortDevicePath(int portNumber);
 //   Linux:   COM1..COM4 -> /dev/ttyS0..3, COM5..COM12 -> /dev/ttyUSB0..7,
 //            COM13..COM16 -> /dev/ttyACM0..3
 //   macOS:   COM1..COM16 -> /dev/cu.usbserial-<n>   (set CRVL_COM<n> instead)
-//   Windows: "COM1".."COM9", "\\.\COM10".."\\.\COM16" (device namespace)
+//   Windows: "COM1".."COM16" (opened as "\\.\COMn", so COM10 and above work)
 std::string DefaultPortDevice(int portNumber);
 
 // The advice for a user who may not open device, whose group is group: one

@@ -2,6 +2,8 @@
 // each waited for, so callers see blocking calls. Reads and writes have
 // their own completion records and events, so a write from one thread can
 // proceed while another thread waits in a read.
+// Nothing waits for comm events (WaitCommEvent) or reads the modem lines:
+// Wine's ports on a pseudo-terminal refuse both, and the reads need neither.
 
 #include "serial/serial_port.h"
 
@@ -15,12 +17,10 @@
 namespace crvl {
 
 struct CSerialPort::Platform {
-    COMMTIMEOUTS timeouts{};
-    DCB dcb{};
     OVERLAPPED writeOverlapped{};
     OVERLAPPED readOverlapped{};
     HANDLE handle = INVALID_HANDLE_VALUE;
-    // Set by WakeReader for a read that has not started yet.
+    // Set by WakeReader; the read that sees it ends at once and clears it.
     std::atomic<bool> woken{false};
 };
 
@@ -41,6 +41,22 @@ std::string LastErrorText() {
     return result;
 }
 
+// "COM1".."COM9" open by their names; from COM10 on Windows needs the device
+// namespace form ("\\.\COM10"). Any other name (a CRVL_COMn) stays as given.
+std::string OpenName(const std::string& name) {
+    constexpr std::size_t kOneDigitComName = 4; // "COM9"
+    if (name.size() > kOneDigitComName && name.starts_with("COM"))
+        return "\\\\.\\" + name;
+    return name;
+}
+
+// A read that waited its whole time-out without a byte: Windows reports
+// success with no byte, Wine fails it with ERROR_TIMEOUT. A read that
+// WakeReader cancelled ends the same way.
+bool EndedWithoutByte(DWORD error) {
+    return error == ERROR_TIMEOUT || error == ERROR_OPERATION_ABORTED;
+}
+
 } // namespace
 
 CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialOptions options)
@@ -57,7 +73,7 @@ CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialO
         access = GENERIC_WRITE;
         share = FILE_SHARE_READ;
     }
-    const std::string name = PortDevicePath(portNumber);
+    const std::string name = OpenName(PortDevicePath(portNumber));
     // A failed open is not tested here: it shows up as refused line settings.
     p.handle = CreateFileA(name.c_str(), access, share, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -65,30 +81,35 @@ CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialO
     SetupComm(p.handle, kQueueSize, kQueueSize);
     PurgeComm(p.handle, kPurgeAll);
 
-    p.timeouts.ReadIntervalTimeout = MAXDWORD;
-    p.timeouts.ReadTotalTimeoutMultiplier = 0;
-    p.timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(options_.readTimeoutMs);
-    p.timeouts.WriteTotalTimeoutMultiplier = 0;
-    p.timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(options_.writeTimeoutMs);
-    SetCommTimeouts(p.handle, &p.timeouts);
+    // A one-byte read ends when the byte arrives or after the read time-out.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(options_.readTimeoutMs);
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(options_.writeTimeoutMs);
 
-    p.dcb.DCBlength = sizeof(DCB);
-    GetCommState(p.handle, &p.dcb);
-    p.dcb.BaudRate = static_cast<DWORD>(baudRate);
-    p.dcb.ByteSize = 8;
-    p.dcb.Parity = NOPARITY;
-    p.dcb.StopBits =
+    DCB dcb{};
+    dcb.DCBlength = sizeof(DCB);
+    const bool stateRead = GetCommState(p.handle, &dcb) != 0;
+    dcb.BaudRate = static_cast<DWORD>(baudRate);
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits =
         options_.twoStopBitsAt56000 && baudRate == kProgrammingBaudRate ? TWOSTOPBITS : ONESTOPBIT;
-    p.dcb.fBinary = 1;
-    p.dcb.fParity = options_.parityCheck ? 1 : 0;
-    p.dcb.fOutxCtsFlow = 0;
-    p.dcb.fOutxDsrFlow = 0;
-    p.dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    p.dcb.fOutX = 0;
-    p.dcb.fInX = 0;
-    p.dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    if (!SetCommState(p.handle, &p.dcb))
+    dcb.fBinary = 1;
+    dcb.fParity = options_.parityCheck ? 1 : 0;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fOutX = 0;
+    dcb.fInX = 0;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    SetCommTimeouts(p.handle, &timeouts);
+    if (!stateRead || !SetCommState(p.handle, &dcb)) {
+        Debug(LastErrorText());
         error_ = true;
+    }
 
     p.writeOverlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     p.readOverlapped.hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -102,7 +123,7 @@ CSerialPort::~CSerialPort() {
 
 void CSerialPort::WriteBytes(const std::uint8_t* data, std::size_t length) {
     Platform& p = *platform_;
-    if (p.handle == INVALID_HANDLE_VALUE)
+    if (p.handle == INVALID_HANDLE_VALUE || p.writeOverlapped.hEvent == nullptr)
         return;
     DWORD written = 0;
     if (!WriteFile(p.handle, data, static_cast<DWORD>(length), &written, &p.writeOverlapped) &&
@@ -114,7 +135,7 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     Platform& p = *platform_;
     ok = false;
     got = false;
-    if (p.handle == INVALID_HANDLE_VALUE)
+    if (p.handle == INVALID_HANDLE_VALUE || p.readOverlapped.hEvent == nullptr)
         return 0;
     if (p.woken.exchange(false)) {
         ok = true;
@@ -123,16 +144,26 @@ std::uint8_t CSerialPort::ReadByte(bool& ok, bool& got) {
     std::uint8_t byte = 0;
     DWORD read = 0;
     if (!ReadFile(p.handle, &byte, 1, &read, &p.readOverlapped)) {
-        if (GetLastError() != ERROR_IO_PENDING)
-            return 0;
-        Debug(kWaitingForInputLine);
-        if (!GetOverlappedResult(p.handle, &p.readOverlapped, &read, TRUE)) {
-            // A read cancelled by WakeReader ends as a time-out does.
-            if (GetLastError() != ERROR_OPERATION_ABORTED)
-                return 0;
-            read = 0;
+        DWORD error = GetLastError();
+        if (error == ERROR_IO_PENDING) {
+            Debug(kWaitingForInputLine);
+            // A wake that came between the check above and the start of the
+            // read found nothing to cancel: cancel it here.
+            if (p.woken.load())
+                CancelIoEx(p.handle, &p.readOverlapped);
+            error = GetOverlappedResult(p.handle, &p.readOverlapped, &read, TRUE) != 0
+                        ? ERROR_SUCCESS
+                        : GetLastError();
         }
+        if (error != ERROR_SUCCESS && !EndedWithoutByte(error)) {
+            Debug(LastErrorText());
+            return 0;
+        }
+        if (error != ERROR_SUCCESS)
+            read = 0;
     }
+    if (read == 0)
+        p.woken.store(false);
     ok = true;
     got = read == 1;
     return got ? byte : 0;

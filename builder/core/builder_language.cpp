@@ -1,5 +1,7 @@
 #include "builder/core/builder_language.h"
 
+#include "base/utf8_files.h"
+
 #include "builder/core/builder_services.h"
 
 #include <filesystem>
@@ -14,8 +16,7 @@ constexpr std::string_view kEnglish = "en";
 // location: a plain path or a "file:" location.
 bool isFile(const std::string& location) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(pathFromFileLocation(location)),
-                                            ec);
+    return std::filesystem::is_regular_file(PathFromUtf8(pathFromFileLocation(location)), ec);
 }
 
 // Two or three lower-case letters, as language folders are named.
@@ -76,7 +77,8 @@ std::string helpPageFor(const std::string& base, const std::string& language,
                         const std::string& englishPage) {
     if (isLanguageCode(language) && language != kEnglish) {
         const std::filesystem::path page(englishPage);
-        const std::string translated = (page.parent_path() / language / page.filename()).string();
+        const std::string translated =
+            Utf8FromPath(page.parent_path() / PathFromUtf8(language) / page.filename());
         if (isFile(base + translated)) {
             return translated;
         }
@@ -90,15 +92,15 @@ std::string englishHelpPath(const std::string& path) {
     std::filesystem::path english;
     bool afterHelp = false;
     bool dropped = false;
-    for (const std::filesystem::path& part : std::filesystem::path(path)) {
-        if (afterHelp && !dropped && isLanguageCode(part.string())) {
+    for (const std::filesystem::path& part : PathFromUtf8(path)) {
+        if (afterHelp && !dropped && isLanguageCode(Utf8FromPath(part))) {
             dropped = true;
         } else {
             english /= part;
         }
         afterHelp = part == "help";
     }
-    return dropped ? english.string() : std::string();
+    return dropped ? Utf8FromPath(english) : std::string();
 }
 
 } // namespace crvl

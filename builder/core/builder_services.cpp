@@ -1,5 +1,7 @@
 #include "builder/core/builder_services.h"
 
+#include "base/utf8_files.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -31,7 +33,7 @@ std::string BuilderState::makeDocumentBase(const std::filesystem::path& director
 void BuilderState::initDocumentBase() {
     std::error_code ec;
     std::filesystem::path cwd = std::filesystem::current_path(ec);
-    setDocumentBase(makeDocumentBase(ec ? std::filesystem::path(".") : cwd));
+    setDocumentBase(makeDocumentBase(ec ? PathFromUtf8(".") : cwd));
 }
 
 void BuilderState::setDocumentBase(std::string base) {
@@ -139,10 +141,10 @@ std::vector<std::string> sortStrings(std::string_view list) {
 
 Result<std::string> readFileBytes(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
         return Status::Error("Cannot read a directory: " + path);
     }
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) {
         return Status::Error("Cannot open " + path);
     }
@@ -156,7 +158,7 @@ Result<std::string> readFileBytes(const std::string& path) {
 std::uint32_t getFileAttributes(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::file_status st = fs::status(fs::path(path), ec);
+    const fs::file_status st = fs::status(PathFromUtf8(path), ec);
     if (ec || !fs::exists(st)) {
         return INVALID_FILE_ATTRIBUTES;
     }
@@ -176,14 +178,14 @@ bool getFileReadOnly(const std::string& path) {
 
 void setFileAttributeNormal(const std::string& path) {
     std::error_code ec;
-    std::filesystem::permissions(std::filesystem::path(path), std::filesystem::perms::owner_write,
+    std::filesystem::permissions(PathFromUtf8(path), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, ec);
 }
 
 void deleteFile(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
-        std::filesystem::remove(std::filesystem::path(path), ec);
+    if (std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
+        std::filesystem::remove(PathFromUtf8(path), ec);
     }
 }
 

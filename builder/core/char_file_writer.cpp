@@ -1,4 +1,5 @@
 #include "builder/core/char_file_writer.h"
+#include "base/utf8_files.h"
 
 #include "builder/core/builder_services.h"
 #include "builder/core/text_codec.h"
@@ -33,7 +34,7 @@ bool CharFileWriter::openWrite(const std::string& name) {
     base_ = pathFromFileLocation(base_);
     path_ = base_ + name;
     errno = 0;
-    out_ = std::fopen(path_.c_str(), "wb");
+    out_ = OpenFile(PathFromUtf8(path_), "wb");
     failed_ = false;
     if (out_ == nullptr) {
         lastError_ = systemError();

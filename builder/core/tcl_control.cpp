@@ -1,5 +1,7 @@
 #include "builder/core/tcl_control.h"
 
+#include "base/utf8_files.h"
+
 #include "builder/core/builder_services.h"
 #include "builder/core/text_codec.h"
 
@@ -105,7 +107,7 @@ std::size_t TclControl::openCount() {
 
 bool TclControl::exist(const std::string& name) {
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::path(baseDirectory() + name), ec);
+    return std::filesystem::exists(PathFromUtf8(baseDirectory() + name), ec);
 }
 
 bool TclControl::mkdir(const std::string& path) {
@@ -114,8 +116,7 @@ bool TclControl::mkdir(const std::string& path) {
     for (std::size_t slash = path.find('/'); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
         std::error_code ec;
-        created = std::filesystem::create_directory(
-            std::filesystem::path(base + path.substr(0, slash)), ec);
+        created = std::filesystem::create_directory(PathFromUtf8(base + path.substr(0, slash)), ec);
         if (ec) {
             created = false;
         }
@@ -126,10 +127,10 @@ bool TclControl::mkdir(const std::string& path) {
 std::string TclControl::dir(const std::string& directory, const std::string& pattern) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::directory_iterator it(fs::path(baseDirectory() + directory), ec);
+    fs::directory_iterator it(PathFromUtf8(baseDirectory() + directory), ec);
     std::string names;
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         // A folder named like a scenario ("x.scn/") is no scenario file.
         std::error_code kind;
         if (it->is_regular_file(kind) && wildcardMatch(pattern, name)) {

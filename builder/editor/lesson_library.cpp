@@ -1,5 +1,7 @@
 #include "builder/editor/lesson_library.h"
 
+#include "base/utf8_files.h"
+
 #include "builder/core/builder_services.h"
 #include "builder/core/builder_settings.h"
 #include "builder/core/tcl_control.h"
@@ -60,9 +62,8 @@ std::vector<LessonEntry> listLessons(TclControl& io, const std::string& folder) 
 }
 
 bool isLessonsPath(const std::string& baseDirectory, const std::string& path) {
-    const std::filesystem::path lessons =
-        normalised(std::filesystem::path(baseDirectory + kLessonsFolder));
-    const std::filesystem::path folder = normalised(std::filesystem::path(path));
+    const std::filesystem::path lessons = normalised(PathFromUtf8(baseDirectory + kLessonsFolder));
+    const std::filesystem::path folder = normalised(PathFromUtf8(path));
     const auto [l, f] = std::mismatch(lessons.begin(), lessons.end(), folder.begin(), folder.end());
     return l == lessons.end() || (l->empty() && std::next(l) == lessons.end());
 }

@@ -1,5 +1,7 @@
 #include "builder/editor/recent_scenarios.h"
 
+#include "base/utf8_files.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -9,7 +11,8 @@ namespace crvl {
 namespace {
 
 std::string normal(const std::string& path) {
-    return std::filesystem::path(path).lexically_normal().generic_string();
+    const std::u8string text = PathFromUtf8(path).lexically_normal().generic_u8string();
+    return std::string(text.begin(), text.end());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "builder/io/tcl_code_generator.h"
 
+#include "base/utf8_files.h"
+
 #include "builder/core/builder_services.h"
 #include "builder/core/char_file_writer.h"
 #include "builder/core/tcl_control.h"
@@ -213,16 +215,16 @@ GenerationResult TCLCodeGenerator::writeFile() {
     namespace fs = std::filesystem;
     const std::string target = in_.directory + in_.fileName;
     std::error_code ec;
-    if (fs::is_directory(fs::path(target), ec)) {
+    if (fs::is_directory(PathFromUtf8(target), ec)) {
         return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::FolderInTheWay);
     }
     // A read-only scenario is not replaced behind the user's back; the save
     // dialog asks first and makes it writable.
-    if (fs::exists(fs::path(target), ec) && getFileReadOnly(target)) {
+    if (fs::exists(PathFromUtf8(target), ec) && getFileReadOnly(target)) {
         return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::NoPermission);
     }
     const std::string tempName = temporaryName(in_.fileName);
-    const fs::path tempPath = fs::path(in_.directory + tempName);
+    const fs::path tempPath = PathFromUtf8(in_.directory + tempName);
     auto writer = hooks_.makeWriter(in_.directory);
     if (!writer) {
         return GenerationResult::Failed("Cannot open " + in_.fileName, SaveFailure::WriteError);
@@ -252,7 +254,7 @@ GenerationResult TCLCodeGenerator::writeFile() {
     if (!writer->closeFile()) {
         return fail();
     }
-    fs::rename(tempPath, fs::path(target), ec);
+    fs::rename(tempPath, PathFromUtf8(target), ec);
     if (ec) {
         const std::error_code why = ec;
         fs::remove(tempPath, ec);

@@ -1,5 +1,7 @@
 #include "config/cli/commands.h"
 
+#include "base/utf8_files.h"
+
 #include "scenario/check_text.h"
 
 #include "config/cli/named_values.h"
@@ -559,7 +561,7 @@ private:
         const auto seconds = [&] { return static_cast<double>(elapsed().count()) / 1000.0; };
         SessionWriter log(elapsed);
         if (logPath) {
-            if (const Status opened = log.OpenFile(*logPath); !opened.ok())
+            if (const Status opened = log.OpenFile(PathFromUtf8(*logPath)); !opened.ok())
                 return Leave(Fail(kExitUsage, "--log", opened.message()));
         }
 

@@ -1,5 +1,6 @@
 // crvlctl: the trainer's configuration from the command line.
 
+#include "base/utf8_files.h"
 #include "config/cli/cli_options.h"
 #include "config/cli/commands.h"
 
@@ -29,7 +30,8 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 
 int main(int argc, char** argv) {
     using namespace crvl::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // UTF-8 on every system: file names such as "Jürgen's drill.scn" stay whole.
+    const std::vector<std::string> args = crvl::Utf8Arguments(argc, argv);
     const crvl::Result<Invocation> invocation = ParseInvocation(args);
     if (!invocation.ok()) {
         PrintLine(stderr, "crvlctl: " + invocation.message() + " (try 'crvlctl --help')");

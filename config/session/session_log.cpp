@@ -1,5 +1,7 @@
 #include "config/session/session_log.h"
 
+#include "base/utf8_files.h"
+
 #include "config/core/monitor_logic.h"
 
 #include <array>
@@ -139,7 +141,7 @@ Status SessionWriter::Open(const std::filesystem::path& folder,
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        return Status::Error("cannot create " + folder.string() + ": " + ec.message());
+        return Status::Error("cannot create " + Utf8FromPath(folder) + ": " + ec.message());
     }
     // A run that started in the same second as an earlier one gets the
     // next free number, so no file is ever overwritten.
@@ -156,13 +158,13 @@ Status SessionWriter::OpenFile(const std::filesystem::path& file) {
     path_ = file;
     std::error_code ec;
     if (std::filesystem::exists(path_, ec)) {
-        return Status::Error(path_.string() + " exists already");
+        return Status::Error(Utf8FromPath(path_) + " exists already");
     }
     errno = 0;
     file_.open(path_, std::ios::binary | std::ios::out);
     if (!file_.is_open()) {
         const int err = errno;
-        return Status::Error("cannot write " + path_.string() +
+        return Status::Error("cannot write " + Utf8FromPath(path_) +
                              (err ? ": " + std::string(std::strerror(err)) : ""));
     }
     opened_ = std::chrono::steady_clock::now();
@@ -170,7 +172,7 @@ Status SessionWriter::OpenFile(const std::filesystem::path& file) {
     file_.flush();
     if (!file_) {
         file_.close();
-        return Status::Error("cannot write " + path_.string());
+        return Status::Error("cannot write " + Utf8FromPath(path_));
     }
     return Status::Ok();
 }
@@ -188,7 +190,7 @@ bool SessionWriter::Write(SessionEvent event) {
     file_ << FormatSessionLine({Now(), event, last_}) << "\r\n";
     file_.flush();
     if (!file_) {
-        error_ = "writing " + path_.string() + " failed";
+        error_ = "writing " + Utf8FromPath(path_) + " failed";
         file_.close();
         return false;
     }

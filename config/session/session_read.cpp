@@ -1,5 +1,7 @@
 #include "config/session/session_read.h"
 
+#include "base/utf8_files.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -146,7 +148,7 @@ std::string ParseLine(const std::vector<std::string>& fields, double previousTim
 // the run number within that second ("_2" in "2026-03-01_09-15-00_2").
 std::pair<std::string, int> RunKey(const std::filesystem::path& path) {
     constexpr std::size_t kStampLength = 19; // YYYY-MM-DD_HH-MM-SS
-    std::string stem = path.stem().string();
+    std::string stem = Utf8FromPath(path.stem());
     int run = 1;
     if (stem.size() > kStampLength + 1 && stem[kStampLength] == '_') {
         const std::string_view digits = std::string_view(stem).substr(kStampLength + 1);
@@ -211,14 +213,14 @@ SessionRun ReadSession(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         SessionRun run;
-        run.problem = "cannot open " + path.string();
+        run.problem = "cannot open " + Utf8FromPath(path);
         return run;
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
         SessionRun run;
-        run.problem = "cannot read " + path.string();
+        run.problem = "cannot read " + Utf8FromPath(path);
         return run;
     }
     return ParseSession(text.str());

@@ -122,6 +122,24 @@ TEST_F(FileAccess, ExistAndMkdir) {
     EXPECT_TRUE(tcl.exist("f.txt"));
 }
 
+// A Windows user's folders have spaces and letters beyond ASCII ("Jürgen
+// Müller"): the builder's names are UTF-8 and must reach the system whole.
+TEST_F(FileAccess, NamesWithSpacesAndUmlautsSaveListAndOpen) {
+    const std::string folder = "J\xC3\xBCrgen M\xC3\xBCller/";
+    const std::string name = "\xC3\x9C"
+                             "bung 1.scn";
+    EXPECT_TRUE(tcl.mkdir(folder));
+    CharFileWriter writer(tmp.dir() + folder);
+    ASSERT_TRUE(writer.openWrite(name));
+    EXPECT_TRUE(writer.writeLine("# Comment"));
+    ASSERT_TRUE(writer.closeFile());
+    EXPECT_EQ(tcl.dir(folder, "*.scn"), name);
+    EXPECT_TRUE(tcl.exist(folder + name));
+    const TclHandle h = tcl.openRead(folder + name);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(tcl.readLine(*h), "# Comment");
+}
+
 TEST_F(FileAccess, DirOnMissingAndEmptyDirectories) {
     EXPECT_EQ(tcl.dir("scenarios/", "*.scn"), "");
     fs::create_directory(tmp.dir() + "scenarios");

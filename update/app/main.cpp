@@ -1,3 +1,4 @@
+#include "base/utf8_files.h"
 #include "update/app/upd_app.h"
 #include "update/cli/program_dir.h"
 #include "update/cli/signal_stop.h"
@@ -30,7 +31,8 @@ crvl::SerialDebugSink DebugSink(bool debug) {
 
 int main(int argc, char** argv) {
     using namespace crvl::update;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // UTF-8 on every system: image names such as "Jürgen's image.hex" stay whole.
+    const std::vector<std::string> args = crvl::Utf8Arguments(argc, argv);
     const crvl::Result<CommandLine> parsed = ParseCommandLine(args);
     if (!parsed.ok()) {
         std::fprintf(stderr, "crvlupd: %s\n%s", parsed.message().c_str(), kUsageLine);

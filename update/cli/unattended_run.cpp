@@ -1,5 +1,7 @@
 #include "update/cli/unattended_run.h"
 
+#include "base/utf8_files.h"
+
 #include "serial/port_names.h"
 #include "update/core/image_check.h"
 #include "update/core/loader_images.h"
@@ -126,9 +128,9 @@ int UnattendedRun::Run() {
 
     // The name as typed, from the folder the run was started in.
     std::error_code ec;
-    const std::filesystem::path typed(commandLine_.automaticFile);
+    const std::filesystem::path typed = PathFromUtf8(commandLine_.automaticFile);
     const std::filesystem::path absolute = std::filesystem::absolute(typed, ec);
-    const std::string image = ec ? typed.string() : absolute.lexically_normal().string();
+    const std::string image = ec ? Utf8FromPath(typed) : Utf8FromPath(absolute.lexically_normal());
 
     const PortLock lock(device);
     if (!lock.Held()) {
@@ -154,7 +156,7 @@ int UnattendedRun::Run() {
 }
 
 int UnattendedRun::Upload(const std::string& image, const std::string& portLabel) {
-    Result<LoaderImages> loaders = LoadLoaderImages((programDir_ / kLoaderDir).string());
+    Result<LoaderImages> loaders = LoadLoaderImages(Utf8FromPath(programDir_ / kLoaderDir));
     if (!loaders.ok()) {
         Line(OneLine(loaders.message()) + "; nothing was sent");
         return 1;

@@ -1,4 +1,5 @@
 #include "update/core/hex_image.h"
+#include "base/utf8_files.h"
 
 namespace crvl::update {
 
@@ -23,7 +24,7 @@ HexImage::~HexImage() {
 
 bool HexImage::Open(const std::string& path) {
     Close();
-    file_ = std::fopen(path.c_str(), "r");
+    file_ = OpenFile(PathFromUtf8(path), "r");
     return file_ != nullptr;
 }
 

@@ -1,4 +1,5 @@
 #include "update/core/image_check.h"
+#include "base/utf8_files.h"
 
 #include "update/core/hex_image.h"
 #include "update/core/text_format.h"
@@ -124,10 +125,10 @@ std::vector<Line> SplitLines(const std::string& content) {
 
 Result<ImageSummary> CheckImage(const std::string& path, std::uint32_t flashSize) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
         return Refuse(path, "is a folder, not an image file");
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     if (!file) {
         return Status::Error(Format("%s %s.\r\n", kCannotFind, path.c_str()));
     }

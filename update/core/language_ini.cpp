@@ -1,4 +1,5 @@
 #include "update/core/language_ini.h"
+#include "base/utf8_files.h"
 
 #include "update/core/text_format.h"
 
@@ -71,7 +72,7 @@ LanguageIni ParseLanguageIni(const std::string& text) {
 }
 
 Result<LanguageIni> ReadLanguageIni(const std::string& path) {
-    std::ifstream file(path);
+    std::ifstream file(PathFromUtf8(path));
     if (!file) {
         return Status::Error("The ini-file could not be opened\n");
     }

@@ -1,4 +1,5 @@
 #include "update/core/loader_images.h"
+#include "base/utf8_files.h"
 
 #include "update/core/text_format.h"
 
@@ -21,7 +22,7 @@ bool HasSignature(const std::vector<std::uint8_t>& image) {
 Result<std::vector<std::uint8_t>> ReadImage(const std::string& dir, const char* name,
                                             std::size_t size, bool signedImage) {
     const std::string path = dir + "/" + name;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenFile(PathFromUtf8(path), "rb");
     if (f == nullptr) {
         return Status::Error(Format("Loader image %s cannot be opened.\r\n", path.c_str()));
     }
