@@ -65,8 +65,10 @@ export WINEPREFIX WINEDEBUG=-all
 # Arguments and file names go to Wine as UTF-8 ("Jürgen").
 export LC_ALL=C.UTF-8
 # One Wine server for the whole run: each program then starts in well under
-# a second.
+# a second. Its device manager starts with the first program and links COM1
+# to /dev/ttyS0 anew: the links to trainersim are made after that.
 wineserver -p
+wine cmd /c exit >/dev/null 2>&1
 tmp=$(mktemp -d)
 sim_pid=""
 stop_sim() {
@@ -100,6 +102,9 @@ start_sim() {
   done
   ln -sfn "$tmp/tty" "$WINEPREFIX/dosdevices/com1"
   ln -sfn "$tmp/tty" "$WINEPREFIX/dosdevices/com12"
+  if [ ! -e "$tmp/tty" ] || [ "$(readlink "$WINEPREFIX/dosdevices/com1")" != "$tmp/tty" ]; then
+    fail "trainersim's terminal as Wine's COM1 ($(readlink "$WINEPREFIX/dosdevices/com1"))"
+  fi
 }
 
 # sim COMMAND: a trainersim command; its answer's last line is printed.
@@ -184,7 +189,7 @@ check_text "crvlctl set reports the transfer" "$tmp/out" \
   "COM1: The new configuration was successfully transferred to the Corvel."
 sim parameters >"$tmp/sim.answer"
 check_text "crvlctl set: the trainer holds the new record" "$tmp/sim.answer" \
-  "parameters 07 01 00 01 2d 78 78 3c af 0c"
+  "parameters 07 01 00 01 2D 78 78 3C AF 0C"
 
 # A folder and a file name with spaces and letters beyond ASCII, as a
 # Windows user's documents have them.
@@ -205,6 +210,8 @@ ctl --port COM1 upload 1 "$folder/missing.scn"
 check_code "crvlctl upload of a missing file" "$code" 2
 
 echo "== crvlctl.exe monitor"
+# A trainer as it starts: the built-in scenario 1 in VF.
+start_sim
 log="$folder/Sitzung 1.csv"
 timeout 60 wine "$win/bin/crvlctl.exe" --port COM1 monitor --seconds 4 --log "$log" \
   >"$tmp/monitor.out" 2>"$tmp/monitor.err" &
