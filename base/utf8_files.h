@@ -18,6 +18,9 @@ std::filesystem::path PathFromUtf8(const std::string& utf8);
 
 // A path as UTF-8 text, for messages and for storing.
 std::string Utf8FromPath(const std::filesystem::path& path);
+// The same with "/" between the parts on every system (Windows's own
+// separator is "\\"), for names that are compared or shown as URLs.
+std::string GenericUtf8FromPath(const std::filesystem::path& path);
 
 // std::fopen for a path (on Windows through the wide-character call).
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);

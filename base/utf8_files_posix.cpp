@@ -12,6 +12,10 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return path.string();
 }
 
+std::string GenericUtf8FromPath(const std::filesystem::path& path) {
+    return path.generic_string();
+}
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }

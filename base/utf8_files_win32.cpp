@@ -41,6 +41,10 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return Narrow(path.wstring());
 }
 
+std::string GenericUtf8FromPath(const std::filesystem::path& path) {
+    return Narrow(path.generic_wstring());
+}
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
     return _wfopen(path.c_str(), Wide(mode).c_str());
 }

@@ -76,9 +76,9 @@ std::string shippedLanguage(const std::string& base, const std::string& wanted) 
 std::string helpPageFor(const std::string& base, const std::string& language,
                         const std::string& englishPage) {
     if (isLanguageCode(language) && language != kEnglish) {
-        const std::filesystem::path page(englishPage);
+        const std::filesystem::path page = PathFromUtf8(englishPage);
         const std::string translated =
-            Utf8FromPath(page.parent_path() / PathFromUtf8(language) / page.filename());
+            GenericUtf8FromPath(page.parent_path() / PathFromUtf8(language) / page.filename());
         if (isFile(base + translated)) {
             return translated;
         }
@@ -100,7 +100,7 @@ std::string englishHelpPath(const std::string& path) {
         }
         afterHelp = part == "help";
     }
-    return dropped ? Utf8FromPath(english) : std::string();
+    return dropped ? GenericUtf8FromPath(english) : std::string();
 }
 
 } // namespace crvl

@@ -11,8 +11,7 @@ namespace crvl {
 namespace {
 
 std::string normal(const std::string& path) {
-    const std::u8string text = PathFromUtf8(path).lexically_normal().generic_u8string();
-    return std::string(text.begin(), text.end());
+    return GenericUtf8FromPath(PathFromUtf8(path).lexically_normal());
 }
 
 } // namespace

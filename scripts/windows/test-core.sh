@@ -138,6 +138,7 @@ for suite in "$win"/tests/*_test.exe "$win"/tests/*_tests.exe; do
   [ "$name" = serial_line_win_test ] && continue
   if (cd "$win/tests" && timeout 300 wine "$suite" --gtest_brief=1 >"$tmp/$name.log" 2>&1); then
     pass "$name ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$tmp/$name.log" | tail -n 1))"
+    tr -d '\r' <"$tmp/$name.log" | sed -n 's/^\[  SKIPPED \] \([A-Za-z].*\)/NOTE: skipped under Wine: \1/p'
   else
     fail "$name"
     tr -d '\r' <"$tmp/$name.log" | grep -E '^\[  FAILED|Failure|error' | head -n 20
