@@ -89,6 +89,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 EOF
 rm -rf "$prefix"
+# A repeated build after a failure is quick when ccache is there.
+launcher=""
+if command -v ccache >/dev/null 2>&1; then
+  launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+fi
+# shellcheck disable=SC2086
 cmake -S "$srcdir" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -99,17 +105,19 @@ cmake -S "$srcdir" -B "$work/build" -G Ninja \
   -DFEATURE_tabletevent=OFF \
   -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_xml=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF \
-  -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_jpeg=OFF \
+  -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_testlib=OFF \
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
   -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
   -DFEATURE_system_freetype=OFF -DFEATURE_system_doubleconversion=OFF \
-  -DFEATURE_testlib=ON >"$work/configure.log" 2>&1 || {
+  $launcher >"$work/configure.log" 2>&1 || {
   tail -n 40 "$work/configure.log" >&2
   echo "qt-windows: configure failed" >&2
   exit 1
 }
-cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1 || {
-  tail -n 40 "$work/build.log" >&2
+cmake --build "$work/build" -j "$jobs" -- -k 0 >"$work/build.log" 2>&1 || {
+  cp "$work/build.log" "$cache_root/qt-$upstream-mingw64.build.log"
+  grep -A 12 '^FAILED:' "$work/build.log" >&2
+  echo "qt-windows: the whole log is in $cache_root/qt-$upstream-mingw64.build.log" >&2
   echo "qt-windows: build failed" >&2
   exit 1
 }
