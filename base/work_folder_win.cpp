@@ -1,7 +1,8 @@
 #include "base/work_folder.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 namespace crvl {
 

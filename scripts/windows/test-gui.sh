@@ -7,8 +7,9 @@
 #     second crvlconfig.exe hands over to the first one;
 #   - started in its own folder, the builder works in the user's
 #     Documents\Corvel, with its data copied there;
-#   - the builder saves, loads and prints a scenario, driven through the
-#     remote control of a test build (preset windows-test);
+#   - the builder saves, loads and prints a scenario and opens its help,
+#     driven through the remote control of a test build (preset
+#     windows-test);
 #   - crvlconfig connects to trainersim on Wine's COM1.
 # Each check prints one PASS or FAIL line; the exit code is 1 when one failed.
 # With --shots DIR the three windows are saved there as windows-builder.png,
@@ -286,6 +287,13 @@ else
       pass "the builder loaded \"wine road\" with both its frames"
     else
       fail "the builder did not load \"wine road\" ($(ask modal))"
+    fi
+    # Help: the builder's help window with its first page.
+    ask key "$builder" F1 >/dev/null
+    if wait_answer "ok	1" exists crvl::JBrowser; then
+      pass "the builder's help window opened: $(ask text crvl::JBrowser | cut -f2)"
+    else
+      fail "the builder's help window did not open"
     fi
     # Print: the system's print dialog, titled with the job's name.
     ask key "$builder" Ctrl+P >/dev/null
