@@ -3,7 +3,7 @@
 # the data files the build copies beside them) made into a folder that runs
 # on its own: the programs and their data, the DLLs they need (found by
 # following the imports from Qt's and the compiler's folders), Qt's
-# plugins, all stripped.
+# plugins and translations, all stripped.
 set -eu
 bin=${1:?usage: assemble.sh BIN QT DEST}
 qt=${2:?usage: assemble.sh BIN QT DEST}
@@ -24,6 +24,20 @@ for plugin in platforms/qwindows.dll imageformats/qgif.dll styles/qwindowsvistas
   mkdir -p "$dest/$(dirname "$plugin")"
   cp "$qt/plugins/$plugin" "$dest/$plugin"
 done
+
+# Qt's own texts (dialog buttons, the print dialog) in the builder's other
+# languages: the ones the builder has language files for. They are the
+# same files as Debian's Qt of the same version. qt.conf makes Qt look for
+# them, and for its plugins, beside the programs.
+mkdir -p "$dest/translations"
+for table in "$dest"/inits/seTranslator.*.ini; do
+  language=${table##*/seTranslator.}
+  language=${language%.ini}
+  if [ -f "/usr/share/qt6/translations/qtbase_$language.qm" ]; then
+    cp "/usr/share/qt6/translations/qtbase_$language.qm" "$dest/translations/"
+  fi
+done
+printf '[Paths]\nPrefix=.\nPlugins=.\nTranslations=translations\n' >"$dest/qt.conf"
 
 # The DLLs the programs and plugins import, and theirs in turn; Windows'
 # own DLLs are not in the search folders and are left alone.
