@@ -57,7 +57,9 @@ for exe in crvlbuilder crvlconfig remote_ui_relay; do
 done
 
 # A Wine prefix of our own, with the fonts the dialogs were laid out for.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# File names on the Linux side are UTF-8 for Wine too; the programs speak
+# English.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="$root/build-windows/wineprefix"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
