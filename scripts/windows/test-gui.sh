@@ -61,6 +61,8 @@ done
 # English.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="$root/build-windows/wineprefix"
+# Wine names the profile after the Linux account.
+user=$(id -un)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
@@ -68,12 +70,12 @@ fi
 cp /usr/share/fonts/truetype/liberation2/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # Wine links the user's Documents to the Linux home's; the test's own stays
 # inside the prefix.
-if [ -L "$WINEPREFIX/drive_c/users/$USER/Documents" ]; then
-  rm "$WINEPREFIX/drive_c/users/$USER/Documents"
-  mkdir "$WINEPREFIX/drive_c/users/$USER/Documents"
+if [ -L "$WINEPREFIX/drive_c/users/$user/Documents" ]; then
+  rm "$WINEPREFIX/drive_c/users/$user/Documents"
+  mkdir "$WINEPREFIX/drive_c/users/$user/Documents"
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/crvl-test-gui.XXXXXX")
-documents="$WINEPREFIX/drive_c/users/$USER/Documents/Corvel"
+documents="$WINEPREFIX/drive_c/users/$user/Documents/Corvel"
 rm -rf "$documents"
 started=()
 cleanup() {
@@ -89,11 +91,12 @@ trap cleanup EXIT
 window_id() {
   local title=$1 waited=0 id
   while [ "$waited" -lt 60 ]; do
-    id=$(xwininfo -root -tree | grep -F "\"$title\":" | awk '{ print $1 }' | head -n 1)
-    if [ -n "$id" ] && xwininfo -id "$id" | grep -q 'IsViewable'; then
-      echo "$id"
-      return 0
-    fi
+    for id in $(xwininfo -root -tree | grep -F "\"$title\":" | awk '{ print $1 }'); do
+      if xwininfo -id "$id" | grep -q 'IsViewable'; then
+        echo "$id"
+        return 0
+      fi
+    done
     sleep 0.5
     waited=$((waited + 1))
   done
@@ -174,8 +177,10 @@ single_instance() {
     sleep 0.5
     waited=$((waited + 1))
   done
-  local windows
-  windows=$(xwininfo -root -tree | grep -cF "\"$title\":")
+  local windows=0 id
+  for id in $(xwininfo -root -tree | grep -F "\"$title\":" | awk '{ print $1 }'); do
+    xwininfo -id "$id" | grep -q 'IsViewable' && windows=$((windows + 1))
+  done
   if kill -0 "$second" 2>/dev/null; then
     kill "$second"
     fail "a second crvlconfig.exe did not end ($windows windows \"$title\")"
@@ -190,8 +195,8 @@ single_instance() {
 # Installed for the current user and removed again, silently.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
 setup=$root/build/packages/crvl-$version-windows-setup.exe
-installed="$WINEPREFIX/drive_c/users/$USER/AppData/Local/Programs/Corvel"
-menu="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Corvel"
+installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Corvel"
+menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Corvel"
 if ! wine "$setup" /S /CurrentUser >"$work/setup.log" 2>&1; then
   fail "the installer failed: $(tail -n 3 "$work/setup.log")"
 else
