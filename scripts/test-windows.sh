@@ -17,6 +17,9 @@ run_step() {
 run_step wine-prefix sh scripts/windows/wine-prefix.sh
 # The Qt-free suites, the serial port, crvlctl.exe and crvlupd.exe.
 run_step core xvfb-run -a sh scripts/windows/test-core.sh
+# The installer, the three windows, the builder's save, load and print, and
+# crvlconfig on COM1.
+run_step gui bash scripts/windows/test-gui.sh
 
 if [ -n "$failed" ]; then
   echo "test-windows: failed:$failed" >&2

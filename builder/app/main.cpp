@@ -1,5 +1,6 @@
 // crvlbuilder: the scenario builder.
 
+#include "base/work_folder.h"
 #include "builder/app/builder_hooks.h"
 #include "builder/app/lesson_tools.h"
 #include "builder/app/main_frame.h"
@@ -59,9 +60,17 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // Started from its installation, the builder works in the user's folder
+    // with its own copy of the data it reads beside the scenarios.
+    const std::filesystem::path programDirectory(
+        QApplication::applicationDirPath().toStdU16String());
+    if (const crvl::Status entered = crvl::EnterUserWorkFolder(
+            programDirectory, {"picts", "images", "inits", "template", "help", "lessons"},
+            CRVL_VERSION);
+        !entered.ok())
+        std::cerr << "crvlbuilder: " << entered.message() << std::endl;
     std::error_code ec;
     const std::filesystem::path workingDirectory = std::filesystem::current_path(ec);
-    const std::filesystem::path programDirectory = QApplication::applicationDirPath().toStdString();
     crvl::BuilderState::setDocumentBase(crvl::BuilderState::makeDocumentBase(
         crvl::chooseBaseDirectory(workingDirectory, programDirectory)));
     crvl::setConsoleSink(crvl::stdoutConsoleSink());

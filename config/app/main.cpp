@@ -1,9 +1,11 @@
+#include "base/work_folder.h"
 #include "config/app/config_app.h"
 #include "tools/remote_ui/remote_ui.h"
 
 #include <QApplication>
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -29,6 +31,13 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("crvlconfig"));
+    // Started from its installation, crvlconfig keeps its session logs and
+    // looks for scenarios in the user's folder.
+    if (const crvl::Status entered = crvl::EnterUserWorkFolder(
+            std::filesystem::path(QApplication::applicationDirPath().toStdU16String()), {},
+            CRVL_VERSION);
+        !entered.ok())
+        std::cerr << "crvlconfig: " << entered.message() << std::endl;
     crvl::CConfigApp configApp;
     crvl::RemoteUi::StartFromEnvironment(&app);
     return configApp.Run();

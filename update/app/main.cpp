@@ -1,4 +1,5 @@
 #include "base/utf8_files.h"
+#include "update/app/own_console.h"
 #include "update/app/upd_app.h"
 #include "update/cli/program_dir.h"
 #include "update/cli/signal_stop.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         const SignalStop stopOnSignals(run);
         return run.Run();
     }
+    ReleaseOwnConsole();
     // The window's port list then shows the device as COM1.
     MapPortDevice(commandLine.port);
     CUpdApp app(argc, argv);
