@@ -1,6 +1,6 @@
 # Debian packages through CPack's DEB generator (make package).
 #   crvl             the instructor's programs: crvlbuilder, crvlconfig,
-#                    crvlupd, crvlctl, crvl-launch, their data, desktop
+#                    crvlclass, crvlupd, crvlctl, crvl-launch, their data, desktop
 #                    files, icons, AppStream metadata and manual pages
 #   crvl-trainersim  the simulated trainer, for developers and for trainers
 #                    of instructors who practise without hardware
@@ -13,9 +13,18 @@ endif()
 # (gzip -9n: no name or time stamp in the header, so the bytes repeat).
 find_program(CRVL_SCDOC scdoc)
 find_program(CRVL_GZIP gzip)
+# The classroom's files go in with its program.
+set(crvl_gui_programs crvlbuilder crvlconfig crvlupd)
+set(crvl_class_description "")
+if(TARGET crvlclass)
+  list(APPEND crvl_gui_programs crvlclass)
+  set(crvl_class_description "\ncrvlclass shows and prepares every trainer of a class in one window,")
+endif()
+
 if(CRVL_SCDOC AND CRVL_GZIP)
   set(pages)
-  foreach(page crvlbuilder crvlconfig crvlupd crvlctl crvl-launch trainersim)
+  set(page_names ${crvl_gui_programs} crvlctl crvl-launch trainersim)
+  foreach(page ${page_names})
     set(src ${PROJECT_SOURCE_DIR}/dist/man/${page}.1.scd)
     set(out ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
     add_custom_command(OUTPUT ${out}
@@ -34,7 +43,7 @@ elseif(CRVL_PACKAGING)
   message(FATAL_ERROR "packaging needs scdoc and gzip for the manual pages (make deps)")
 endif()
 
-foreach(program crvlbuilder crvlconfig crvlupd)
+foreach(program ${crvl_gui_programs})
   install(FILES ${PROJECT_SOURCE_DIR}/dist/metainfo/${program}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endforeach()
@@ -77,7 +86,7 @@ set(CPACK_DEBIAN_CRVL_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n"
 set(CPACK_DEBIAN_CRVL_DESCRIPTION "desktop software for the Corvel AED training defibrillator
 The instructor's programs for the Corvel trainer, with which an AED is taught
 on a manikin: crvlbuilder draws training scenarios, crvlconfig sets the
-trainer's parameters, uploads custom scenarios and monitors a running one,
+trainer's parameters, uploads custom scenarios and monitors a running one,${crvl_class_description}
 crvlupd reloads the trainer's firmware, and crvlctl does the configuration
 from the command line for one trainer or a room full.")
 set(CPACK_DEBIAN_TRAINERSIM_PACKAGE_NAME crvl-trainersim)

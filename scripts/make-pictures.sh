@@ -2,7 +2,7 @@
 # Regenerates every picture of the programs from the SVG drawings under art/:
 #   builder/data/picts/   palette buttons, loop picture, banner, builder logo
 #   builder/data/images/  the help browser's button images
-#   art/icons/            48 x 48 and 256 x 256 PNG icons of the three programs
+#   art/icons/            48 x 48 and 256 x 256 PNG icons of the programs
 #   docs/palette-pictures.png  a contact sheet of all of the above, for review
 # The results are committed; the build does not run this script.
 #
@@ -135,7 +135,7 @@ for size in 48 256; do
     png_out "$work/icon.png" "$icons/crvlbuilder-$size.png"
 
     render "$art/icons/trainer.svg" "$size" "$size" "$work/trainer.png"
-    for pair in crvlconfig:gear crvlupd:download; do
+    for pair in crvlconfig:gear crvlupd:download crvlclass:class; do
         program=${pair%%:*}
         badge=${pair#*:}
         render "$art/icons/$badge.svg" "$size" "$size" "$work/badge.png"

@@ -62,7 +62,11 @@ for program in "$root"/usr/bin/* "$root"/usr/lib/crvl/crvlbuilder "$root"/usr/li
     fi
 done
 
-for program in crvlbuilder crvlconfig crvlupd; do
+# The classroom, where the build has it.
+class=""
+[ -e "$root/usr/bin/crvlclass" ] && class=crvlclass
+
+for program in crvlbuilder crvlconfig crvlupd $class; do
     desktop=$root/usr/share/applications/$program.desktop
     desktop-file-validate "$desktop" || fail "$desktop is not valid"
     appstreamcli validate --no-net "$root/usr/share/metainfo/$program.metainfo.xml" >/dev/null ||
@@ -81,7 +85,7 @@ options() {
 page_options() {
     zcat "$root/usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g' | options
 }
-for program in crvlbuilder crvlconfig crvlctl trainersim; do
+for program in crvlbuilder crvlconfig crvlctl trainersim $class; do
     [ -s "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
     help=$(cd / && QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --help | options)
     page=$(page_options "$program")

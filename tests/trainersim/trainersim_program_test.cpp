@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -171,6 +173,70 @@ TEST(TrainersimProgram, ServesTheLinkAndEndsWithItsInput) {
     EXPECT_NE(::lstat(link.c_str(), &st), 0); // the link is gone
 }
 
+// A link on COM5 to path that has sent ReadParameters and got its answer;
+// empty when the trainer did not answer.
+std::unique_ptr<crvl::TrainerLink> Handshake(const std::string& path) {
+    ::setenv("CRVL_COM5", path.c_str(), 1);
+    crvl::LinkOptions options;
+    options.serial.readTimeoutMs = 50;
+    auto trainer = std::make_unique<crvl::TrainerLink>(options);
+    // The link outlives this function and may still notify.
+    auto notes = std::make_shared<std::atomic<int>>(0);
+    const int opened = trainer->Open(5, [notes] { ++*notes; });
+    ::unsetenv("CRVL_COM5");
+    if (opened != 1)
+        return nullptr;
+    trainer->Send(crvl::MakeReadParameters());
+    for (int i = 0; i < 300 && notes->load() == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    crvl::Bytes reply(crvl::kMaxPayload);
+    reply.resize(trainer->Receive(reply.data()));
+    if (reply.size() != 11u || reply[0] != crvl::msg::kParametersReply)
+        return nullptr;
+    return trainer;
+}
+
+TEST(TrainersimProgram, SeveralTrainersWithLinksThatComeAndGo) {
+    namespace fs = std::filesystem;
+    const fs::path dir = "/tmp/crvl-trainersim-class-" + std::to_string(::getpid());
+    Child sim({"--count", "3", "--link-dir", dir.string()});
+    ASSERT_TRUE(sim.Started());
+    std::vector<std::string> links;
+    for (int n = 1; n <= 3; ++n)
+        links.push_back(sim.ReadLine());
+    EXPECT_EQ(links[0], (dir / "usb-Corvel_Trainer_SIM0001-if00-port0").string());
+    EXPECT_EQ(links[2], (dir / "usb-Corvel_Trainer_SIM0003-if00-port0").string());
+    for (const std::string& link : links)
+        EXPECT_NE(Handshake(link), nullptr) << link;
+
+    // Unplugged: the link goes and the program's open port hangs up.
+    auto second = Handshake(links[1]);
+    ASSERT_NE(second, nullptr);
+    sim.Write("2 unplug\n");
+    EXPECT_EQ(sim.ReadLine(), "unplugged");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(links[1])));
+    for (int i = 0; i < 300 && !second->LineDead(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(second->LineDead());
+    second->Close();
+
+    // Plugged in again: a new terminal behind the same link.
+    sim.Write("2 plug\n");
+    EXPECT_EQ(sim.ReadLine().rfind("plugged in at /dev/pts/", 0), 0u);
+    EXPECT_NE(Handshake(links[1]), nullptr);
+
+    // A command without a number goes to each trainer.
+    sim.Write("delay 0\n");
+    EXPECT_EQ(sim.ReadLine(), "1: delay 0 ms");
+    EXPECT_EQ(sim.ReadLine(), "2: delay 0 ms");
+    EXPECT_EQ(sim.ReadLine(), "3: delay 0 ms");
+
+    sim.CloseInput();
+    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_TRUE(fs::is_empty(dir));
+    fs::remove_all(dir);
+}
+
 TEST(TrainersimProgram, HelpAndBadOptions) {
     Child help({"--help"});
     ASSERT_TRUE(help.Started());
@@ -181,6 +247,11 @@ TEST(TrainersimProgram, HelpAndBadOptions) {
     ASSERT_TRUE(bad.Started());
     EXPECT_EQ(bad.Wait(), 2);
     EXPECT_NE(bad.ReadErrors().find("unknown option --frobnicate"), std::string::npos);
+
+    Child both({"--count", "2", "--link", "/tmp/x"});
+    ASSERT_TRUE(both.Started());
+    EXPECT_EQ(both.Wait(), 2);
+    EXPECT_NE(both.ReadErrors().find("use --link-dir with --count"), std::string::npos);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <future>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,7 +13,7 @@
 #include "tools/trainersim/bootloader_attach.h"
 #include "tools/trainersim/sim_commands.h"
 #include "tools/trainersim/sim_options.h"
-#include "tools/trainersim/trainer_sim.h"
+#include "tools/trainersim/trainer_set.h"
 
 namespace {
 
@@ -29,17 +28,6 @@ volatile std::sig_atomic_t g_stop = 0;
 
 void OnSignal(int) {
     g_stop = 1;
-}
-
-// Runs one command line on the simulator's thread and prints its answer.
-void RunCommand(crvl::sim::TrainerSim& sim, const crvl::sim::CommandTable& commands,
-                const std::string& line) {
-    std::promise<std::string> answer;
-    auto result = answer.get_future();
-    sim.Post([&] { answer.set_value(commands.Execute(sim, line)); });
-    const std::string text = result.get();
-    if (!text.empty())
-        std::cout << text << (text.back() == '\n' ? "" : "\n") << std::flush;
 }
 
 } // namespace
@@ -67,14 +55,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", line.c_str());
         std::fflush(stderr);
     };
-    TrainerSim sim(options.config, log);
-    if (const crvl::Status opened = sim.Open(); !opened.ok()) {
+    TrainerSet trainers(options, log);
+    if (const crvl::Status opened = trainers.Open(); !opened.ok()) {
         std::cerr << "trainersim: " << opened.message() << "\n";
         return kExitNoTerminal;
     }
-    const auto bootloader = AttachBootloader(sim, options.config.bootloader, log);
-    std::cout << sim.SlavePath() << std::endl;
-    sim.Start();
+    for (const std::string& path : trainers.Paths())
+        std::cout << path << "\n";
+    std::cout << std::flush;
+    trainers.Start();
 
     // Standard input: one command per line; its end stops the simulator.
     std::string pending;
@@ -100,9 +89,10 @@ int main(int argc, char** argv) {
                 g_stop = 1;
                 break;
             }
-            RunCommand(sim, commands, line);
+            if (const std::string answer = trainers.Execute(line); !answer.empty())
+                std::cout << answer << (answer.back() == '\n' ? "" : "\n") << std::flush;
         }
     }
-    sim.Stop();
+    trainers.Stop();
     return 0;
 }

@@ -33,10 +33,10 @@ public:
 
     // Closes the master and the simulator's slave descriptor.
     void HangUp();
-
-private:
+    // Removes the link MakeLink made (nothing without one).
     void RemoveLink();
 
+private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;

@@ -61,6 +61,19 @@ CommandTable::CommandTable() {
             sim.RequestHangUp();
             return "hanging up";
         });
+    Add("unplug", "unplug  pull the cable: hang up and remove the link",
+        [](TrainerSim& sim, const std::vector<std::string>&) -> std::string {
+            sim.Unplug();
+            return "unplugged";
+        });
+    Add("plug", "plug  plug the cable back in: a new terminal (and link)",
+        [](TrainerSim& sim, const std::vector<std::string>&) -> std::string {
+            if (sim.Plugged())
+                return "already plugged in";
+            if (const Status plugged = sim.Plug(); !plugged.ok())
+                return "plug failed: " + plugged.message();
+            return "plugged in at " + sim.SlavePath();
+        });
     Add("status", "status  show the counters and switches",
         [](TrainerSim& sim, const std::vector<std::string>&) -> std::string {
             auto& p = sim.Protocol();

@@ -29,6 +29,19 @@ const std::vector<SwitchSpec>& Switches() {
                  o.config.linkPath = v;
                  return !v.empty();
              }},
+            {"--count", "N",
+             "play N trainers (1.." + std::to_string(kMaxTrainers) +
+                 "), each on its own terminal; one path a line on standard output",
+             [](SimOptions& o, const std::string& v) {
+                 return ParseCount(v, o.count) && o.count >= 1 && o.count <= kMaxTrainers;
+             }},
+            {"--link-dir", "DIR",
+             "make a link per trainer in DIR named like a USB adapter's by-id link "
+             "(for CRVL_PORT_DIR=DIR)",
+             [](SimOptions& o, const std::string& v) {
+                 o.linkDir = v;
+                 return !v.empty();
+             }},
             {"--silent", "", "answer nothing (frames are still logged)",
              [](SimOptions& o, const std::string&) {
                  o.config.faults.silent = true;
@@ -101,6 +114,8 @@ Status ParseArguments(const std::vector<std::string>& args, SimOptions& options)
             return Status::Error("bad value for " + name + ": " + value);
         }
     }
+    if (!options.config.linkPath.empty() && (options.count > 1 || !options.linkDir.empty()))
+        return Status::Error("--link names one trainer's link; use --link-dir with --count");
     return Status::Ok();
 }
 
@@ -110,6 +125,9 @@ std::string HelpText() {
         "\n"
         "Plays the trainer on a pseudo-terminal. The first line on standard output is\n"
         "the terminal's path; point a serial program at it with CRVL_COM<n>=PATH.\n"
+        "With --count N it plays N trainers and prints one path a line (their links\n"
+        "with --link-dir); a command then goes to every trainer, or to one when its\n"
+        "number comes first (\"2 unplug\").\n"
         "Every frame received is logged to standard error, one line each. Runs until\n"
         "it is stopped (Ctrl-C) or standard input closes; lines on standard input are\n"
         "commands (type 'help').\n"

@@ -12,8 +12,13 @@
 
 namespace crvl::sim {
 
+// The most trainers one simulator plays (--count).
+inline constexpr int kMaxTrainers = 64;
+
 struct SimOptions {
-    SimConfig config;
+    SimConfig config;    // every trainer's; with --link-dir each gets its own link
+    int count = 1;       // trainers, each on its own terminal
+    std::string linkDir; // a folder for a by-id style link per trainer
     bool help = false;
 };
 

@@ -73,6 +73,20 @@ void TrainerSim::HangUp() {
     hungUp_.store(true, std::memory_order_release);
 }
 
+void TrainerSim::Unplug() {
+    HangUp();
+    pty_.RemoveLink();
+}
+
+Status TrainerSim::Plug() {
+    if (pty_.IsOpen())
+        return Status::Ok();
+    const Status opened = Open();
+    if (opened.ok())
+        hungUp_.store(false, std::memory_order_release);
+    return opened;
+}
+
 void TrainerSim::Post(std::function<void()> fn) {
     std::lock_guard<std::mutex> lock(postedMutex_);
     posted_.push_back(std::move(fn));

@@ -52,6 +52,13 @@ public:
     // Closes the terminal from any thread (at the next step).
     void RequestHangUp() { hangUpRequest_.store(true, std::memory_order_release); }
 
+    // The cable pulled: hangs up and removes the link, as udev removes an
+    // adapter's link. Plug brings a new terminal (and link) back; what the
+    // trainer holds stays. Only on the simulator's thread.
+    void Unplug();
+    Status Plug();
+    bool Plugged() const { return pty_.IsOpen(); }
+
     TrainerModel& Model() { return model_; }
     TrainerProtocol& Protocol() { return protocol_; }
     ScenarioPlayer& Player() { return player_; }
