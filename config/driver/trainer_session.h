@@ -1,5 +1,5 @@
-// crvlctl's hold on one trainer: the configuration tool's connection logic
-// (LinkMachine) over the link, stepped every 200 ms on this thread as the
+// A program's hold on one trainer (crvlctl's, and each of the classroom's): the configuration
+// tool's connection logic (LinkMachine) over the link, stepped every 200 ms on this thread as the
 // dialog's timer steps it, with every link notification dispatched here.
 // The session is the logic's view: it records what the dialog would show
 // (lamps, result boxes, the slot read's end) instead of drawing it, so a
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace crvl::cli {
+namespace crvl {
 
 // How a request to the trainer ended.
 enum class Outcome {
@@ -53,6 +53,10 @@ public:
     // The port connected to.
     int Port() const { return machine_.PortCounter(); }
     const LinkMachine& Machine() const { return machine_; }
+
+    // Keeps the connection (pings, battery readings) until done() or the
+    // trainer is lost; true while it is still connected.
+    bool Hold(const std::function<bool()>& done);
 
     // The battery reading that follows the connection.
     Outcome AwaitBattery();
@@ -144,4 +148,4 @@ private:
     const std::function<void()>* monitorStep_ = nullptr;
 };
 
-} // namespace crvl::cli
+} // namespace crvl

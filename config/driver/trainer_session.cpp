@@ -1,6 +1,6 @@
-#include "config/cli/trainer_session.h"
+#include "config/driver/trainer_session.h"
 
-namespace crvl::cli {
+namespace crvl {
 
 namespace {
 constexpr auto kTick = std::chrono::milliseconds(kTickMs);
@@ -93,6 +93,12 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
 
 Outcome TrainerSession::Failure() const {
     return LineLost() ? Outcome::LineLost : Outcome::NoAnswer;
+}
+
+bool TrainerSession::Hold(const std::function<bool()>& done) {
+    const auto gone = [this] { return !machine_.Connected() || LineLost(); };
+    RunUntil([&] { return gone() || done(); });
+    return !gone();
 }
 
 Outcome TrainerSession::AwaitBattery() {
@@ -205,4 +211,4 @@ Answer TrainerSession::Ask(const std::string&, const std::string& caption, Quest
     return Answer::No;
 }
 
-} // namespace crvl::cli
+} // namespace crvl
