@@ -94,9 +94,14 @@ void ClassWindow::StationChanged(std::size_t station) {
             return;
         empty_->hide();
         tile = new TrainerTile(grid_->parentWidget());
-        const int place = static_cast<int>(tiles_.size());
-        grid_->addWidget(tile, place / kColumns, place % kColumns);
         tiles_[station] = tile;
+        // Tiles stand in the order of their ports, whichever answered first.
+        int place = 0;
+        for (const auto& [index, t] : tiles_) {
+            grid_->removeWidget(t);
+            grid_->addWidget(t, place / kColumns, place % kColumns);
+            ++place;
+        }
         connect(tile, &TrainerTile::renameRequested, this, [this, station] { Rename(station); });
         connect(tile, &TrainerTile::openRequested, this,
                 [this, station] { OpenInConfig(station); });

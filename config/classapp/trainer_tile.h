@@ -33,7 +33,7 @@ public:
     // What the tile says, as its accessible description.
     QString ValuesText() const { return values_; }
 
-signals:
+Q_SIGNALS:
     void renameRequested();
     void openRequested();
 
