@@ -23,6 +23,8 @@ ln -sfn "$bin/lessons" "$work/lessons"
 # Each trainer holds the lesson in custom slot 1 and plays it (scenario 11)
 # from the start; its commands come from a FIFO held open by this script.
 pids=""
+# shellcheck disable=SC2086
+trap 'kill $pids 2>/dev/null || true' EXIT INT TERM
 n=1
 for lesson in vf-shock-series vf-shock-series vf-shock-series vf-shock-series vf-shock-series vf-shock-series; do
     name="usb-Corvel_Trainer_SIM000$n-if00-port0"
@@ -30,7 +32,7 @@ for lesson in vf-shock-series vf-shock-series vf-shock-series vf-shock-series vf
     rm -f "$fifo"
     mkfifo "$fifo"
     "$bin/trainersim" --link "$ports/$name" --lesson "$lesson" --slot 1 \
-        <>"$fifo" 2>"$work/trainersim$n.log" &
+        <>"$fifo" >/dev/null 2>"$work/trainersim$n.log" &
     pids="$pids $!"
     exec 3<>"$fifo"
     echo "play 11" >&3
@@ -41,5 +43,3 @@ done
 echo "Six simulated trainers in $ports; Class > Monitor All follows their lessons."
 cd "$work"
 CRVL_PORT_DIR="$ports" "$bin/crvlclass" || true
-# shellcheck disable=SC2086
-kill $pids 2>/dev/null || true
