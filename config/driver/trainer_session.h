@@ -1,9 +1,10 @@
-// A program's hold on one trainer (crvlctl's, and each of the classroom's): the configuration
-// tool's connection logic (LinkMachine) over the link, stepped every 200 ms on this thread as the
-// dialog's timer steps it, with every link notification dispatched here.
-// The session is the logic's view: it records what the dialog would show
-// (lamps, result boxes, the slot read's end) instead of drawing it, so a
-// command waits exactly as long as crvlconfig would.
+// A program's hold on one trainer (crvlctl's, and each of the classroom's):
+// the configuration tool's connection logic (LinkMachine) over the link,
+// stepped every 200 ms on this thread as the dialog's timer steps it, with
+// every link notification dispatched here. The session is the logic's view:
+// it records what the dialog would show (lamps, result boxes, the slot
+// read's end) instead of drawing it, so a request waits exactly as long as
+// crvlconfig would.
 #pragma once
 
 #include "config/core/config_view.h"
