@@ -9,6 +9,12 @@ namespace crvl {
 
 namespace {
 
+// A trainer that answers is never quiet for longer than from a ping to the
+// battery reading (kBatteryTick); 25 ticks (5 s) leave room for a late
+// answer and still show a silent trainer as lost within 6 s.
+constexpr int kSilenceLimitTicks = 25;
+static_assert(kSilenceLimitTicks > kBatteryTick);
+
 ActionOutcome FromOutcome(Outcome outcome) {
     switch (outcome) {
     case Outcome::Done:
@@ -265,8 +271,8 @@ void TrainerStation::Hold(TrainerSession& session) {
     const LinkMachine& machine = session.Machine();
     std::uint8_t battery = machine.BatteryRaw();
     while (!quit_.load(std::memory_order_acquire)) {
-        const bool connected =
-            session.Hold([this] { return requestWaiting_.load(std::memory_order_acquire); });
+        const bool connected = session.Hold(
+            [this] { return requestWaiting_.load(std::memory_order_acquire); }, kSilenceLimitTicks);
         if (machine.BatteryReceived() && machine.BatteryRaw() != battery) {
             battery = machine.BatteryRaw();
             Update([&](StationSnapshot& s) { s.battery = battery; });

@@ -38,10 +38,13 @@ void TrainerSession::Step() {
     }
     for (int i = 0; i < arrived; ++i)
         machine_.Dispatch();
+    if (arrived > 0)
+        silentTicks_ = 0;
     const auto now = Clock::now();
     if (now >= nextTick_) {
         // A late tick does not make the next ones come faster.
         nextTick_ = std::max(nextTick_ + kTick, now + kTick / 2);
+        ++silentTicks_;
         machine_.Tick();
     }
     // The dialog opens these after the step has returned; so does this.
@@ -75,6 +78,7 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     }
     lineLost_ = false;
     notFound_ = false;
+    silentTicks_ = 0;
     // Nobody has just pressed a button: the search starts at once rather
     // than on the next tick.
     nextTick_ = Clock::now();
@@ -95,8 +99,10 @@ Outcome TrainerSession::Failure() const {
     return LineLost() ? Outcome::LineLost : Outcome::NoAnswer;
 }
 
-bool TrainerSession::Hold(const std::function<bool()>& done) {
-    const auto gone = [this] { return !machine_.Connected() || LineLost(); };
+bool TrainerSession::Hold(const std::function<bool()>& done, int silenceLimitTicks) {
+    const auto gone = [&] {
+        return !machine_.Connected() || LineLost() || silentTicks_ > silenceLimitTicks;
+    };
     RunUntil([&] { return gone() || done(); });
     return !gone();
 }

@@ -56,8 +56,12 @@ public:
     const LinkMachine& Machine() const { return machine_; }
 
     // Keeps the connection (pings, battery readings) until done() or the
-    // trainer is lost; true while it is still connected.
-    bool Hold(const std::function<bool()>& done);
+    // trainer is lost; true while it is still connected. A trainer from
+    // which nothing arrived for silenceLimitTicks is lost too: the logic's
+    // ping cycle alone notices a silent trainer only after up to two
+    // cycles. The limit must exceed the longest quiet stretch of a trainer
+    // that answers (kBatteryTick ticks from a ping to the battery reading).
+    bool Hold(const std::function<bool()>& done, int silenceLimitTicks);
 
     // The battery reading that follows the connection.
     Outcome AwaitBattery();
@@ -133,6 +137,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     int pending_ = 0; // notifications not yet dispatched
+    // Ticks since the link last delivered anything; only the stepping thread.
+    int silentTicks_ = 0;
     Clock::time_point nextTick_;
     // What the logic asked to run after the current step (its boxes).
     std::vector<std::function<void()>> later_;

@@ -147,7 +147,7 @@ TEST_F(ClassroomTest, APluggedTrainerGetsItsTileAndAnUnpluggedOneIsLostAndComesB
     sims.at("usb-Corvel_Trainer_C-if00")->Post([&] {
         sims.at("usb-Corvel_Trainer_C-if00")->Protocol().Faults().silent = true;
     });
-    EXPECT_TRUE(Reaches("usb-Corvel_Trainer_C-if00", StationState::Lost, 9s));
+    EXPECT_TRUE(Reaches("usb-Corvel_Trainer_C-if00", StationState::Lost, 6s));
     sims.at("usb-Corvel_Trainer_C-if00")->Post([&] {
         sims.at("usb-Corvel_Trainer_C-if00")->Protocol().Faults().silent = false;
     });
