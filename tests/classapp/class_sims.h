@@ -40,6 +40,7 @@ public:
         std::filesystem::remove(dir_ / "ports" / name);
         sims_.at(name)->RequestHangUp();
     }
+    std::filesystem::path Port(const std::string& name) const { return dir_ / "ports" / name; }
     std::filesystem::path Sessions() const { return dir_ / "sessions"; }
 
 private:

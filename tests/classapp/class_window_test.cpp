@@ -1,17 +1,35 @@
 // The classroom window as assistive technology sees it: each tile one group
 // named after its trainer, its values as text, "Lost" once it has gone.
+#include "config/app/control_ids.h"
 #include "config/classapp/class_window.h"
 #include "config/classapp/trainer_tile.h"
 #include "tests/classapp/class_sims.h"
 
 #include <QAccessible>
+#include <QDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace crvl {
 namespace {
+
+// How many descriptors of this process have the device open.
+int OpenedBy(const std::filesystem::path& device) {
+    int count = 0;
+    std::error_code error;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        if (std::filesystem::read_symlink(fd.path(), error) == device)
+            ++count;
+    }
+    return count;
+}
 
 TEST(ClassWindow, EachTileIsAGroupNamedAfterItsTrainerAndSaysLost) {
     QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -54,6 +72,53 @@ TEST(ClassWindow, EachTileIsAGroupNamedAfterItsTrainerAndSaysLost) {
     QTRY_VERIFY_WITH_TIMEOUT(a->text(QAccessible::Description).startsWith(QStringLiteral("Lost;")),
                              6000);
     EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("usb-A"));
+}
+
+// Open... lends the trainer to crvlconfig's dialog: the station lets the
+// port go before the dialog takes it, and connects again once it closes.
+TEST(ClassWindow, OpenLendsTheTrainerToTheConfigDialogAndTakesItBack) {
+    testing::ClassSims sims("classopen");
+    sims.Plug("usb-A");
+    const std::filesystem::path device = std::filesystem::canonical(sims.Port("usb-A"));
+    const int simOwn = OpenedBy(device);
+    ClassroomConfig config;
+    config.station.retryInterval = std::chrono::milliseconds(300);
+    ClassWindow window(config);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Tile(0), 4000);
+    TrainerStation& station = window.Room().Station(0);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Snapshot().state == StationState::Connected, 4000);
+
+    // Sampled all along: never the station and the dialog at once.
+    int most = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout,
+                     [&] { most = std::max(most, OpenedBy(device) - simOwn); });
+    sampler.start(5);
+
+    QPushButton* open = nullptr;
+    for (QPushButton* button : window.Tile(0)->findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Open..."))
+            open = button;
+    }
+    ASSERT_NE(open, nullptr);
+    QTest::mouseClick(open, Qt::LeftButton);
+    QDialog* dialog = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((dialog = window.findChild<QDialog*>()) != nullptr, 4000);
+    EXPECT_EQ(station.Snapshot().state, StationState::HandedOver);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(ids::kConnect)),
+                      Qt::LeftButton);
+    // Connected: the dialog's Update button comes on.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        dialog->findChild<QPushButton*>(QString::number(ids::kUpdate))->isEnabled(), 4000);
+    EXPECT_EQ(station.Snapshot().state, StationState::HandedOver);
+
+    dialog->reject(); // Cancel: the exit procedure, then the dialog closes
+    QTRY_VERIFY_WITH_TIMEOUT(!window.findChild<QDialog*>(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Snapshot().state == StationState::Connected, 4000);
+    sampler.stop();
+    EXPECT_EQ(most, 1);
+    EXPECT_EQ(OpenedBy(device) - simOwn, 1);
 }
 
 } // namespace
