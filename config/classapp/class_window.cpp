@@ -1,11 +1,13 @@
 #include "config/classapp/class_window.h"
 
 #include "config/app/config_dlg.h"
+#include "config/app/parameter_panel.h"
 #include "config/app/upload_dlg.h"
 #include "config/classapp/trainer_tile.h"
 #include "config/core/monitor_logic.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -32,6 +34,7 @@ ClassWindow::ClassWindow(ClassroomConfig config, QWidget* parent) : QMainWindow(
 
     QMenu* classMenu = menuBar()->addMenu(tr("&Class"));
     classMenu->addAction(tr("Upload to All..."), this, &ClassWindow::UploadToAll);
+    classMenu->addAction(tr("Parameters to All..."), this, &ClassWindow::ParametersToAll);
     classMenu->addAction(tr("Monitor All"), this, &ClassWindow::MonitorAll);
     classMenu->addAction(tr("Stop All"), this, &ClassWindow::StopAll);
     classMenu->addSeparator();
@@ -168,6 +171,55 @@ void ClassWindow::UploadToAll() {
     lastAction_ = ActionKind::Upload;
     room_->UploadToAll(chosen, dialog.SlotIndex() + 1, checked.file.name, checked.file.table);
     ShowSummary();
+}
+
+std::optional<std::size_t> ClassWindow::RecordSource(const std::vector<std::size_t>& chosen) const {
+    for (std::size_t station : chosen) {
+        const StationSnapshot snapshot = room_->Station(station).Snapshot();
+        const bool connected =
+            snapshot.state == StationState::Connected || snapshot.state == StationState::Monitoring;
+        if (connected && snapshot.parameters)
+            return station;
+    }
+    return std::nullopt;
+}
+
+void ClassWindow::ParametersToAll() {
+    const std::optional<std::size_t> source = RecordSource(Chosen());
+    if (!source) {
+        QMessageBox::information(this, windowTitle(), tr("No chosen trainer is connected."));
+        return;
+    }
+    const ParameterRecord start = *room_->Station(*source).Snapshot().parameters;
+    auto* dialog = new QDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(tr("Parameters to All"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* from = new QLabel(tr("These are the parameters of %1. Only what you change is written "
+                               "to the chosen trainers; the rest keeps each trainer's own value.")
+                                .arg(QString::fromStdString(room_->Name(*source))),
+                            dialog);
+    from->setWordWrap(true);
+    auto* panel = new CParameterPanel(dialog);
+    panel->ShowParameters(start);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    layout->addWidget(from);
+    layout->addWidget(panel);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(dialog, &QDialog::accepted, this, [this, panel, start] {
+        const ParameterRecord record = panel->CollectParameters();
+        const auto before = start.Encode();
+        const auto after = record.Encode();
+        ParameterMask changed{};
+        for (std::size_t i = 0; i < changed.size(); ++i)
+            changed[i] = after[i] != before[i];
+        lastAction_ = ActionKind::Parameters;
+        room_->ParametersToAll(Chosen(), record, changed);
+        ShowSummary();
+    });
+    dialog->open();
 }
 
 void ClassWindow::MonitorAll() {

@@ -30,6 +30,9 @@ public:
     TrainerTile* Tile(std::size_t station) const;
 
     void UploadToAll();
+    // Opens the parameter controls on one trainer's record; what the user
+    // changes goes to the chosen trainers, the rest keeps their own values.
+    void ParametersToAll();
     void MonitorAll();
     void StopAll();
 
@@ -38,6 +41,9 @@ private:
     void Rename(std::size_t station);
     void OpenInConfig(std::size_t station);
     std::vector<std::size_t> Chosen() const;
+    // The station whose record the parameter controls start from: the
+    // first chosen one that is connected.
+    std::optional<std::size_t> RecordSource(const std::vector<std::size_t>& chosen) const;
     void ShowSummary();
 
     std::unique_ptr<Classroom> room_;

@@ -40,6 +40,7 @@ public:
         std::filesystem::remove(dir_ / "ports" / name);
         sims_.at(name)->RequestHangUp();
     }
+    sim::TrainerSim& Trainer(const std::string& name) { return *sims_.at(name); }
     std::filesystem::path Port(const std::string& name) const { return dir_ / "ports" / name; }
     std::filesystem::path Sessions() const { return dir_ / "sessions"; }
 

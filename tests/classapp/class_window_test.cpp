@@ -7,7 +7,9 @@
 
 #include <QAccessible>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -119,6 +121,36 @@ TEST(ClassWindow, OpenLendsTheTrainerToTheConfigDialogAndTakesItBack) {
     sampler.stop();
     EXPECT_EQ(most, 1);
     EXPECT_EQ(OpenedBy(device) - simOwn, 1);
+}
+
+// Parameters to All starts from one trainer's record: the byte the user
+// changed reaches every trainer, the others keep each trainer's own value.
+TEST(ClassWindow, ParametersToAllWritesOnlyWhatTheUserChanged) {
+    testing::ClassSims sims("classparams");
+    sims.Plug("usb-A").Model().parameters.speakerVolume = 3;
+    sims.Plug("usb-B").Model().parameters.speakerVolume = 6;
+    ClassroomConfig config;
+    ClassWindow window(config);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Tile(0) && window.Tile(1), 4000);
+    for (std::size_t i : {0u, 1u}) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            window.Room().Station(i).Snapshot().state == StationState::Connected, 4000);
+    }
+
+    window.ParametersToAll();
+    QDialog* dialog = window.findChild<QDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    QTest::mouseClick(dialog->findChild<QRadioButton*>(QString::number(ids::kCprLong)),
+                      Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+
+    for (const char* port : {"usb-A", "usb-B"}) {
+        QTRY_COMPARE_WITH_TIMEOUT(sims.Trainer(port).Model().parameters.cprPause, 1, 4000);
+    }
+    EXPECT_EQ(sims.Trainer("usb-A").Model().parameters.speakerVolume, 3);
+    EXPECT_EQ(sims.Trainer("usb-B").Model().parameters.speakerVolume, 6);
 }
 
 } // namespace
