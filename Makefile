@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test test-asan test-tsan test-package fuzz fuzz-long windows-core windows test-windows ci format install package clean
+.PHONY: deps configure build run demo demo-class test test-asan test-tsan test-package fuzz fuzz-long windows-core windows test-windows ci format install package clean
 
 deps:
 	@sh scripts/deps.sh
@@ -22,6 +22,9 @@ run: build
 
 demo: build
 	sh scripts/demo.sh build
+
+demo-class: build
+	sh scripts/demo-class.sh build
 
 test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300 -LE package

@@ -100,7 +100,10 @@ void TrainerLink::Notify() {
 
 void TrainerLink::ReaderThread() {
     auto port =
-        std::make_unique<CSerialPort>(portNumber_, "rw", options_.baudRate, options_.serial);
+        options_.devicePath.empty()
+            ? std::make_unique<CSerialPort>(portNumber_, "rw", options_.baudRate, options_.serial)
+            : std::make_unique<CSerialPort>(options_.devicePath, "rw", options_.baudRate,
+                                            options_.serial);
     port_.store(port.get(), std::memory_order_seq_cst);
     std::this_thread::sleep_for(kSettleAfterOpen);
 

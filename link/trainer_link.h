@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "protocol/frame_codec.h"
@@ -61,6 +62,9 @@ struct LinkOptions {
     // The most bytes the open discards before the reader starts; a line
     // that never goes quiet and never starts a frame cannot hold it longer.
     std::size_t drainLimit = SIZE_MAX;
+    // When set, Open opens this device whatever port number it is given:
+    // the classroom holds each trainer by the path the system lists it under.
+    std::string devicePath;
 
     // For a program nobody waits on at a window (crvlctl): the open drains
     // what the line holds until it has been quiet for kQuietLineMs instead

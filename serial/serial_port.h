@@ -57,6 +57,10 @@ public:
     // not shared with other programs.
     CSerialPort(int portNumber, const char* mode, int baudRate,
                 SerialOptions options = SerialOptions::ForConfigTool());
+    // The same for a device named by its path (a port found by the system's
+    // listing rather than by number); PortNumber() is then 0.
+    CSerialPort(const std::string& devicePath, const char* mode, int baudRate,
+                SerialOptions options = SerialOptions::ForConfigTool());
     virtual ~CSerialPort();
 
     CSerialPort(const CSerialPort&) = delete;

@@ -145,9 +145,14 @@ int PollOnce(int fd, short events, int timeoutMs, short& revents) {
 } // namespace
 
 CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialOptions options)
-    : portNumber_(portNumber), baudRate_(baudRate), options_(std::move(options)),
+    : CSerialPort(PortDevicePath(portNumber), mode, baudRate, std::move(options)) {
+    portNumber_ = portNumber;
+}
+
+CSerialPort::CSerialPort(const std::string& path, const char* mode, int baudRate,
+                         SerialOptions options)
+    : portNumber_(0), baudRate_(baudRate), options_(std::move(options)),
       platform_(std::make_unique<Platform>()) {
-    const std::string path = PortDevicePath(portNumber);
     if (path.empty()) {
         error_ = true;
         return;

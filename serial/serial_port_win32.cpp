@@ -60,7 +60,13 @@ bool EndedWithoutByte(DWORD error) {
 } // namespace
 
 CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialOptions options)
-    : portNumber_(portNumber), baudRate_(baudRate), options_(std::move(options)),
+    : CSerialPort(PortDevicePath(portNumber), mode, baudRate, std::move(options)) {
+    portNumber_ = portNumber;
+}
+
+CSerialPort::CSerialPort(const std::string& name, const char* mode, int baudRate,
+                         SerialOptions options)
+    : portNumber_(0), baudRate_(baudRate), options_(std::move(options)),
       platform_(std::make_unique<Platform>()) {
     Platform& p = *platform_;
     const std::string text = mode != nullptr ? mode : "";
@@ -73,9 +79,9 @@ CSerialPort::CSerialPort(int portNumber, const char* mode, int baudRate, SerialO
         access = GENERIC_WRITE;
         share = FILE_SHARE_READ;
     }
-    const std::string name = OpenName(PortDevicePath(portNumber));
+    const std::string device = OpenName(name);
     // A failed open is not tested here: it shows up as refused line settings.
-    p.handle = CreateFileA(name.c_str(), access, share, nullptr, OPEN_EXISTING,
+    p.handle = CreateFileA(device.c_str(), access, share, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
     SetCommMask(p.handle, EV_RXCHAR);
     SetupComm(p.handle, kQueueSize, kQueueSize);

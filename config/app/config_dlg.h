@@ -28,8 +28,7 @@ class QTimer;
 namespace crvl {
 
 class CLedCtrl;
-class CUpDownCtrl;
-struct FieldSpec;
+class CParameterPanel;
 
 class CConfigDlg : public QDialog, public ConfigView {
     Q_OBJECT
@@ -85,26 +84,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Field {
-        QLineEdit* edit;
-        CUpDownCtrl* spin;
-    };
-
     void BuildControls();
-    void AddField(const FieldSpec& spec, QGridLayout* grid, int row);
-    QGroupBox* BuildProtocolBox();
-    QGroupBox* BuildTrainerBox();
     QGroupBox* BuildConnectionBox();
     // Update, Load Defaults and Exit, in a column.
     QLayout* BuildButtons();
     void ConnectControls();
-    void SetUpParameterControls();
-    void ApplyForm(const ParameterForm& form);
-    void OnScrolled(int spinId, int position);
-    void OnNsaMonitor();
-    void OnNsaTimer();
-    Field& FieldOf(int spinId);
-    static void SetField(Field& field, const UpDownField& value);
 
     std::unique_ptr<ILink> link_;
     std::unique_ptr<LinkMachine> machine_;
@@ -112,15 +96,7 @@ private:
     bool waitCursor_ = false;
     bool ended_ = false;
 
-    std::map<int, Field> fields_; // keyed by up-down id
-    QRadioButton* nsaMonitor_ = nullptr;
-    QRadioButton* nsaTimer_ = nullptr;
-    QRadioButton* cprShort_ = nullptr;
-    QRadioButton* cprLong_ = nullptr;
-    QCheckBox* ledIndication_ = nullptr;
-    QCheckBox* volumeControl_ = nullptr;
-    QCheckBox* remoteDisplay_ = nullptr;
-    QSlider* tolerance_ = nullptr;
+    CParameterPanel* parameters_ = nullptr;
     QPushButton* connect_ = nullptr;
     QPlainTextEdit* status_ = nullptr;
     QPushButton* update_ = nullptr;

@@ -119,7 +119,29 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
         slotIndex = dialog.SlotIndex();
     }
 
-    ScenarioFile file = LoadScenarioFile(QFile::encodeName(path).toStdString());
+    const CheckedScenario checked = CheckScenarioFile(path);
+    if (!checked.problem.empty()) {
+        view.ShowMessage(checked.problem, text::kMessageCaption, MessageIcon::Error);
+        return checked.file.status == ScenarioFileStatus::FormatError ? UploadOutcome::FormatError
+                                                                      : UploadOutcome::FileError;
+    }
+    if (!checked.errorsQuestion.empty() &&
+        view.Ask(checked.errorsQuestion, text::kMessageCaption, Question::YesNo,
+                 MessageIcon::Exclamation) != Answer::Yes)
+        return UploadOutcome::NotConfirmed;
+    const ScenarioFile& file = checked.file;
+    if (!machine.Connected())
+        return TrainerLost(view); // while the file was read or the question was open
+    machine.Upload(slotIndex + 1, file.name, file.table);
+    return UploadOutcome::Sent;
+}
+
+} // namespace
+
+CheckedScenario CheckScenarioFile(const QString& path) {
+    CheckedScenario checked;
+    ScenarioFile& file = checked.file;
+    file = LoadScenarioFile(QFile::encodeName(path).toStdString());
     // The name comes from the path as the user sees it, whatever the file
     // system's encoding.
     file.name = ScenarioSlotName(path.toStdString());
@@ -127,15 +149,14 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
     case ScenarioFileStatus::Ok:
         break;
     case ScenarioFileStatus::FormatError:
-        view.ShowMessage(text::kFormatError, text::kMessageCaption, MessageIcon::Error);
-        return UploadOutcome::FormatError;
+        checked.problem = text::kFormatError;
+        return checked;
     case ScenarioFileStatus::CannotOpen:
     case ScenarioFileStatus::ReadFailed:
-        view.ShowMessage(QString::fromLatin1(text::kCannotReadScenario)
-                             .arg(QDir::toNativeSeparators(path))
-                             .toStdString(),
-                         text::kMessageCaption, MessageIcon::Error);
-        return UploadOutcome::FileError;
+        checked.problem = QString::fromLatin1(text::kCannotReadScenario)
+                              .arg(QDir::toNativeSeparators(path))
+                              .toStdString();
+        return checked;
     }
     const std::vector<scenario::Finding> findings = scenario::CheckTable(file.table);
     if (scenario::CountOf(findings, scenario::Severity::Error) > 0) {
@@ -147,17 +168,10 @@ UploadOutcome Upload(QWidget* parent, LinkMachine& machine, ConfigView& view,
             }
         question += "\n\n";
         question += text::kUploadAnyway;
-        if (view.Ask(question, text::kMessageCaption, Question::YesNo, MessageIcon::Exclamation) !=
-            Answer::Yes)
-            return UploadOutcome::NotConfirmed;
+        checked.errorsQuestion = question;
     }
-    if (!machine.Connected())
-        return TrainerLost(view); // while the file was read or the question was open
-    machine.Upload(slotIndex + 1, file.name, file.table);
-    return UploadOutcome::Sent;
+    return checked;
 }
-
-} // namespace
 
 UploadOutcome RunScenarioUpload(QWidget* parent, LinkMachine& machine, ConfigView& view,
                                 const UploadHooks& hooks) {

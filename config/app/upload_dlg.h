@@ -67,6 +67,16 @@ private:
     bool lost_ = false;
 };
 
+// A scenario file read and checked as an upload needs it: problem says why
+// it cannot be sent (empty when it can); errorsQuestion, when not empty,
+// asks whether a table with errors is to be sent all the same.
+struct CheckedScenario {
+    ScenarioFile file;
+    std::string problem;
+    std::string errorsQuestion;
+};
+CheckedScenario CheckScenarioFile(const QString& path);
+
 enum class UploadOutcome { Cancelled, Sent, FormatError, FileError, NotConfirmed, TrainerLost };
 
 struct UploadHooks {

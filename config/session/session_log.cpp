@@ -130,6 +130,27 @@ std::string SessionFileName(std::chrono::system_clock::time_point start, int run
     return std::string(name) + ".csv";
 }
 
+std::string TrainerFileStem(std::string_view trainerName) {
+    std::string stem;
+    for (const char c : trainerName) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unsafe = byte < 0x20 || byte == 0x7F ||
+                            std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+        stem += unsafe ? '-' : c;
+    }
+    const std::size_t first = stem.find_first_not_of(" .");
+    if (first == std::string::npos)
+        return {};
+    return stem.substr(first, stem.find_last_not_of(" .") - first + 1);
+}
+
+std::string SessionFileName(std::chrono::system_clock::time_point start, int run,
+                            std::string_view trainerName) {
+    const std::string stem = TrainerFileStem(trainerName);
+    const std::string name = SessionFileName(start, run);
+    return stem.empty() ? name : stem + "_" + name;
+}
+
 SessionWriter::SessionWriter(SessionClock clock) : clock_(std::move(clock)) {}
 
 SessionWriter::~SessionWriter() {
@@ -137,7 +158,8 @@ SessionWriter::~SessionWriter() {
 }
 
 Status SessionWriter::Open(const std::filesystem::path& folder,
-                           std::chrono::system_clock::time_point start) {
+                           std::chrono::system_clock::time_point start,
+                           std::string_view trainerName) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -147,7 +169,7 @@ Status SessionWriter::Open(const std::filesystem::path& folder,
     // next free number, so no file is ever overwritten.
     std::filesystem::path path;
     for (int run = 1;; ++run) {
-        path = folder / SessionFileName(start, run);
+        path = folder / SessionFileName(start, run, trainerName);
         if (!std::filesystem::exists(path, ec))
             break;
     }

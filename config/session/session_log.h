@@ -78,6 +78,14 @@ std::string FormatSessionLine(const SessionLine& line);
 // "YYYY-MM-DD_HH-MM-SS.csv" in local time; a second run in the same second
 // gets "_2", then "_3", ...
 std::string SessionFileName(std::chrono::system_clock::time_point start, int run = 1);
+// A classroom's run: "<trainer>_YYYY-MM-DD_HH-MM-SS.csv" ("_2", ... as above),
+// the trainer's name made safe for a file name (TrainerFileStem); a name
+// that leaves nothing gives the plain name above.
+std::string SessionFileName(std::chrono::system_clock::time_point start, int run,
+                            std::string_view trainerName);
+// The name with each of < > : " / \ | ? * and every control character
+// replaced by '-', and leading and trailing blanks and dots removed.
+std::string TrainerFileStem(std::string_view trainerName);
 
 // Time since the run began. The default counts on the steady clock from Open.
 using SessionClock = std::function<std::chrono::milliseconds()>;
@@ -91,8 +99,10 @@ public:
 
     // Creates folder when missing and a new file in it named by start, and
     // writes the header. When that fails the other calls do nothing.
+    // A classroom names the file after the trainer (trainerName).
     Status Open(const std::filesystem::path& folder,
-                std::chrono::system_clock::time_point start = std::chrono::system_clock::now());
+                std::chrono::system_clock::time_point start = std::chrono::system_clock::now(),
+                std::string_view trainerName = {});
     // Creates this file (never one that exists) and writes the header.
     Status OpenFile(const std::filesystem::path& file);
 

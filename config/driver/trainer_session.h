@@ -1,9 +1,10 @@
-// crvlctl's hold on one trainer: the configuration tool's connection logic
-// (LinkMachine) over the link, stepped every 200 ms on this thread as the
-// dialog's timer steps it, with every link notification dispatched here.
-// The session is the logic's view: it records what the dialog would show
-// (lamps, result boxes, the slot read's end) instead of drawing it, so a
-// command waits exactly as long as crvlconfig would.
+// A program's hold on one trainer (crvlctl's, and each of the classroom's):
+// the configuration tool's connection logic (LinkMachine) over the link,
+// stepped every 200 ms on this thread as the dialog's timer steps it, with
+// every link notification dispatched here. The session is the logic's view:
+// it records what the dialog would show (lamps, result boxes, the slot
+// read's end) instead of drawing it, so a request waits exactly as long as
+// crvlconfig would.
 #pragma once
 
 #include "config/core/config_view.h"
@@ -18,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace crvl::cli {
+namespace crvl {
 
 // How a request to the trainer ended.
 enum class Outcome {
@@ -53,6 +54,14 @@ public:
     // The port connected to.
     int Port() const { return machine_.PortCounter(); }
     const LinkMachine& Machine() const { return machine_; }
+
+    // Keeps the connection (pings, battery readings) until done() or the
+    // trainer is lost; true while it is still connected. A trainer from
+    // which nothing arrived for silenceLimitTicks is lost too: the logic's
+    // ping cycle alone notices a silent trainer only after up to two
+    // cycles. The limit must exceed the longest quiet stretch of a trainer
+    // that answers (kBatteryTick ticks from a ping to the battery reading).
+    bool Hold(const std::function<bool()>& done, int silenceLimitTicks);
 
     // The battery reading that follows the connection.
     Outcome AwaitBattery();
@@ -128,6 +137,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     int pending_ = 0; // notifications not yet dispatched
+    // Ticks since the link last delivered anything; only the stepping thread.
+    int silentTicks_ = 0;
     Clock::time_point nextTick_;
     // What the logic asked to run after the current step (its boxes).
     std::vector<std::function<void()>> later_;
@@ -144,4 +155,4 @@ private:
     const std::function<void()>* monitorStep_ = nullptr;
 };
 
-} // namespace crvl::cli
+} // namespace crvl

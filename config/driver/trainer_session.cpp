@@ -1,6 +1,6 @@
-#include "config/cli/trainer_session.h"
+#include "config/driver/trainer_session.h"
 
-namespace crvl::cli {
+namespace crvl {
 
 namespace {
 constexpr auto kTick = std::chrono::milliseconds(kTickMs);
@@ -38,10 +38,13 @@ void TrainerSession::Step() {
     }
     for (int i = 0; i < arrived; ++i)
         machine_.Dispatch();
+    if (arrived > 0)
+        silentTicks_ = 0;
     const auto now = Clock::now();
     if (now >= nextTick_) {
         // A late tick does not make the next ones come faster.
         nextTick_ = std::max(nextTick_ + kTick, now + kTick / 2);
+        ++silentTicks_;
         machine_.Tick();
     }
     // The dialog opens these after the step has returned; so does this.
@@ -75,6 +78,7 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     }
     lineLost_ = false;
     notFound_ = false;
+    silentTicks_ = 0;
     // Nobody has just pressed a button: the search starts at once rather
     // than on the next tick.
     nextTick_ = Clock::now();
@@ -93,6 +97,14 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
 
 Outcome TrainerSession::Failure() const {
     return LineLost() ? Outcome::LineLost : Outcome::NoAnswer;
+}
+
+bool TrainerSession::Hold(const std::function<bool()>& done, int silenceLimitTicks) {
+    const auto gone = [&] {
+        return !machine_.Connected() || LineLost() || silentTicks_ > silenceLimitTicks;
+    };
+    RunUntil([&] { return gone() || done(); });
+    return !gone();
 }
 
 Outcome TrainerSession::AwaitBattery() {
@@ -205,4 +217,4 @@ Answer TrainerSession::Ask(const std::string&, const std::string& caption, Quest
     return Answer::No;
 }
 
-} // namespace crvl::cli
+} // namespace crvl
