@@ -1,5 +1,6 @@
 #include "config/classapp/class_window.h"
 
+#include "config/app/class_debrief_dlg.h"
 #include "config/app/config_dlg.h"
 #include "config/app/parameter_panel.h"
 #include "config/app/upload_dlg.h"
@@ -28,7 +29,8 @@ constexpr int kColumns = 4;
 constexpr const char* kNamesGroup = "trainerNames";
 } // namespace
 
-ClassWindow::ClassWindow(ClassroomConfig config, QWidget* parent) : QMainWindow(parent) {
+ClassWindow::ClassWindow(ClassroomConfig config, QWidget* parent)
+    : QMainWindow(parent), sessionsFolder_(config.station.sessionsFolder) {
     setWindowTitle(tr("Corvel Classroom"));
     resize(1280, 800);
 
@@ -37,6 +39,8 @@ ClassWindow::ClassWindow(ClassroomConfig config, QWidget* parent) : QMainWindow(
     classMenu->addAction(tr("Parameters to All..."), this, &ClassWindow::ParametersToAll);
     classMenu->addAction(tr("Monitor All"), this, &ClassWindow::MonitorAll);
     classMenu->addAction(tr("Stop All"), this, &ClassWindow::StopAll);
+    classMenu->addSeparator();
+    classMenu->addAction(tr("Class Debrief..."), this, &ClassWindow::ClassDebrief);
     classMenu->addSeparator();
     classMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -270,6 +274,13 @@ void ClassWindow::OpenInConfig(std::size_t station) {
         dialog->open();
     });
     waiter->start();
+}
+
+void ClassWindow::ClassDebrief() {
+    // Modeless: the tiles go on while the instructor reads the class's runs.
+    auto* dialog = new ClassDebriefDlg(sessionsFolder_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 } // namespace crvl

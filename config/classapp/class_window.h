@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -35,6 +36,8 @@ public:
     void ParametersToAll();
     void MonitorAll();
     void StopAll();
+    // The runs of one period side by side, from the sessions folder.
+    void ClassDebrief();
 
 private:
     void StationChanged(std::size_t station);
@@ -46,6 +49,7 @@ private:
     std::optional<std::size_t> RecordSource(const std::vector<std::size_t>& chosen) const;
     void ShowSummary();
 
+    std::filesystem::path sessionsFolder_;
     std::unique_ptr<Classroom> room_;
     QGridLayout* grid_ = nullptr;
     QLabel* empty_ = nullptr;

@@ -1,5 +1,6 @@
 // The classroom window as assistive technology sees it: each tile one group
 // named after its trainer, its values as text, "Lost" once it has gone.
+#include "config/app/class_debrief_dlg.h"
 #include "config/app/control_ids.h"
 #include "config/classapp/class_window.h"
 #include "config/classapp/trainer_tile.h"
@@ -8,6 +9,7 @@
 #include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -151,6 +153,41 @@ TEST(ClassWindow, ParametersToAllWritesOnlyWhatTheUserChanged) {
     }
     EXPECT_EQ(sims.Trainer("usb-A").Model().parameters.speakerVolume, 3);
     EXPECT_EQ(sims.Trainer("usb-B").Model().parameters.speakerVolume, 6);
+}
+
+// A monitored run is kept under the trainer's name, and the Class menu's
+// Class Debrief... shows it among the class's runs of today.
+TEST(ClassWindow, AMonitoredRunShowsInTheClassDebriefUnderItsTrainersName) {
+    testing::ClassSims sims("classdebrief");
+    sims.Plug("usb-A");
+    ClassroomConfig config;
+    config.station.sessionsFolder = sims.Sessions();
+    ClassWindow window(config);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Tile(0) && window.Room().Station(0).Snapshot().state ==
+                                                   StationState::Connected,
+                             4000);
+    window.MonitorAll();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Room().Station(0).Snapshot().state == StationState::Monitoring,
+                             4000);
+    window.StopAll();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Room().Station(0).Snapshot().state == StationState::Connected,
+                             6000);
+
+    QAction* entry = nullptr;
+    for (QAction* menu : window.menuBar()->actions()) {
+        for (QAction* action : menu->menu()->actions()) {
+            if (action->text() == QStringLiteral("Class Debrief..."))
+                entry = action;
+        }
+    }
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    auto* debrief = window.findChild<ClassDebriefDlg*>();
+    ASSERT_NE(debrief, nullptr);
+    ASSERT_EQ(debrief->Runs().size(), 1u);
+    EXPECT_EQ(debrief->Runs()[0].name.trainer, "usb-A");
+    EXPECT_TRUE(debrief->Runs()[0].ended);
 }
 
 } // namespace
