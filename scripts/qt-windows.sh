@@ -95,8 +95,7 @@ if command -v ccache >/dev/null 2>&1; then
   launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
 fi
 # With OpenGL off, Qt 6.4's Windows platform plugin still compiles its check
-# for a software OpenGL unless dynamicgl is off too; direct2d is a second
-# Windows platform plugin the programs do not use.
+# for a software OpenGL unless dynamicgl is off too.
 # shellcheck disable=SC2086
 cmake -S "$srcdir" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -108,7 +107,7 @@ cmake -S "$srcdir" -B "$work/build" -G Ninja \
   -DFEATURE_tabletevent=OFF \
   -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_xml=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
-  -DFEATURE_direct2d=OFF -DFEATURE_vulkan=OFF \
+  -DFEATURE_vulkan=OFF \
   -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_testlib=OFF \
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
   -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
