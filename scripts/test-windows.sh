@@ -3,7 +3,7 @@
 # One line a step; each step prints PASS/FAIL lines and fails when any of
 # its checks failed. Every step runs, whatever the one before it did.
 set -u
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 failed=""
 
 run_step() {

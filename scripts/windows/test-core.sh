@@ -12,7 +12,7 @@
 set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 win=$root/build-win
 jobs=${JOBS:-$(nproc)}
 started=$(date +%s)
@@ -69,8 +69,8 @@ export LC_ALL=C.UTF-8
 # to /dev/ttyS0 anew: the links to trainersim are made after that.
 # The server opens the terminal of COM1 and may get it as its controlling
 # terminal: its report on the hang-up when trainersim stops goes nowhere.
-wineserver -p >/dev/null 2>&1
-wine cmd /c exit >/dev/null 2>&1
+timeout 30 wineserver -p >/dev/null 2>&1
+timeout 120 wine cmd /c exit >/dev/null 2>&1
 tmp=$(mktemp -d)
 sim_pid=""
 stop_sim() {
@@ -84,7 +84,7 @@ stop_sim() {
 cleanup() {
   stop_sim
   rm -f "$WINEPREFIX/dosdevices/com1" "$WINEPREFIX/dosdevices/com12"
-  wineserver -k 2>/dev/null
+  timeout 30 wineserver -k 2>/dev/null
   rm -rf "$tmp"
 }
 trap cleanup EXIT INT TERM

@@ -17,8 +17,8 @@ if [ ! -f "$prefix/.crvl-ready" ]; then
   rm -rf "$prefix"
   mkdir -p "$prefix"
   # No Mono or Gecko installer dialogs: the programs need neither.
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-  wineserver -w
+  WINEDLLOVERRIDES="mscoree,mshtml=" timeout 300 wineboot -i >/dev/null 2>&1
+  timeout 120 wineserver -w
   cp "$fonts"/*.ttf "$prefix/drive_c/windows/Fonts/"
   touch "$prefix/.crvl-ready"
   echo "wine-prefix: made $prefix in $(($(date +%s) - started)) s" >&2
