@@ -6,6 +6,7 @@
 // are an upper bound of the classroom's own.
 #include "config/classroom/classroom.h"
 #include "tests/classapp/class_sims.h"
+#include "tests/classroom/process_cpu.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,13 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double PeakMegabytes() {
     rusage usage{};
@@ -99,12 +93,12 @@ void BM_EightTrainersMonitored(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const double cpu = CpuSeconds();
+        const double cpu = crvl::testing::CpuSeconds();
         const auto start = Clock::now();
         std::this_thread::sleep_for(1s);
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
         state.SetIterationTime(wall);
-        state.counters["cpu_pct_of_one_core"] = 100.0 * (CpuSeconds() - cpu) / wall;
+        state.counters["cpu_pct_of_one_core"] = 100.0 * (crvl::testing::CpuSeconds() - cpu) / wall;
     }
     state.counters["peak_MB"] = PeakMegabytes();
     state.SetLabel("eight trainers monitored, simulators in the process");
