@@ -193,8 +193,12 @@ TEST_F(ClassroomTest, ClassActionsReportEachTrainersOwnAnswer) {
     }
     refuses->Post([=] { refuses->Protocol().Faults().uploadResult = 1; });
     mute->Post([=] { mute->Protocol().Faults().silent = true; });
-    hangs->Post(
-        [=] { hangs->Protocol().Faults().hangUpAfter = hangs->Protocol().FramesReceived() + 1; });
+    // It hangs up on the upload's frame before answering it: with its Result
+    // on the line first, the upload would rightly count as done.
+    hangs->Post([=] {
+        hangs->Protocol().Faults().noResult = true;
+        hangs->Protocol().Faults().hangUpAfter = hangs->Protocol().FramesReceived() + 1;
+    });
     std::this_thread::sleep_for(100ms);
     room->UploadToAll(all, 2, "Class VF", table);
     AwaitIdle(all, ActionKind::Upload);
