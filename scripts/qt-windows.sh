@@ -13,6 +13,7 @@
 # downloaded; the machine's own apt state is not touched.
 set -eu
 
+root=$(cd "$(dirname "$0")/.." && pwd)
 cache_root=${CRVL_CACHE_DIR:-$HOME/.cache/crvl}
 jobs=${JOBS:-$(nproc)}
 
@@ -77,17 +78,7 @@ fi
 # the install and stays with it. A broken run leaves no .complete mark, and
 # the next run starts that folder again.
 toolchain="$cache_root/qt-$upstream-mingw64.toolchain.cmake"
-cat > "$toolchain" <<'EOF'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-EOF
+cp "$root/cmake/mingw-w64-x86_64.cmake" "$toolchain"
 rm -rf "$prefix"
 # A repeated build after a failure is quick when ccache is there.
 launcher=""
