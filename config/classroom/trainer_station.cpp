@@ -410,7 +410,7 @@ void TrainerStation::Monitor(TrainerSession& session) {
             });
         }
     };
-    const Outcome outcome = session.Monitor(std::nullopt, step);
+    const Outcome outcome = session.Monitor(std::nullopt, step, kSilenceLimitTicks);
     monitorRunning_ = false;
     if (outcome == Outcome::NoAnswer || outcome == Outcome::LineLost)
         log.Lost();
@@ -418,8 +418,10 @@ void TrainerStation::Monitor(TrainerSession& session) {
         log.Detached();
     const bool written = log.End() || config_.sessionsFolder.empty();
     const bool stopped = stopMonitor_.exchange(false, std::memory_order_acq_rel);
+    const bool lost = outcome == Outcome::NoAnswer || outcome == Outcome::LineLost;
     Update([&](StationSnapshot& s) {
-        s.state = StationState::Connected;
+        // A trainer that went is Lost at once, never Connected in between.
+        s.state = lost ? StationState::Lost : StationState::Connected;
         if (!written && s.sessionError.empty())
             s.sessionError = log.Error();
         // Monitor's own result: the run ended by Stop is done; a run that

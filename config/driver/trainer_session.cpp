@@ -156,15 +156,20 @@ Outcome TrainerSession::Upload(int slot, std::string_view name, const ScenarioTa
 }
 
 Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duration,
-                                const std::function<void()>& step) {
+                                const std::function<void()>& step,
+                                std::optional<int> silenceLimitTicks) {
     monitorStep_ = &step;
     monitorDuration_ = duration;
+    monitorSilenceLimit_ = silenceLimitTicks;
     monitorConnected_ = false;
     monitorRan_ = false;
+    monitorLost_ = false;
     machine_.RunMonitor();
     if (machine_.Waiting())
         RunUntil([this] { return monitorRan_; });
     monitorStep_ = nullptr;
+    if (monitorLost_)
+        return Failure();
     if (monitorConnected_ || interrupted_())
         return Outcome::Done;
     if (!LineLost() && machine_.TrainerDetached())
@@ -176,11 +181,14 @@ void TrainerSession::RunMonitorDialog() {
     // The time counts from here, after the quiet time. A trainer that
     // detached the tool during it ends the monitor at once.
     monitorConnected_ = machine_.Connected();
+    // The quiet time before was the tool's own: silence counts from here.
+    silentTicks_ = 0;
     const auto stop = Clock::now() + monitorDuration_.value_or(std::chrono::milliseconds(0));
     RunUntil([&] {
         if (monitorStep_)
             (*monitorStep_)();
-        return !monitorConnected_ || (monitorDuration_ && Clock::now() >= stop);
+        monitorLost_ = LineLost() || (monitorSilenceLimit_ && silentTicks_ > *monitorSilenceLimit_);
+        return monitorLost_ || !monitorConnected_ || (monitorDuration_ && Clock::now() >= stop);
     });
     monitorRan_ = true;
 }

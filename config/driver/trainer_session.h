@@ -75,9 +75,12 @@ public:
     // Runs the scenario monitor: the trainer's quiet time, reports on, then
     // step() after every step until the time is up, Ctrl-C, or the trainer
     // goes (LineLost or NoAnswer) or detaches the tool (Detached). A
-    // time-out or Ctrl-C ends it as Done.
+    // time-out or Ctrl-C ends it as Done. A failed line ends it at once;
+    // with silenceLimitTicks, so does a trainer from which nothing arrived
+    // for that long (as Hold), rather than when the ping cycle notices.
     Outcome Monitor(std::optional<std::chrono::milliseconds> duration,
-                    const std::function<void()>& step);
+                    const std::function<void()>& step,
+                    std::optional<int> silenceLimitTicks = std::nullopt);
 
     // The Connect button in the connected state: SetAttached off, close.
     // The quiet time before the close is waited out even after Ctrl-C.
@@ -152,6 +155,8 @@ private:
     bool monitorConnected_ = false;
     bool monitorRan_ = false; // the monitor dialog has opened and closed
     std::optional<std::chrono::milliseconds> monitorDuration_;
+    std::optional<int> monitorSilenceLimit_;
+    bool monitorLost_ = false; // the line failed or fell silent while monitoring
     const std::function<void()>* monitorStep_ = nullptr;
 };
 

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include <unistd.h>
@@ -43,15 +45,15 @@ protected:
         fs::remove_all(dir);
     }
 
-    sim::TrainerSim& Plug(const std::string& name, sim::FaultSwitches faults = {}) {
+    // A simulator runs on its own thread: what it holds is set before it
+    // starts, and changed or read afterwards only through OnSim.
+    sim::TrainerSim& Plug(const std::string& name, sim::SimConfig config = {}) {
         // The one that was there goes first: it takes its link with it.
         if (auto old = sims.find(name); old != sims.end()) {
             old->second->Stop();
             sims.erase(old);
         }
-        sim::SimConfig config;
         config.linkPath = (ports / name).string();
-        config.faults = faults;
         auto trainer = std::make_unique<sim::TrainerSim>(config);
         EXPECT_EQ(trainer->Open().message(), "");
         trainer->Start();
@@ -82,6 +84,19 @@ protected:
     StationSnapshot Of(const std::string& port) const {
         return room->Station(IndexOf(port)).Snapshot();
     }
+    // Runs fn on the simulator's thread and gives its result.
+    template <class Fn> auto OnSim(const std::string& name, Fn fn) {
+        using Result = decltype(fn(*sims.at(name)));
+        auto promise = std::make_shared<std::promise<Result>>();
+        auto future = promise->get_future();
+        sim::TrainerSim* trainer = sims.at(name).get();
+        trainer->Post([=] { promise->set_value(fn(*trainer)); });
+        if (future.wait_for(5s) != std::future_status::ready) {
+            ADD_FAILURE() << name << " did not run the posted work";
+            return Result{};
+        }
+        return future.get();
+    }
     // Polls until done() or the limit; the time it took.
     static Clock::duration WaitFor(const std::function<bool()>& done, Clock::duration limit) {
         const auto start = Clock::now();
@@ -100,10 +115,13 @@ protected:
 
 TEST_F(ClassroomTest, FindsTheTrainersAndLeavesAPortAloneThatIsNone) {
     Plug("usb-Corvel_Trainer_A-if00");
-    Plug("usb-Corvel_Trainer_B-if00").Model().version = {3, 4, 5, 0};
-    sim::FaultSwitches mute;
-    mute.silent = true;
-    sim::TrainerSim& other = Plug("usb-Other_Device-if00", mute);
+    sim::SimConfig older;
+    older.model.version = {3, 4, 5, 0};
+    Plug("usb-Corvel_Trainer_B-if00", older);
+    sim::SimConfig mute;
+    mute.faults.silent = true;
+    Plug("usb-Other_Device-if00", mute);
+    const auto framesHeard = [](sim::TrainerSim& sim) { return sim.Protocol().FramesReceived(); };
     const auto start = Clock::now();
     Open();
     ASSERT_TRUE(Reaches("usb-Corvel_Trainer_A-if00", StationState::Connected, 3s));
@@ -121,9 +139,9 @@ TEST_F(ClassroomTest, FindsTheTrainersAndLeavesAPortAloneThatIsNone) {
     EXPECT_EQ(room->Trainers().size(), 2u);
 
     // Left alone: the silent port hears nothing more while it stays.
-    const int heard = other.Protocol().FramesReceived();
+    const int heard = OnSim("usb-Other_Device-if00", framesHeard);
     std::this_thread::sleep_for(1500ms);
-    EXPECT_EQ(other.Protocol().FramesReceived(), heard);
+    EXPECT_EQ(OnSim("usb-Other_Device-if00", framesHeard), heard);
     EXPECT_EQ(Of("usb-Other_Device-if00").state, StationState::NotTrainer);
 }
 
@@ -144,24 +162,29 @@ TEST_F(ClassroomTest, APluggedTrainerGetsItsTileAndAnUnpluggedOneIsLostAndComesB
 
     // Silent on a line that stays: lost by its missing answers, back when
     // it answers again.
-    sims.at("usb-Corvel_Trainer_C-if00")->Post([&] {
-        sims.at("usb-Corvel_Trainer_C-if00")->Protocol().Faults().silent = true;
-    });
+    const auto silent = [](bool on) {
+        return [on](sim::TrainerSim& sim) { return sim.Protocol().Faults().silent = on; };
+    };
+    OnSim("usb-Corvel_Trainer_C-if00", silent(true));
     EXPECT_TRUE(Reaches("usb-Corvel_Trainer_C-if00", StationState::Lost, 6s));
-    sims.at("usb-Corvel_Trainer_C-if00")->Post([&] {
-        sims.at("usb-Corvel_Trainer_C-if00")->Protocol().Faults().silent = false;
-    });
+    OnSim("usb-Corvel_Trainer_C-if00", silent(false));
     EXPECT_TRUE(Reaches("usb-Corvel_Trainer_C-if00", StationState::Connected, 4s));
     EXPECT_EQ(room->Trainers().size(), 2u);
 }
 
 TEST_F(ClassroomTest, ClassActionsReportEachTrainersOwnAnswer) {
-    Plug("a-good");
-    Plug("b-refuses");
+    sim::SimConfig good;
+    good.model.parameters.speakerVolume = 3;
+    Plug("a-good", good);
+    sim::SimConfig refusing;
+    refusing.model.parameters.speakerVolume = 6;
+    Plug("b-refuses", refusing);
     Plug("c-mute");
     Plug("d-hangs-up");
-    sims.at("a-good")->Model().parameters.speakerVolume = 3;
-    sims.at("b-refuses")->Model().parameters.speakerVolume = 6;
+    const auto parameters = [](sim::TrainerSim& sim) { return sim.Model().parameters; };
+    const auto slot2 = [](sim::TrainerSim& sim) {
+        return std::string(sim.Model().slots[1].Name());
+    };
     Open();
     for (const char* port : {"a-good", "b-refuses", "c-mute", "d-hangs-up"})
         ASSERT_TRUE(Reaches(port, StationState::Connected, 3s)) << port;
@@ -181,8 +204,9 @@ TEST_F(ClassroomTest, ClassActionsReportEachTrainersOwnAnswer) {
     room->ParametersToAll({IndexOf("b-refuses")}, record, mask);
     AwaitIdle(all, ActionKind::Parameters);
     EXPECT_EQ(Of("a-good").lastOutcome, ActionOutcome::Done);
-    EXPECT_EQ(sims.at("a-good")->Model().parameters.speakerVolume, 3);
-    EXPECT_EQ(sims.at("a-good")->Model().parameters.cprPause, 1);
+    const ParameterRecord written = OnSim("a-good", parameters);
+    EXPECT_EQ(written.speakerVolume, 3);
+    EXPECT_EQ(written.cprPause, 1);
     EXPECT_EQ(Of("b-refuses").lastOutcome, ActionOutcome::Refused);
 
     // Upload: one refuses, one falls silent, one hangs up on the upload.
@@ -207,13 +231,13 @@ TEST_F(ClassroomTest, ClassActionsReportEachTrainersOwnAnswer) {
     EXPECT_EQ(summary.failed, 3);
     EXPECT_EQ(Of("a-good").lastOutcome, ActionOutcome::Done);
     EXPECT_EQ(Of("a-good").slotNames[1], "Class VF");
-    EXPECT_EQ(sims.at("a-good")->Model().slots[1].Name(), "Class VF");
+    EXPECT_EQ(OnSim("a-good", slot2), "Class VF");
     EXPECT_EQ(Of("b-refuses").lastOutcome, ActionOutcome::Refused);
     EXPECT_NE(Of("c-mute").lastOutcome, ActionOutcome::Done);
     EXPECT_NE(Of("c-mute").lastOutcome, ActionOutcome::Running);
     EXPECT_EQ(Of("d-hangs-up").lastOutcome, ActionOutcome::LineLost);
     EXPECT_TRUE(Reaches("d-hangs-up", StationState::Lost, 6s));
-    EXPECT_NE(sims.at("b-refuses")->Model().slots[1].Name(), "Class VF");
+    EXPECT_NE(OnSim("b-refuses", slot2), "Class VF");
     EXPECT_EQ(summary.lines.front(), "Group a-good: done");
 }
 
@@ -246,7 +270,52 @@ TEST_F(ClassroomTest, MonitorAllLogsEachRunUnderItsTrainersName) {
     ASSERT_GE(run.lines.size(), 2u);
     EXPECT_EQ(run.lines.front().event, SessionEvent::Start);
     EXPECT_EQ(run.lines.back().event, SessionEvent::End);
-    EXPECT_FALSE(sims.at("usb-A")->Model().monitorReports);
+    EXPECT_FALSE(OnSim("usb-A", [](sim::TrainerSim& sim) { return sim.Model().monitorReports; }));
+}
+
+// While monitored, a trainer unplugged, hung up or fallen silent is Lost
+// within 6 s, never Connected on the way, and its log ends with the loss.
+TEST_F(ClassroomTest, AMonitoredTrainerThatGoesIsLostAtOnceAndItsLogSaysSo) {
+    const std::vector<std::string> gone = {"unplugged", "hangs-up", "silent"};
+    for (const std::string& port : gone)
+        Plug(port);
+    Open();
+    for (const std::string& port : gone)
+        ASSERT_TRUE(Reaches(port, StationState::Connected, 3s)) << port;
+    const std::vector<std::size_t> all = room->Trainers();
+    room->MonitorAll(all);
+    WaitFor([&] { return room->Summary(all, ActionKind::Monitor).done == 3; }, 8s);
+    ASSERT_EQ(room->Summary(all, ActionKind::Monitor).done, 3);
+
+    std::map<std::string, std::vector<StationState>> states;
+    for (const std::string& port : gone)
+        states[port].push_back(Of(port).state);
+    Unplug("unplugged");
+    sims.at("hangs-up")->RequestHangUp();
+    OnSim("silent", [](sim::TrainerSim& sim) { return sim.Protocol().Faults().silent = true; });
+    const Clock::duration took = WaitFor(
+        [&] {
+            bool allLost = true;
+            for (const std::string& port : gone) {
+                const StationState now = Of(port).state;
+                if (states[port].back() != now)
+                    states[port].push_back(now);
+                allLost = allLost && now == StationState::Lost;
+            }
+            return allLost;
+        },
+        10s);
+    EXPECT_LT(took, 6s);
+    for (const std::string& port : gone) {
+        EXPECT_EQ(states[port],
+                  (std::vector<StationState>{StationState::Monitoring, StationState::Lost}))
+            << port;
+        const SessionRun run = ReadSession(Of(port).sessionLog);
+        ASSERT_TRUE(run.Complete()) << port << ": " << run.problem;
+        ASSERT_GE(run.lines.size(), 3u) << port;
+        EXPECT_EQ(run.lines[run.lines.size() - 2].event, SessionEvent::Lost) << port;
+        EXPECT_EQ(run.lines.back().event, SessionEvent::End) << port;
+    }
 }
 
 } // namespace
