@@ -64,6 +64,17 @@ bool TrainerSession::RunUntil(const std::function<bool()>& done) {
     return true;
 }
 
+bool TrainerSession::RunUntilDoneOrLineGone(const std::function<bool()>& done) {
+    return RunUntil([&] {
+        if (done())
+            return true;
+        if (!LineLost())
+            return false;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return pending_ == 0;
+    });
+}
+
 void TrainerSession::FinishWait() {
     while (machine_.Waiting())
         Step();
@@ -109,14 +120,16 @@ bool TrainerSession::Hold(const std::function<bool()>& done, int silenceLimitTic
 
 Outcome TrainerSession::AwaitBattery() {
     batteryShown_ = false;
-    if (!RunUntil([this] { return batteryShown_; }))
+    if (!RunUntilDoneOrLineGone([this] { return batteryShown_; }))
         return Outcome::Interrupted;
     return machine_.BatteryReceived() ? Outcome::Done : Failure();
 }
 
 Outcome TrainerSession::AwaitResult() {
-    if (!RunUntil([this] { return message_.has_value(); }))
+    if (!RunUntilDoneOrLineGone([this] { return message_.has_value(); }))
         return Outcome::Interrupted;
+    if (!message_)
+        return Failure();
     if (*message_ == text::kUpdated)
         return Outcome::Done;
     if (machine_.Result() != kNoResult)
@@ -144,7 +157,7 @@ Outcome TrainerSession::ReadSlots() {
     message_.reset();
     slotsRead_ = false;
     machine_.StartSlotRead();
-    if (!RunUntil([this] { return slotsRead_ || message_.has_value(); }))
+    if (!RunUntilDoneOrLineGone([this] { return slotsRead_ || message_.has_value(); }))
         return Outcome::Interrupted;
     return slotsRead_ ? Outcome::Done : Failure();
 }
@@ -165,9 +178,13 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
     monitorRan_ = false;
     monitorLost_ = false;
     machine_.RunMonitor();
+    // A line that fails during the trainer's quiet time ends the run there;
+    // leaving afterwards replaces the wait for the monitor with its own.
     if (machine_.Waiting())
-        RunUntil([this] { return monitorRan_; });
+        RunUntilDoneOrLineGone([this] { return monitorRan_; });
     monitorStep_ = nullptr;
+    if (!monitorRan_ && LineLost())
+        return Outcome::LineLost;
     if (monitorLost_)
         return Failure();
     if (monitorConnected_ || interrupted_())

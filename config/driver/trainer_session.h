@@ -105,6 +105,9 @@ private:
     void Step();
     // Steps until done() or Ctrl-C; false on Ctrl-C.
     bool RunUntil(const std::function<bool()>& done);
+    // As RunUntil, and ends too once the line has failed and everything it
+    // delivered before has been dispatched: nothing more can come.
+    bool RunUntilDoneOrLineGone(const std::function<bool()>& done);
     // Steps until the machine's quiet time is over; Ctrl-C does not cut it
     // short, as the port's close discards what the trainer has not read.
     void FinishWait();

@@ -14,6 +14,7 @@
 #include "config/session/session_read.h"
 #include "tests/classroom/process_cpu.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,9 @@ using Clock = std::chrono::steady_clock;
 // is lost, and the station shows it within 6 s; a pulled cable fails the
 // line at once. Both get a second more for the snapshot to follow.
 constexpr auto kSilentGrace = 7s;
+// Before a monitored run the tool itself is quiet for 2.5 s and the trainer
+// sends nothing: a silence that begins then is counted from the run's start.
+constexpr auto kMonitorQuietTime = 3s;
 constexpr auto kLineGrace = 2s;
 constexpr double kGrowthLimitMb = 5.0;
 
@@ -60,6 +64,7 @@ struct Trainer {
     Fault fault = Fault::None;
     Clock::time_point since{};
     Clock::time_point until{};
+    Clock::time_point monitorAsked{}; // when the driver last started its monitor
     // How long into the fault a station last showed Connected or Monitoring
     // beyond the fault's limit, and as which.
     std::optional<Clock::duration> liveBeyond;
@@ -281,8 +286,12 @@ int main(int argc, char** argv) {
                 logsSeen.insert(s.sessionLog.string());
             const auto faultAge = now - trainer.since;
             const bool lineGone = trainer.fault == Fault::HangUp || trainer.fault == Fault::Unplug;
+            const auto quietLeft = trainer.monitorAsked + kMonitorQuietTime - trainer.since;
+            const auto silentGrace =
+                kSilentGrace + std::max(Clock::duration::zero(),
+                                        std::min<Clock::duration>(quietLeft, kMonitorQuietTime));
             if (Live(s.state) && ((lineGone && faultAge > kLineGrace) ||
-                                  (trainer.fault == Fault::Silent && faultAge > kSilentGrace))) {
+                                  (trainer.fault == Fault::Silent && faultAge > silentGrace))) {
                 trainers[number].liveBeyond = faultAge;
                 trainers[number].liveState = s.state;
             }
@@ -291,8 +300,10 @@ int main(int argc, char** argv) {
                 ++lostWhileHealthy;
             lastState[i] = s.state;
             // The instructor starts the monitor again on a trainer that is back.
-            if (s.state == crvl::StationState::Connected && trainer.fault == Fault::None)
+            if (s.state == crvl::StationState::Connected && trainer.fault == Fault::None) {
                 idle.push_back(i);
+                trainers[number].monitorAsked = now;
+            }
         }
         if (!idle.empty())
             room->MonitorAll(idle);

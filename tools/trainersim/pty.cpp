@@ -107,6 +107,8 @@ void PseudoTerminal::HangUp() {
         ::close(master_);
         master_ = -1;
     }
+    if (!linkPath_.empty() && ::unlink(linkPath_.c_str()) == 0)
+        (void)!::symlink((slavePath_ + "-hung-up").c_str(), linkPath_.c_str());
 }
 
 } // namespace crvl::sim

@@ -31,7 +31,11 @@ public:
     int SlaveBaudRate() const;
     bool SlaveTwoStopBits() const;
 
-    // Closes the master and the simulator's slave descriptor.
+    // Closes the master and the simulator's slave descriptor. The link, if
+    // any, stays but names a device that does not exist: the terminal's
+    // number is free now, and a link to it would lead to whichever terminal
+    // gets the number next. So the port stays listed and cannot be opened,
+    // as a port whose adapter has gone.
     void HangUp();
     // Removes the link MakeLink made (nothing without one).
     void RemoveLink();
