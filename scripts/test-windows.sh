@@ -5,6 +5,9 @@
 set -u
 cd "$(dirname "$0")/.." || exit 1
 failed=""
+# Wine hands the environment to the Windows programs: CI's offscreen
+# platform would make Qt look for a plugin the Windows folder does not ship.
+unset QT_QPA_PLATFORM
 
 run_step() {
   name=$1

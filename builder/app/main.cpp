@@ -18,13 +18,38 @@
 
 #include <QApplication>
 
+#ifdef CRVL_TEST_HOOKS
+#include "builder/support/printer_frame.h"
+
+#include <QPrinter>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+#ifdef CRVL_TEST_HOOKS
+// Test builds: with CRVL_PRINT_TO_PDF set, print jobs go to that PDF file
+// instead of through the system's print dialog, which has no printer to
+// offer under Wine.
+void printToPdfFromEnvironment() {
+    const QString file = qEnvironmentVariable("CRVL_PRINT_TO_PDF");
+    if (file.isEmpty())
+        return;
+    crvl::PrinterFrame::setJobSource([file](QWidget*, const QString& jobName) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setDocName(jobName);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+        return printer;
+    });
+}
+#endif
 
 constexpr const char* kUsage =
     "Usage: crvlbuilder [width=N height=N] [barebones=true] [language=CODE]\n"
@@ -88,6 +113,9 @@ int main(int argc, char* argv[]) {
     crvl::installScenarioTools(window);
     crvl::installLessonTools(window);
     window.show();
+#ifdef CRVL_TEST_HOOKS
+    printToPdfFromEnvironment();
+#endif
     crvl::RemoteUi::StartFromEnvironment(&app);
     return QApplication::exec();
 }

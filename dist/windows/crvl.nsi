@@ -69,6 +69,7 @@ Section "Programs"
   CreateDirectory "$SMPROGRAMS\Corvel"
   CreateShortCut "$SMPROGRAMS\Corvel\Corvel Scenario Builder.lnk" "$INSTDIR\crvlbuilder.exe" "" "$INSTDIR\crvlbuilder.exe" 0
   CreateShortCut "$SMPROGRAMS\Corvel\Corvel Configuration.lnk" "$INSTDIR\crvlconfig.exe" "" "$INSTDIR\crvlconfig.exe" 0
+  CreateShortCut "$SMPROGRAMS\Corvel\Corvel Classroom.lnk" "$INSTDIR\crvlclass.exe" "" "$INSTDIR\crvlclass.exe" 0
   CreateShortCut "$SMPROGRAMS\Corvel\Corvel Update.lnk" "$INSTDIR\crvlupd.exe" "" "$INSTDIR\crvlupd.exe" 0
   CreateShortCut "$SMPROGRAMS\Corvel\Lessons.lnk" "$INSTDIR\lessons"
   CreateShortCut "$SMPROGRAMS\Corvel\Uninstall.lnk" "$INSTDIR\uninstall.exe"

@@ -10,8 +10,10 @@ qt=${2:?usage: assemble.sh BIN QT DEST}
 dest=${3:?usage: assemble.sh BIN QT DEST}
 objdump=x86_64-w64-mingw32-objdump
 strip=x86_64-w64-mingw32-strip
-# Where a DLL may come from; the posix-thread runtime first.
-dll_dirs="$qt/bin /usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib"
+# Where a DLL may come from, one folder a line; the posix-thread runtime first.
+dll_dirs="$qt/bin
+/usr/lib/gcc/x86_64-w64-mingw32/12-posix
+/usr/x86_64-w64-mingw32/lib"
 
 rm -rf "$dest"
 mkdir -p "$dest"
@@ -65,5 +67,25 @@ $dest/$dll"
   done
   todo=$next
 done
+# Only Windows' own DLLs may be left out.
+missing=""
+for file in $(find "$dest" -name '*.exe' -o -name '*.dll'); do
+  for dll in $(imports "$file"); do
+    case $(echo "$dll" | tr '[:upper:]' '[:lower:]') in
+    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | ole32.dll | oleaut32.dll | \
+      advapi32.dll | comdlg32.dll | winspool.drv | ws2_32.dll | msvcrt.dll | imm32.dll | \
+      winmm.dll | version.dll | netapi32.dll | userenv.dll | uxtheme.dll | dwmapi.dll | \
+      shlwapi.dll | setupapi.dll | authz.dll | iphlpapi.dll | dnsapi.dll | mpr.dll | \
+      d3d9.dll | d3d11.dll | dxgi.dll | d2d1.dll | dwrite.dll | wtsapi32.dll | crypt32.dll | \
+      secur32.dll | bcrypt.dll | ncrypt.dll | api-ms-win-*.dll | comctl32.dll | shcore.dll | \
+      opengl32.dll | powrprof.dll | cfgmgr32.dll | runtimeobject.dll | winhttp.dll) ;;
+    *) [ -f "$dest/$dll" ] || missing="$missing $dll" ;;
+    esac
+  done
+done
+if [ -n "$missing" ]; then
+  echo "assemble: not found:$(echo "$missing" | tr ' ' '\n' | sort -u | tr '\n' ' ')" >&2
+  exit 1
+fi
 find "$dest" \( -name '*.exe' -o -name '*.dll' \) -exec "$strip" --strip-unneeded {} +
 echo "assemble: $dest ($(du -sh "$dest" | cut -f1))"

@@ -13,8 +13,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <cstdio>
 #include <iostream>
 #include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -29,6 +35,12 @@ int Fail(const std::string& reason) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+    // Lines end in \n both ways, as the test outside Wine writes and reads
+    // them; text mode would add a \r to every answer.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::cerr << "usage: remote_ui_relay NAME" << std::endl;

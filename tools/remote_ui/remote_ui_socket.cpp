@@ -8,8 +8,10 @@ namespace crvl::remote_ui {
 Result<QString> SocketPath(const QString& name) {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        return Status::Error("\"" + name.toStdString() +
-                             "\" is not a plain socket name in the runtime folder");
+        return Status::Error(
+            QString(QLatin1Char('"') + name +
+                    QLatin1String("\" is not a plain socket name in the runtime folder"))
+                .toStdString());
     // Qt makes the folder, user-only, when XDG_RUNTIME_DIR is unset, and
     // gives nothing when it cannot have one that only this user may enter.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);

@@ -70,6 +70,16 @@ void AddBootloaderSwitches(std::vector<SwitchSpec>& table) {
              Boot(s).baudPacing = true;
              return true;
          }},
+        {"--programming-speed", "BAUD",
+         "the speed the flash loader waits for (default 56000; Wine sets 38400 on a "
+         "pseudo-terminal where a program asks for 56000)",
+         [](SimOptions& s, const std::string& v) {
+             int value = 0;
+             if (!ParseNumber(v, 10, value) || value <= 0)
+                 return false;
+             Boot(s).programmingBaud = value;
+             return true;
+         }},
         {"--boot-silent", "", "do not answer the boot-strap request",
          [](SimOptions& s, const std::string&) {
              Boot(s).silent = true;

@@ -203,7 +203,7 @@ void BootloaderSim::Tick(SimTime now) {
     if (stage_ != Stage::WaitProgrammingSpeed)
         return;
     const int baud = line_.baudRate ? line_.baudRate() : 0;
-    if (baud != 0 && baud != boot::kProgrammingBaud)
+    if (baud != 0 && baud != options_.programmingBaud)
         return;
     if (!speedSeenAt_) {
         speedSeenAt_ = now;

@@ -31,6 +31,8 @@ struct BootloaderOptions {
     FlashMaker maker = FlashMaker::Intel;
     std::optional<std::uint16_t> deviceCode; // overrides the maker's device code
     bool baudPacing = false;                 // take as long as the real line would
+    // The speed the flash loader waits for before it answers.
+    int programmingBaud = boot::kProgrammingBaud;
 
     // Faults.
     bool silent = false;                         // no identification byte
