@@ -213,6 +213,8 @@ private:
                 return kExitNoTrainer;
             return Fail(kExitNoTrainer, where,
                         first == last ? "no trainer answered" : "no trainer found");
+        case Search::LostInHandshake:
+            return Fail(kExitTrainer, where, "the trainer was lost while connecting");
         }
         return kExitNoTrainer;
     }

@@ -95,14 +95,19 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     nextTick_ = Clock::now();
     bool opened = false;
     machine_.StartSearch(firstPort, lastPort);
+    // A line lost during the handshake sends the logic back to where
+    // Connect starts (Idle): the search has ended there too.
     const bool finished = RunUntil([&] {
         opened = opened || machine_.State() == LinkState::RequestParameters;
-        return notFound_ || machine_.State() == LinkState::Connected;
+        return notFound_ || machine_.State() == LinkState::Connected ||
+               machine_.State() == LinkState::Idle;
     });
     if (!finished)
         return Search::Interrupted;
     if (machine_.State() == LinkState::Connected)
         return Search::Connected;
+    if (machine_.State() == LinkState::Idle)
+        return Search::LostInHandshake;
     return opened ? Search::NoTrainer : Search::CannotOpen;
 }
 

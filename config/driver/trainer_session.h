@@ -35,9 +35,10 @@ enum class Outcome {
 // How a search ended.
 enum class Search {
     Connected,
-    CannotOpen,  // no port of the range could be opened
-    NoTrainer,   // ports opened, none answered ReadParameters
-    Interrupted, // Ctrl-C
+    CannotOpen,      // no port of the range could be opened
+    NoTrainer,       // ports opened, none answered ReadParameters
+    LostInHandshake, // a trainer answered, then its line failed before the handshake's end
+    Interrupted,     // Ctrl-C
 };
 
 class TrainerSession final : private ConfigView {

@@ -3,10 +3,10 @@
 // injects random faults through that process's command input (noise,
 // hang-ups, unplug and plug, silent stretches), then checks that no station
 // showed Connected or Monitoring while its trainer could not have reported
-// it, that every session file reads back whole with its lines in order, and
-// that the resident memory grew by less than 5 MB after the first minute.
-// scripts/soak-class.sh starts both; this program prints PASS and FAIL
-// lines and exits non-zero on a failure.
+// it, that every trainer was back within 15 s of its fault's end, that every session file reads
+// back whole with its lines in order, and that the resident memory grew by less than 5 MB after the
+// first minute. scripts/soak-class.sh starts both; this program prints PASS and FAIL lines and
+// exits non-zero on a failure.
 //
 //   classroom_soak --commands FIFO --sessions DIR --seconds S [--trainers N]
 // The ports are the ones CRVL_PORT_DIR lists.
@@ -40,6 +40,9 @@ constexpr auto kSilentGrace = 7s;
 // sends nothing: a silence that begins then is counted from the run's start.
 constexpr auto kMonitorQuietTime = 3s;
 constexpr auto kLineGrace = 2s;
+// A trainer whose fault has ended is back (Connected or Monitoring) within
+// this time: the station's retry, the handshake, a missed ping's loss.
+constexpr auto kBackLimit = 15s;
 constexpr double kGrowthLimitMb = 5.0;
 
 enum class Fault { None, Noise, HangUp, Unplug, Silent };
@@ -65,6 +68,11 @@ struct Trainer {
     Clock::time_point since{};
     Clock::time_point until{};
     Clock::time_point monitorAsked{}; // when the driver last started its monitor
+    Clock::time_point healthySince{}; // when its last fault ended
+    Fault lastFault = Fault::None;
+    // How long after its last fault a station still showed it away, and as which.
+    std::optional<Clock::duration> awayBeyond;
+    crvl::StationState awayState = crvl::StationState::Lost;
     // How long into the fault a station last showed Connected or Monitoring
     // beyond the fault's limit, and as which.
     std::optional<Clock::duration> liveBeyond;
@@ -211,6 +219,18 @@ int main(int argc, char** argv) {
     std::vector<std::string> violations;
     int lostWhileHealthy = 0;
     std::map<std::size_t, crvl::StationState> lastState;
+    const auto closeAbsence = [&](int number, Trainer& trainer) {
+        if (trainer.awayBeyond) {
+            violations.push_back(
+                "trainer " + std::to_string(number) + " shown " +
+                std::string(crvl::StateText(trainer.awayState)) + " " +
+                std::to_string(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(*trainer.awayBeyond)
+                        .count()) +
+                " ms after its fault (" + FaultName(trainer.lastFault) + ") ended");
+        }
+        trainer.awayBeyond.reset();
+    };
     const auto closeIncident = [&](int number, Trainer& trainer) {
         if (trainer.liveBeyond) {
             violations.push_back(
@@ -230,6 +250,8 @@ int main(int argc, char** argv) {
     double rssAfterFirstMinute = 0.0;
     const double cpuBegin = crvl::testing::CpuSeconds();
     auto nextFault = begin + 2s;
+    for (auto& [number, trainer] : trainers)
+        trainer.healthySince = begin;
 
     while (Clock::now() < end) {
         const auto now = Clock::now();
@@ -246,12 +268,15 @@ int main(int argc, char** argv) {
                 send(number, "silent off");
             else
                 send(number, "plug");
+            trainer.lastFault = trainer.fault;
             trainer.fault = Fault::None;
+            trainer.healthySince = now;
         }
         if (now >= nextFault) {
             const int number = between(1, options.trainers);
             Trainer& trainer = trainers[number];
             if (trainer.fault == Fault::None) {
+                closeAbsence(number, trainer);
                 trainer.fault = static_cast<Fault>(between(1, 4));
                 trainer.since = now;
                 // Silent stretches both shorter and longer than the limit.
@@ -295,6 +320,11 @@ int main(int argc, char** argv) {
                 trainers[number].liveBeyond = faultAge;
                 trainers[number].liveState = s.state;
             }
+            if (trainer.fault == Fault::None && !Live(s.state) &&
+                now - trainer.healthySince > kBackLimit) {
+                trainers[number].awayBeyond = now - trainer.healthySince;
+                trainers[number].awayState = s.state;
+            }
             if (s.state == crvl::StationState::Lost && lastState[i] != crvl::StationState::Lost &&
                 trainer.fault == Fault::None)
                 ++lostWhileHealthy;
@@ -309,8 +339,10 @@ int main(int argc, char** argv) {
             room->MonitorAll(idle);
         std::this_thread::sleep_for(100ms);
     }
-    for (auto& [number, trainer] : trainers)
+    for (auto& [number, trainer] : trainers) {
         closeIncident(number, trainer);
+        closeAbsence(number, trainer);
+    }
     const double wall = std::chrono::duration<double>(Clock::now() - begin).count();
     const double cpuUnderFaults = 100.0 * (crvl::testing::CpuSeconds() - cpuBegin) / wall;
     const double rssEnd = ResidentMegabytes();
@@ -331,7 +363,9 @@ int main(int argc, char** argv) {
 
     if (violations.empty()) {
         std::printf("PASS states: no station shown Connected or Monitoring while its trainer "
-                    "was unplugged, hung up or silent beyond the limit\n");
+                    "was unplugged, hung up or silent beyond the limit, and every trainer "
+                    "back within %lld s of its fault's end\n",
+                    static_cast<long long>(kBackLimit.count()));
     } else {
         failed = true;
         for (const auto& v : violations)

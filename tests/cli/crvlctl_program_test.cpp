@@ -331,6 +331,13 @@ TEST(Crvlctl, AHangUpEndsWithOne) {
     EXPECT_EQ(set.code, 1);
     EXPECT_EQ(set.err, "crvlctl: " + trainer.Path() + ": the connection to the trainer was lost\n");
     EXPECT_EQ(trainer.Received().size(), 4u);
+
+    // Gone right after its answer to ReadParameters: the handshake ends
+    // there, the command does not wait for it.
+    Trainer early({"--hang-up-after", "1"});
+    const CtlResult info = RunCtl(On(early, {"info"}));
+    EXPECT_EQ(info.code, 1);
+    EXPECT_EQ(info.err, "crvlctl: " + early.Path() + ": the trainer was lost while connecting\n");
 }
 
 // The columns after time_s, as the session log has them.
