@@ -219,28 +219,25 @@ int main(int argc, char** argv) {
     std::vector<std::string> violations;
     int lostWhileHealthy = 0;
     std::map<std::size_t, crvl::StationState> lastState;
+    // "trainer 3 shown Lost 16000 ms after ..." for a state shown too long.
+    const auto report = [&](int number, crvl::StationState state, Clock::duration shown,
+                            const std::string& when) {
+        violations.push_back(
+            "trainer " + std::to_string(number) + " shown " + std::string(crvl::StateText(state)) +
+            " " +
+            std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(shown).count()) +
+            " ms " + when);
+    };
     const auto closeAbsence = [&](int number, Trainer& trainer) {
-        if (trainer.awayBeyond) {
-            violations.push_back(
-                "trainer " + std::to_string(number) + " shown " +
-                std::string(crvl::StateText(trainer.awayState)) + " " +
-                std::to_string(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(*trainer.awayBeyond)
-                        .count()) +
-                " ms after its fault (" + FaultName(trainer.lastFault) + ") ended");
-        }
+        if (trainer.awayBeyond)
+            report(number, trainer.awayState, *trainer.awayBeyond,
+                   std::string("after its fault (") + FaultName(trainer.lastFault) + ") ended");
         trainer.awayBeyond.reset();
     };
     const auto closeIncident = [&](int number, Trainer& trainer) {
-        if (trainer.liveBeyond) {
-            violations.push_back(
-                "trainer " + std::to_string(number) + " shown " +
-                std::string(crvl::StateText(trainer.liveState)) + " until " +
-                std::to_string(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(*trainer.liveBeyond)
-                        .count()) +
-                " ms into " + FaultName(trainer.fault));
-        }
+        if (trainer.liveBeyond)
+            report(number, trainer.liveState, *trainer.liveBeyond,
+                   std::string("into ") + FaultName(trainer.fault));
         trainer.liveBeyond.reset();
     };
 
