@@ -89,24 +89,24 @@ Search TrainerSession::Connect(int firstPort, int lastPort) {
     }
     lineLost_ = false;
     notFound_ = false;
+    lostInHandshake_ = false;
     silentTicks_ = 0;
     // Nobody has just pressed a button: the search starts at once rather
     // than on the next tick.
     nextTick_ = Clock::now();
     bool opened = false;
     machine_.StartSearch(firstPort, lastPort);
-    // A line lost during the handshake sends the logic back to where
-    // Connect starts (Idle): the search has ended there too.
+    // A line lost during the handshake ends the search too: the logic goes
+    // back to where Connect starts and says so in the status text.
     const bool finished = RunUntil([&] {
         opened = opened || machine_.State() == LinkState::RequestParameters;
-        return notFound_ || machine_.State() == LinkState::Connected ||
-               machine_.State() == LinkState::Idle;
+        return notFound_ || lostInHandshake_ || machine_.State() == LinkState::Connected;
     });
     if (!finished)
         return Search::Interrupted;
     if (machine_.State() == LinkState::Connected)
         return Search::Connected;
-    if (machine_.State() == LinkState::Idle)
+    if (lostInHandshake_)
         return Search::LostInHandshake;
     return opened ? Search::NoTrainer : Search::CannotOpen;
 }
@@ -229,6 +229,11 @@ void TrainerSession::SetConnectionLamp(LampColour colour, LampLight) {
     // Blue: a notification delivered no message, the port has failed.
     if (colour == LampColour::Blue)
         lineLost_ = true;
+}
+
+void TrainerSession::SetStatusText(const std::string& text) {
+    if (text == text::kLostInHandshake)
+        lostInHandshake_ = true;
 }
 
 void TrainerSession::ShowMessage(const std::string& text, const std::string&, MessageIcon) {

@@ -119,7 +119,7 @@ private:
     // ConfigView
     void SetConnectionLamp(LampColour colour, LampLight light) override;
     void SetBatteryLamp(LampColour, LampLight) override {}
-    void SetStatusText(const std::string&) override {}
+    void SetStatusText(const std::string& text) override;
     void SetBatteryText(const std::string&) override { batteryShown_ = true; }
     void SetConnectButtonText(const std::string&) override {}
     void EnableButton(ConfigButton, bool) override {}
@@ -153,6 +153,7 @@ private:
     ParameterRecord shown_;
     std::optional<std::string> message_;
     bool notFound_ = false;
+    bool lostInHandshake_ = false; // the logic said so in its status text
     bool lineLost_ = false;
     bool batteryShown_ = false;
     bool slotsRead_ = false;
