@@ -412,13 +412,13 @@ void TrainerStation::Monitor(TrainerSession& session) {
     };
     const Outcome outcome = session.Monitor(std::nullopt, step, kSilenceLimitTicks);
     monitorRunning_ = false;
-    if (outcome == Outcome::NoAnswer || outcome == Outcome::LineLost)
+    const bool lost = outcome == Outcome::NoAnswer || outcome == Outcome::LineLost;
+    if (lost)
         log.Lost();
     else if (outcome == Outcome::Detached)
         log.Detached();
     const bool written = log.End() || config_.sessionsFolder.empty();
     const bool stopped = stopMonitor_.exchange(false, std::memory_order_acq_rel);
-    const bool lost = outcome == Outcome::NoAnswer || outcome == Outcome::LineLost;
     Update([&](StationSnapshot& s) {
         // A trainer that went is Lost at once, never Connected in between.
         s.state = lost ? StationState::Lost : StationState::Connected;

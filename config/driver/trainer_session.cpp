@@ -188,9 +188,7 @@ Outcome TrainerSession::Monitor(std::optional<std::chrono::milliseconds> duratio
     if (machine_.Waiting())
         RunUntilDoneOrLineGone([this] { return monitorRan_; });
     monitorStep_ = nullptr;
-    if (!monitorRan_ && LineLost())
-        return Outcome::LineLost;
-    if (monitorLost_)
+    if (monitorLost_ || (!monitorRan_ && LineLost()))
         return Failure();
     if (monitorConnected_ || interrupted_())
         return Outcome::Done;
