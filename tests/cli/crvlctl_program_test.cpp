@@ -332,9 +332,9 @@ TEST(Crvlctl, AHangUpEndsWithOne) {
     EXPECT_EQ(set.err, "crvlctl: " + trainer.Path() + ": the connection to the trainer was lost\n");
     EXPECT_EQ(trainer.Received().size(), 4u);
 
-    // Gone right after its answer to ReadParameters: the handshake ends
-    // there, the command does not wait for it.
-    Trainer early({"--hang-up-after", "1"});
+    // Gone right after ReadVersion, its answer to ReadParameters read: the
+    // handshake ends there, the command does not wait for it.
+    Trainer early({"--hang-up-after", "2"});
     const CtlResult info = RunCtl(On(early, {"info"}));
     EXPECT_EQ(info.code, 1);
     EXPECT_EQ(info.err, "crvlctl: " + early.Path() + ": the trainer was lost while connecting\n");
